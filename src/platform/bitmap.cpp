@@ -1,0 +1,99 @@
+#include "platform/bitmap.h"
+
+#include "platform/errors.h"
+
+#include <QFile>
+#include <QtEndian>
+
+namespace {
+
+const char kNotValid[] = "Bitmap image is not valid";
+const char kReadError[] = "Stream read error";
+
+// Pictures larger than this are refused outright rather than handed to the
+// decoder: no picture of this program comes near it.
+constexpr qint64 kMaxSide = 16384;
+constexpr qint64 kMaxPixels = 64LL * 1024 * 1024;
+
+[[noreturn]] void fail(const char *message) { throw AppError(QString::fromLatin1(message)); }
+
+quint16 u16(const QByteArray &d, qint64 at) { return qFromLittleEndian<quint16>(d.constData() + at); }
+quint32 u32(const QByteArray &d, qint64 at) { return qFromLittleEndian<quint32>(d.constData() + at); }
+qint32 s32(const QByteArray &d, qint64 at) { return qFromLittleEndian<qint32>(d.constData() + at); }
+
+} // namespace
+
+QImage DecodeBitmap(const QByteArray &data)
+{
+    const qint64 size = data.size();
+    if (size == 0)
+        return {};
+
+    // File header: "BM", file size, two reserved words, offset of the pixels.
+    constexpr qint64 kFileHeader = 14;
+    if (size < kFileHeader)
+        fail(kReadError);
+    if (data[0] != 'B' || data[1] != 'M')
+        fail(kNotValid);
+    const qint64 pixelOffset = u32(data, 10);
+
+    if (size < kFileHeader + 4)
+        fail(kReadError);
+    const qint64 infoSize = u32(data, kFileHeader);
+    const bool core = infoSize == 12;
+    if (!core && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        fail(kNotValid);
+    if (size < kFileHeader + infoSize)
+        fail(kReadError);
+
+    const qint64 info = kFileHeader;
+    const qint64 width = core ? u16(data, info + 4) : s32(data, info + 4);
+    const qint64 rawHeight = core ? u16(data, info + 6) : s32(data, info + 8);
+    const qint64 height = rawHeight < 0 ? -rawHeight : rawHeight;
+    const int bpp = core ? u16(data, info + 10) : u16(data, info + 14);
+    const quint32 compression = core ? 0 : u32(data, info + 16);
+    const quint32 colorsUsed = core ? 0 : u32(data, info + 32);
+
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        fail(kNotValid);
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        fail(kNotValid);
+    const bool rle = compression == 1 || compression == 2;
+    if (compression > 3 || (compression == 3 && bpp != 16 && bpp != 32)
+        || (compression == 1 && bpp != 8) || (compression == 2 && bpp != 4))
+        fail(kNotValid);
+
+    // Colour masks of an old-style info header follow it; the palette comes next.
+    qint64 tableStart = kFileHeader + infoSize + (infoSize == 40 && compression == 3 ? 12 : 0);
+    if (bpp <= 8) {
+        const qint64 maxColors = qint64(1) << bpp;
+        const qint64 colors = (colorsUsed == 0 || colorsUsed > maxColors) ? maxColors : colorsUsed;
+        tableStart += colors * (core ? 3 : 4);
+    }
+    if (size < tableStart)
+        fail(kReadError);
+
+    const qint64 start = pixelOffset >= tableStart ? pixelOffset : tableStart;
+    const qint64 stride = ((width * bpp + 31) / 32) * 4;
+    const qint64 needed = rle ? 1 : stride * height;
+    if (start + needed > size)
+        fail(kReadError);
+
+    QImage image = QImage::fromData(data, "BMP");
+    if (image.isNull() || image.width() != width || image.height() != height)
+        fail(kNotValid);
+    if (bpp == 1 && image.format() != QImage::Format_Mono)
+        image = image.convertToFormat(QImage::Format_Mono);
+    return image;
+}
+
+QImage LoadBitmapFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("Cannot open file %1").arg(path));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(kReadError);
+    return DecodeBitmap(data);
+}

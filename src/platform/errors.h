@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+// The one kind of failure the program raises: a message for the user.
+// Whatever escapes a handler ends up in the application's error box.
+class AppError : public std::exception
+{
+public:
+    explicit AppError(QString message)
+        : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};

@@ -1,0 +1,432 @@
+#include "platform/rtfreader.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <memory>
+
+namespace {
+
+constexpr int kMaxDepth = 256;     // deeper groups share the deepest state
+constexpr int kMaxWordLength = 32; // longer control words are read and ignored
+
+enum class Destination { Text, Skip, FontTable, ColorTable };
+
+struct CharState {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int halfPoints = 0; // 0: the document's default size
+    int font = -1;      // -1: the document's default font
+    int color = 0;      // 0: the automatic colour
+};
+
+struct GroupState {
+    CharState chars;
+    int unicodeSkip = 1;
+    Destination destination = Destination::Text;
+};
+
+struct FontEntry {
+    QString family;
+    int codePage = 0; // 0: the document's code page
+};
+
+int codePageOfCharset(int charset)
+{
+    switch (charset) {
+    case 0: return 1252;
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return 0;
+    }
+}
+
+const QSet<QByteArray> &skippedDestinations()
+{
+    static const QSet<QByteArray> words{
+        "info", "stylesheet", "pict", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+        "footerr", "footerf", "footnote", "fldinst", "object", "objdata", "themedata", "colorschememapping",
+        "datastore", "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl",
+        "filetbl", "revtbl", "pgdsctbl", "mmathPr", "private", "nonshppict", "shp", "annotation", "atnid",
+        "atnauthor", "bkmkstart", "bkmkend", "template", "userprops", "docvar", "wgrffmtfilter", "passwordhash",
+    };
+    return words;
+}
+
+class RtfReader
+{
+public:
+    RtfReader(const QByteArray &data, QTextDocument *document) : m_data(data), m_cursor(document) {}
+
+    void run()
+    {
+        m_stack.append(GroupState{});
+        const qsizetype n = m_data.size();
+        while (m_pos < n) {
+            const char c = m_data[m_pos++];
+            switch (c) {
+            case '{': openGroup(); break;
+            case '}': closeGroup(); break;
+            case '\\': controlSequence(); break;
+            case '\r':
+            case '\n': break;
+            default: textByte(static_cast<unsigned char>(c)); break;
+            }
+        }
+        flush();
+        applyAlignment();
+    }
+
+private:
+    GroupState &state() { return m_stack.last(); }
+
+    void openGroup()
+    {
+        flush();
+        if (m_stack.size() >= kMaxDepth) {
+            ++m_overflow;
+            return;
+        }
+        m_stack.append(m_stack.last());
+    }
+
+    void closeGroup()
+    {
+        flush();
+        if (m_overflow > 0) {
+            --m_overflow;
+            return;
+        }
+        if (m_stack.size() <= 1)
+            return; // a stray closing brace
+        if (m_stack.takeLast().destination == Destination::FontTable)
+            finishFontEntry();
+    }
+
+    void controlSequence()
+    {
+        const qsizetype n = m_data.size();
+        if (m_pos >= n)
+            return;
+        const char c = m_data[m_pos];
+        if (isLetter(c)) {
+            QByteArray word;
+            while (m_pos < n && isLetter(m_data[m_pos])) {
+                if (word.size() < kMaxWordLength)
+                    word += m_data[m_pos];
+                ++m_pos;
+            }
+            bool hasParam = false;
+            bool negative = false;
+            long long param = 0;
+            if (m_pos < n && m_data[m_pos] == '-' && m_pos + 1 < n && isDigit(m_data[m_pos + 1])) {
+                negative = true;
+                ++m_pos;
+            }
+            while (m_pos < n && isDigit(m_data[m_pos])) {
+                hasParam = true;
+                if (param < 1000000000LL)
+                    param = param * 10 + (m_data[m_pos] - '0');
+                ++m_pos;
+            }
+            if (m_pos < n && m_data[m_pos] == ' ')
+                ++m_pos;
+            controlWord(word, hasParam, int(negative ? -param : param));
+            return;
+        }
+        ++m_pos;
+        switch (c) {
+        case '\'': hexByte(); break;
+        case '*': flushBytes(); state().destination = Destination::Skip; break;
+        case '~': symbol(QChar(0x00A0)); break;
+        case '_': symbol(QChar(0x2011)); break;
+        case '-': symbol(QChar(0x00AD)); break;
+        case '\r':
+        case '\n': paragraph(); break;
+        case '\\':
+        case '{':
+        case '}': textByte(static_cast<unsigned char>(c)); break;
+        default: break;
+        }
+    }
+
+    void controlWord(const QByteArray &w, bool hasParam, int param)
+    {
+        GroupState &s = state();
+        const bool on = !hasParam || param != 0;
+
+        if (w == "fonttbl") { flushBytes(); s.destination = Destination::FontTable; return; }
+        if (w == "colortbl") { flushBytes(); s.destination = Destination::ColorTable; m_colorOpen = false; return; }
+        if (skippedDestinations().contains(w)) { flushBytes(); s.destination = Destination::Skip; return; }
+        if (w == "bin") { skipBinary(hasParam ? param : 0); return; }
+        if (w == "ansicpg") { if (hasParam && param > 0) m_codePage = param; return; }
+        if (w == "deff") { m_defaultFont = param; return; }
+        if (w == "uc") { s.unicodeSkip = qBound(0, param, 16); return; }
+
+        if (s.destination == Destination::FontTable) {
+            if (w == "f") { finishFontEntry(); m_fontNumber = param; }
+            else if (w == "fcharset") m_fontCharset = param;
+            return;
+        }
+        if (s.destination == Destination::ColorTable) {
+            if (w == "red") { m_red = param; m_colorOpen = true; }
+            else if (w == "green") { m_green = param; m_colorOpen = true; }
+            else if (w == "blue") { m_blue = param; m_colorOpen = true; }
+            return;
+        }
+        if (s.destination == Destination::Skip)
+            return;
+
+        if (w == "u") {
+            flushBytes();
+            const int code = param < 0 ? param + 65536 : param;
+            append(QChar(char16_t(code & 0xFFFF)));
+            m_skip = s.unicodeSkip;
+            return;
+        }
+        if (w == "par") { paragraph(); return; }
+        if (w == "line") { symbol(QChar(QChar::LineSeparator)); return; }
+        if (w == "tab") { symbol(QLatin1Char('\t')); return; }
+        if (w == "emdash") { symbol(QChar(0x2014)); return; }
+        if (w == "endash") { symbol(QChar(0x2013)); return; }
+        if (w == "bullet") { symbol(QChar(0x2022)); return; }
+        if (w == "lquote") { symbol(QChar(0x2018)); return; }
+        if (w == "rquote") { symbol(QChar(0x2019)); return; }
+        if (w == "ldblquote") { symbol(QChar(0x201C)); return; }
+        if (w == "rdblquote") { symbol(QChar(0x201D)); return; }
+
+        CharState chars = s.chars;
+        if (w == "b") chars.bold = on;
+        else if (w == "i") chars.italic = on;
+        else if (w == "ul") chars.underline = on;
+        else if (w == "ulnone") chars.underline = false;
+        else if (w == "strike") chars.strike = on;
+        else if (w == "plain") chars = CharState{};
+        else if (w == "fs") chars.halfPoints = hasParam ? qBound(0, param, 3276) : 0;
+        else if (w == "f") chars.font = param;
+        else if (w == "cf") chars.color = param;
+        else if (w == "pard" || w == "ql") { m_alignment = Qt::AlignLeft; return; }
+        else if (w == "qc") { m_alignment = Qt::AlignHCenter; return; }
+        else if (w == "qr") { m_alignment = Qt::AlignRight; return; }
+        else if (w == "qj") { m_alignment = Qt::AlignJustify; return; }
+        else return;
+        flush();
+        s.chars = chars;
+    }
+
+    void hexByte()
+    {
+        int value = 0;
+        for (int k = 0; k < 2; ++k) {
+            if (m_pos >= m_data.size())
+                return;
+            const int d = hexValue(m_data[m_pos]);
+            if (d < 0)
+                return;
+            value = value * 16 + d;
+            ++m_pos;
+        }
+        textByte(static_cast<unsigned char>(value));
+    }
+
+    void textByte(unsigned char byte)
+    {
+        GroupState &s = state();
+        if (m_skip > 0 && s.destination == Destination::Text) {
+            --m_skip;
+            return;
+        }
+        switch (s.destination) {
+        case Destination::Skip:
+            return;
+        case Destination::FontTable:
+            if (byte == ';')
+                finishFontEntry();
+            else if (m_fontNumber >= 0)
+                m_fontName += char(byte);
+            return;
+        case Destination::ColorTable:
+            if (byte == ';') {
+                m_colors.append(m_colorOpen ? QColor(qBound(0, m_red, 255), qBound(0, m_green, 255), qBound(0, m_blue, 255))
+                                            : QColor());
+                m_red = m_green = m_blue = 0;
+                m_colorOpen = false;
+            }
+            return;
+        case Destination::Text:
+            break;
+        }
+        if (m_bytes.isEmpty() && m_run.isEmpty())
+            m_runState = s.chars;
+        m_bytes += char(byte);
+    }
+
+    void symbol(QChar c)
+    {
+        if (state().destination != Destination::Text)
+            return;
+        flushBytes();
+        m_skip = 0;
+        append(c);
+    }
+
+    void paragraph()
+    {
+        if (state().destination != Destination::Text)
+            return;
+        flush();
+        applyAlignment();
+        m_cursor.insertBlock();
+    }
+
+    void append(QChar c)
+    {
+        if (m_run.isEmpty() && m_bytes.isEmpty())
+            m_runState = state().chars;
+        m_run += c;
+    }
+
+    void skipBinary(int count)
+    {
+        if (count > 0)
+            m_pos = qMin<qsizetype>(m_data.size(), m_pos + count);
+    }
+
+    void finishFontEntry()
+    {
+        if (m_fontNumber >= 0) {
+            FontEntry entry;
+            entry.family = QString::fromLatin1(m_fontName).trimmed();
+            entry.codePage = codePageOfCharset(m_fontCharset);
+            m_fonts.insert(m_fontNumber, entry);
+        }
+        m_fontNumber = -1;
+        m_fontCharset = -1;
+        m_fontName.clear();
+    }
+
+    int currentCodePage() const
+    {
+        int font = m_stack.last().chars.font;
+        if (font < 0)
+            font = m_defaultFont;
+        const auto it = m_fonts.constFind(font);
+        if (it != m_fonts.constEnd() && it->codePage != 0)
+            return it->codePage;
+        return m_codePage;
+    }
+
+    // Raw bytes wait here until something else comes, so that multi-byte
+    // characters escaped byte by byte decode as one.
+    void flushBytes()
+    {
+        if (m_bytes.isEmpty())
+            return;
+        const int codePage = currentCodePage();
+        QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(codePage));
+        if (!decoder.isValid())
+            decoder = QStringDecoder("windows-1251");
+        m_run += decoder(m_bytes);
+        m_bytes.clear();
+    }
+
+    QTextCharFormat format() const
+    {
+        const CharState &c = m_runState;
+        QTextCharFormat f;
+        f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(c.italic);
+        f.setFontUnderline(c.underline);
+        f.setFontStrikeOut(c.strike);
+        if (c.halfPoints > 0)
+            f.setFontPointSize(c.halfPoints / 2.0);
+        const int font = c.font >= 0 ? c.font : m_defaultFont;
+        const auto it = m_fonts.constFind(font);
+        if (it != m_fonts.constEnd() && !it->family.isEmpty())
+            f.setFontFamilies({it->family});
+        if (c.color > 0 && c.color < m_colors.size() && m_colors.at(c.color).isValid())
+            f.setForeground(m_colors.at(c.color));
+        return f;
+    }
+
+    // Writes the text gathered so far with the formatting it was gathered
+    // under; called before anything changes that formatting.
+    void flush()
+    {
+        flushBytes();
+        if (!m_run.isEmpty()) {
+            m_cursor.insertText(m_run, format());
+            m_run.clear();
+        }
+    }
+
+    // Paragraph formatting belongs to the paragraph as it ends.
+    void applyAlignment()
+    {
+        QTextBlockFormat block;
+        block.setAlignment(m_alignment);
+        m_cursor.mergeBlockFormat(block);
+    }
+
+    static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    static int hexValue(char c)
+    {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    }
+
+    const QByteArray &m_data;
+    qsizetype m_pos = 0;
+    QTextCursor m_cursor;
+    QList<GroupState> m_stack;
+    int m_overflow = 0;
+    int m_skip = 0;
+    int m_codePage = 1251;
+    int m_defaultFont = 0;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
+
+    QHash<int, FontEntry> m_fonts;
+    int m_fontNumber = -1;
+    int m_fontCharset = -1;
+    QByteArray m_fontName;
+
+    QList<QColor> m_colors;
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorOpen = false;
+
+    QByteArray m_bytes;
+    QString m_run;
+    CharState m_runState;
+};
+
+} // namespace
+
+bool ReadRtf(const QByteArray &data, QTextDocument *document)
+{
+    if (!data.startsWith("{\\rtf"))
+        return false;
+    document->clear();
+    RtfReader(data, document).run();
+    return true;
+}

@@ -1,0 +1,33 @@
+#include "ui/frmHelp.h"
+
+#include "app/app.h"
+#include "platform/richedit.h"
+
+#include <QFileInfo>
+
+THelpF *HelpF = nullptr;
+
+THelpF::THelpF(QWidget *parent) : TModalForm(parent)
+{
+    setupUi(this);
+    SetOkButton(Button1);
+    SetCancelButton(Button1);
+}
+
+void THelpF::PlaceFirstTime() { move(658, 81); }
+
+void THelpF::FormShow()
+{
+    const QString path = AppDir() + QStringLiteral("instructions.txt");
+    if (QFileInfo(path).isFile())
+        LoadRichEditFromFile(Memo->document(), path);
+    else
+        Memo->setPlainText(QStringLiteral("Файл инструкций не найден"));
+}
+
+void THelpF::resizeEvent(QResizeEvent *event)
+{
+    TModalForm::resizeEvent(event);
+    // The text box keeps to the top edge at the full width and its own height.
+    Memo->setGeometry(0, 0, width(), Memo->height());
+}

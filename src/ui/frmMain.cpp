@@ -1,0 +1,318 @@
+#include "ui/frmMain.h"
+
+#include "app/app.h"
+#include "app/appicon.h"
+#include "platform/errors.h"
+#include "platform/intconv.h"
+#include "platform/pause.h"
+#include "platform/profile.h"
+#include "platform/random.h"
+#include "platform/sound.h"
+#include "ui/examplesight.h"
+#include "ui/frmAbout.h"
+#include "ui/frmHelp.h"
+#include "ui/radiogroup.h"
+
+#include <QCloseEvent>
+
+TMainF *MainF = nullptr;
+
+namespace {
+
+const QString kSection = QStringLiteral("Options");
+const QString kShotSound = QStringLiteral("Sounds/BAR_01");
+
+// A label that sizes itself to its text, keeping its top-left corner.
+void SetCaption(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+// A caption label sized to its text, keeping its right edge: the result
+// captions end where their values begin, whatever the font's widths.
+void FitKeepingRight(QLabel *label)
+{
+    const int right = label->x() + label->width();
+    label->adjustSize();
+    label->move(right - label->width(), label->y());
+}
+
+int ReadIntSetting(const QString &key, int defaultValue)
+{
+    const QString text = GetPrivateProfileString(kSection, key, QString(), TMainF::SettingsPath());
+    return TextToInt(text).value_or(defaultValue);
+}
+
+void WriteIntSetting(const QString &key, int value)
+{
+    const QString path = TMainF::SettingsPath();
+    if (!WritePrivateProfileString(kSection, key, QString::number(value), path))
+        throw AppError(QStringLiteral("Unable to write to %1").arg(path));
+}
+
+} // namespace
+
+int RandomSpread(int n) { return Random(n) - n / 2; }
+
+TMainF::TMainF(QWidget *parent) : QWidget(parent)
+{
+    setupUi(this);
+    setWindowIcon(AppIcon());
+
+    // Pictures, shapes and labels take the mouse over their own rectangles
+    // and do nothing with it; only bare window area reaches the handlers.
+    for (QWidget *child : Client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    Client->setMouseTracking(true);
+
+    for (TPictureControl *picture : {Image3, Image2, Image4})
+        picture->SetAutoSize(true);
+    Image3->SetTransparent(true);
+    Image4->SetTransparent(true);
+    Image3->SetPicture(ExamplePlate());
+    Image2->SetPicture(ExamplePost());
+    Image4->SetPicture(ExampleBull());
+    for (QLabel *caption : {Label3, Label5, Label6})
+        FitKeepingRight(caption);
+
+    TargetSize = new TRadioGroup(rgTargetSize);
+
+    BindMouse(Client);
+    connect(btnReset, &QPushButton::clicked, this, Guarded([this] { btnResetClick(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(btnAbout, &QPushButton::clicked, this, Guarded([this] { btnAboutClick(); }));
+    connect(cbLaser, &QCheckBox::toggled, this, Guarded([this] { cbLaserClick(); }));
+    connect(PlankaCorrectionBar, &QSlider::valueChanged, this, Guarded([this] { PlankaCorrectionBarChange(); }));
+    connect(edBlack, &QSpinBox::valueChanged, this, Guarded([this] { edBlackChange(); }));
+    connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
+
+    Guard([this] { FormCreate(); });
+}
+
+TMainF::~TMainF()
+{
+    hide();
+    Guard([this] { FormDestroy(); });
+}
+
+QString TMainF::SettingsPath() { return AppDir() + QStringLiteral("Vimbra.INI"); }
+
+// ------------------------------------------------------------ the scene
+
+void TMainF::FormCreate()
+{
+    setWindowTitle(windowTitle() + QStringLiteral("         -- Belvesk --"));
+
+    Target = new TRoundTarget(Client);
+    Target->SetParentControl(Client);
+    Target->PlaceAt(QPoint(TargetShape->x() + TargetShape->width() / 2,
+                           TargetShape->y() + TargetShape->height() / 2));
+
+    Gun = new TGun(Client);
+    Gun->SetParentControl(Client);
+    BindMouse(Gun);
+
+    PreloadSound(AppDir() + kShotSound);
+    LoadSettings();
+    Gun->raise();
+}
+
+void TMainF::FormClose()
+{
+    if (AboutBox)
+        ShowModal(AboutBox);
+}
+
+void TMainF::FormDestroy()
+{
+    SaveSettings();
+    delete Target;
+    Target = nullptr;
+    delete Gun;
+    Gun = nullptr;
+    delete Laser;
+    Laser = nullptr;
+}
+
+void TMainF::closeEvent(QCloseEvent *event)
+{
+    Guard([this] { FormClose(); });
+    event->accept();
+    Q_EMIT Closed();
+}
+
+void TMainF::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The settings panel stays docked to the right edge at full height; the
+    // rest keeps its place, so a narrow window lets the panel cover it.
+    Client->setGeometry(rect());
+    Panel1->setGeometry(width() - Panel1->width(), 0, Panel1->width(), height());
+}
+
+void TMainF::Button1Click()
+{
+    if (HelpF)
+        ShowModal(HelpF);
+}
+
+void TMainF::btnAboutClick()
+{
+    if (AboutBox)
+        ShowModal(AboutBox);
+}
+
+// ------------------------------------------------------ aiming and firing
+
+void TMainF::BindMouse(TControl *source)
+{
+    connect(source, &TControl::mouseDown, this, Guarded([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
+        FormMouseDown(s, b, sh, x, y);
+    }));
+    connect(source, &TControl::mouseMove, this, Guarded([this](QObject *s, TShiftState sh, int x, int y) {
+        FormMouseMove(s, sh, x, y);
+    }));
+    connect(source, &TControl::mouseUp, this, Guarded([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
+        FormMouseUp(s, b, sh, x, y);
+    }));
+    connect(source, &TControl::dblClick, this, Guarded([this](QObject *s) { FormDblClick(s); }));
+}
+
+QPoint TMainF::ClientPoint(QObject *Sender, int X, int Y) const
+{
+    if (Gun && Sender == Gun)
+        return QPoint(X + Gun->x(), Y + Gun->y());
+    return QPoint(X, Y);
+}
+
+void TMainF::FormMouseDown(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (!Gun)
+        return;
+    if (Shift.testFlag(ssShift) || Button == Qt::RightButton) {
+        DragMode = 1;
+        SetScreenCursor(Qt::SizeAllCursor);
+        GrabOffset = ClientPoint(Sender, X, Y) - Gun->FPosition;
+    } else {
+        DragMode = 2;
+        SetScreenCursor(Qt::PointingHandCursor);
+        LastMouse = QPoint(X, Y);
+    }
+}
+
+void TMainF::FormMouseMove(QObject *Sender, TShiftState, int X, int Y)
+{
+    if (!Gun)
+        return;
+    if (DragMode == 1) {
+        Gun->MoveTo(ClientPoint(Sender, X, Y) - GrabOffset);
+    } else if (DragMode == 2) {
+        Gun->SetSightDX(Gun->FSightDX + X - LastMouse.x());
+        Gun->SetSightDY(Gun->FSightDY + Y - LastMouse.y());
+        LastMouse = QPoint(X, Y);
+    }
+    if (LaserOn)
+        UpdateLaser();
+}
+
+void TMainF::FormMouseUp(QObject *, Qt::MouseButton, TShiftState, int, int)
+{
+    DragMode = 0;
+    SetScreenCursor(Qt::ArrowCursor);
+}
+
+void TMainF::FormDblClick(QObject *) { Fire(); }
+
+void TMainF::Fire()
+{
+    if (!Target || !Gun || !Target->FSeriesOpen)
+        return;
+    PlaySoundFile(AppDir() + kShotSound);
+    const QPoint aim = Gun->AimPoint(true);
+    Target->AddShot(aim);
+    SetCaption(edCount, QString::number(Target->FSeries->Count()));
+    SetCaption(edBalls, QString::number(Target->Score(Gun->FLastShot)));
+    SetCaption(edSum, QString::number(Target->FTotal));
+    SetCaption(lbSingles, lbSingles->text() + QStringLiteral("  ") + edBalls->text());
+
+    // The jolt: the gun and its front sight land somewhere new.
+    const int dx = RandomSpread(10);
+    const int dy = RandomSpread(10);
+    Gun->MoveTo(Gun->FPosition + QPoint(dx, dy));
+    Gun->SetSightDX(RandomSpread(10));
+    Gun->SetSightDY(-RandomSpread(10));
+    Pause(300);
+
+    if (!Target->FSeriesOpen) {
+        SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
+        btnReset->setFocus();
+        DragMode = 0;
+        SetScreenCursor(Qt::ArrowCursor);
+    }
+}
+
+void TMainF::cbLaserClick()
+{
+    LaserOn = cbLaser->isChecked();
+    if (LaserOn) {
+        if (!Laser) {
+            Laser = new TLaser;
+            Laser->SetParentControl(Client);
+        }
+        UpdateLaser();
+    } else {
+        delete Laser;
+        Laser = nullptr;
+    }
+}
+
+void TMainF::UpdateLaser()
+{
+    if (Laser && Gun)
+        Laser->CenterAt(Gun->AimPoint(false));
+}
+
+// ------------------------------------------------------ settings panel
+
+void TMainF::PlankaCorrectionBarChange()
+{
+    if (Gun)
+        Gun->FPlankaCorrection = (PlankaCorrectionBar->maximum() - PlankaCorrectionBar->value()) * 5;
+}
+
+void TMainF::edBlackChange()
+{
+    if (Target)
+        Target->FBlackCircleValue = edBlack->value();
+}
+
+void TMainF::rgTargetSizeClick()
+{
+    if (Target)
+        Target->ToggleSize();
+    for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
+        SetCaption(label, QString());
+}
+
+void TMainF::btnResetClick()
+{
+    if (Target)
+        Target->ResetSeries();
+    for (QLabel *label : {edCount, edBalls, edSum, lbSingles, lbFinish})
+        SetCaption(label, QString());
+}
+
+void TMainF::LoadSettings()
+{
+    PlankaCorrectionBar->setValue(ReadIntSetting(QStringLiteral("PlankaCorrection"), 6));
+    edBlack->setValue(ReadIntSetting(QStringLiteral("BlackCircleValue"), 3));
+    TargetSize->SetItemIndex(ReadIntSetting(QStringLiteral("TargetSize"), 0));
+}
+
+void TMainF::SaveSettings()
+{
+    WriteIntSetting(QStringLiteral("PlankaCorrection"), PlankaCorrectionBar->value());
+    WriteIntSetting(QStringLiteral("BlackCircleValue"), edBlack->value());
+    WriteIntSetting(QStringLiteral("TargetSize"), TargetSize->ItemIndex());
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "model/Globals.h"
+#include "ui_frmMain.h"
+
+#include <QWidget>
+
+class TRadioGroup;
+
+// The main window: the target, the gun, the results and the settings panel.
+// Its design lives in frmMain.ui; the handlers below give it life.
+class TMainF : public QWidget, public Ui::TMainF
+{
+    Q_OBJECT
+public:
+    explicit TMainF(QWidget *parent = nullptr);
+    ~TMainF() override;
+
+    // The scene, made by FormCreate; either may be absent when its pictures
+    // could not be loaded, and every handler copes with that.
+    TRoundTarget *Target = nullptr;
+    TGun *Gun = nullptr;
+    TLaser *Laser = nullptr; // present while the laser sight is on
+    bool LaserOn = false;
+
+    // What a pointer movement does: 0 nothing, 1 move the gun, 2 move the
+    // front sight.
+    quint8 DragMode = 0;
+    QPoint GrabOffset; // mode 1: pointer minus gun position at the press
+    QPoint LastMouse;  // mode 2: pointer at the press or the last movement
+
+    TRadioGroup *TargetSize = nullptr; // the item index of rgTargetSize
+
+    // The settings file beside the executable.
+    static QString SettingsPath();
+
+    void FormMouseDown(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y);
+    void FormMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
+    void FormMouseUp(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y);
+    void FormDblClick(QObject *Sender);
+
+Q_SIGNALS:
+    // The window has been closed: the program is to end.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void FormDestroy();
+    void Button1Click();
+    void btnAboutClick();
+    void btnResetClick();
+    void cbLaserClick();
+    void PlankaCorrectionBarChange();
+    void edBlackChange();
+    void rgTargetSizeClick();
+
+    void Fire();
+    void UpdateLaser();
+    void LoadSettings();
+    void SaveSettings();
+    QPoint ClientPoint(QObject *Sender, int X, int Y) const;
+    // Routes a control's mouse events to the window's own handlers.
+    void BindMouse(TControl *source);
+};
+
+// The one main window of the running program.
+extern TMainF *MainF;
+
+// A random offset centred on zero: Random(n) - n div 2 (-5 to 4 for n = 10).
+int RandomSpread(int n);

@@ -75,6 +75,10 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     Image4->SetPicture(ExampleBull());
     for (QLabel *caption : {Label3, Label5, Label6})
         FitKeepingRight(caption);
+    // The result values start as one space each (a .ui file cannot hold a
+    // text of blanks only): nothing visible, yet not empty.
+    for (QLabel *value : {edBalls, edCount, edSum})
+        value->setText(QStringLiteral(" "));
 
     TargetSize = new TRadioGroup(rgTargetSize);
 

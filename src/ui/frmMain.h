@@ -1,11 +1,10 @@
 #pragma once
 
 #include "model/Globals.h"
+#include "ui/radiogroup.h"
 #include "ui_frmMain.h"
 
 #include <QWidget>
-
-class TRadioGroup;
 
 // The main window: the target, the gun, the results and the settings panel.
 // Its design lives in frmMain.ui; the handlers below give it life.

@@ -1,0 +1,66 @@
+#include "testsupport.h"
+
+#include "platform/pause.h"
+#include "platform/sound.h"
+
+#include <QDirIterator>
+
+namespace {
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QDir(from).relativeFilePath(source);
+        QDir().mkpath(QFileInfo(target).path());
+        QFile::copy(source, target);
+    }
+}
+} // namespace
+
+ProgramFolder::ProgramFolder()
+{
+    const QString built = qEnvironmentVariable("VIMBRA_PROGRAM_FOLDER");
+    if (built.isEmpty())
+        qFatal("VIMBRA_PROGRAM_FOLDER is not set: run the tests through ctest");
+    copyTree(built + QLatin1Char('/'), path());
+    QFile::remove(file(QStringLiteral("Vimbra")));
+    QFile::remove(file(QStringLiteral("Vimbra.INI")));
+    SetAppDirForTesting(path());
+}
+
+ProgramFolder::~ProgramFolder() { SetAppDirForTesting(QString()); }
+
+void ProgramFolder::write(const QString &relative, const QByteArray &data) const
+{
+    QFile f(file(relative));
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(f.fileName()));
+    f.write(data);
+}
+
+void ProgramFolder::remove(const QString &relative) const { QFile::remove(file(relative)); }
+
+QByteArray ProgramFolder::read(const QString &relative) const
+{
+    QFile f(file(relative));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+Recorders::Recorders()
+{
+    SetErrorBoxHook([this](const QString &text) { errors << text; });
+    SetSoundHook([this](const QString &file) { sounds << file; });
+    SetPauseHook([this](int ms) { pauses << ms; });
+}
+
+Recorders::~Recorders()
+{
+    SetErrorBoxHook({});
+    SilenceSounds();
+    SetPauseHook({});
+}
+
+void SilenceSounds()
+{
+    SetSoundHook([](const QString &) {});
+}

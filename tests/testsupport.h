@@ -1,0 +1,53 @@
+#pragma once
+
+// What the tests share: a private copy of the program folder, and recorders
+// standing in for the error box, the sound and the pause.
+
+#include "app/app.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A fresh copy of the built program folder in a temporary directory, which
+// AppDir() then names. Files can be removed or replaced freely.
+class ProgramFolder
+{
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    QString path() const { return m_dir.path() + QLatin1Char('/'); }
+    QString file(const QString &relative) const { return path() + relative; }
+    void write(const QString &relative, const QByteArray &data) const;
+    void remove(const QString &relative) const;
+    QByteArray read(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Collects what the error box, the sound player and the pause are asked for,
+// for as long as it lives.
+class Recorders
+{
+public:
+    Recorders();
+    ~Recorders();
+    QStringList errors; // error box texts, full stop rule applied
+    QStringList sounds; // files asked to play
+    QList<int> pauses;  // milliseconds
+};
+
+// Tests make no sound: shots are recorded by Recorders or dropped.
+void SilenceSounds();
+
+// Declares the test's main with the program's own application object.
+#define VIMBRA_TEST_MAIN(TestObject)                                                                                   \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        VimbraApplication app(argc, argv);                                                                             \
+        SilenceSounds();                                                                                               \
+        TestObject tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
+    }

@@ -1,0 +1,327 @@
+// The main window as designed, its life from creation to destruction, and a
+// start with pictures missing.
+
+#include "testsupport.h"
+
+#include "platform/profile.h"
+#include "ui/examplesight.h"
+#include "ui/frmAbout.h"
+#include "ui/frmMain.h"
+
+namespace {
+
+int blackRun(const QImage &image, int row, int *first)
+{
+    int count = 0;
+    *first = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (qGray(image.pixel(x, row)) < 128) {
+            if (*first < 0)
+                *first = x;
+            ++count;
+        }
+    return count;
+}
+
+QString setting(const ProgramFolder &folder, const char *key)
+{
+    return GetPrivateProfileString(QStringLiteral("Options"), QString::fromLatin1(key), QStringLiteral("<none>"),
+                                   folder.file(QStringLiteral("Vimbra.INI")));
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void controlsAsDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        // Fixed-size controls, exactly as designed.
+        QTest::newRow("Shape1") << "Shape1" << "Client" << QRect(0, 320, 233, 193) << "";
+        QTest::newRow("Image3") << "Image3" << "Client" << QRect(36, 370, 151, 110) << "";
+        QTest::newRow("TargetShape") << "TargetShape" << "Client" << QRect(480, 144, 97, 89) << "";
+        QTest::newRow("Image2") << "Image2" << "Client" << QRect(91, 370, 41, 80) << "";
+        QTest::newRow("Image4") << "Image4" << "Client" << QRect(96, 334, 33, 33) << "";
+        QTest::newRow("Panel1") << "Panel1" << "MainF" << QRect(690, 0, 139, 517) << "";
+        QTest::newRow("btnReset") << "btnReset" << "MainF" << QRect(488, 88, 81, 25) << "Очистить";
+        QTest::newRow("Label1") << "Label1" << "Panel1" << QRect(35, 248, 65, 41) << "Настройка прицельной планки";
+        QTest::newRow("Label2") << "Label2" << "Panel1" << QRect(29, 72, 78, 49)
+                                << "Диаметр чёрного круга соответствует";
+        QTest::newRow("PlankaCorrectionBar") << "PlankaCorrectionBar" << "Panel1" << QRect(45, 288, 45, 217) << "";
+        QTest::newRow("edBlack") << "edBlack" << "Panel1" << QRect(48, 112, 41, 22) << "";
+        QTest::newRow("Button1") << "Button1" << "Panel1" << QRect(24, 8, 89, 25) << "Инструкции";
+        QTest::newRow("rgTargetSize") << "rgTargetSize" << "Panel1" << QRect(7, 144, 122, 57) << "";
+        QTest::newRow("cbLaser") << "cbLaser" << "Panel1" << QRect(7, 216, 121, 17) << "\"Лазерный прицел\"";
+        QTest::newRow("btnAbout") << "btnAbout" << "Panel1" << QRect(24, 40, 89, 25) << "О программе...";
+        // Labels that size themselves keep their top-left corner.
+        QTest::newRow("edBalls") << "edBalls" << "Client" << QRect(418, 160, -1, -1) << " ";
+        QTest::newRow("edSum") << "edSum" << "Client" << QRect(418, 232, -1, -1) << " ";
+        QTest::newRow("edCount") << "edCount" << "Client" << QRect(418, 208, -1, -1) << " ";
+        QTest::newRow("lbSingles") << "lbSingles" << "Client" << QRect(288, 256, -1, -1) << "";
+        QTest::newRow("lbFinish") << "lbFinish" << "Client" << QRect(448, 120, -1, -1) << "";
+        QTest::newRow("Label4") << "Label4" << "Client" << QRect(8, 488, -1, -1) << "Пример правильного прицеливания";
+    }
+    void controlsAsDesigned()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parent);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        ProgramFolder folder;
+        TMainF w;
+        auto *control = w.findChild<QWidget *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->parentWidget()->objectName(), parent);
+        if (geometry.width() >= 0)
+            QCOMPARE(control->geometry(), geometry);
+        else
+            QCOMPARE(control->pos(), geometry.topLeft());
+        if (auto *label = qobject_cast<QLabel *>(control))
+            QCOMPARE(label->text(), text);
+        else if (auto *button = qobject_cast<QAbstractButton *>(control))
+            QCOMPARE(button->text(), text);
+    }
+
+    void windowAndSettingsAtStart()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        QCOMPARE(w.size(), QSize(829, 517));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vimbra 1.1 (Тирвана)         -- Belvesk --"));
+        QCOMPARE(w.PlankaCorrectionBar->minimum(), 0);
+        QCOMPARE(w.PlankaCorrectionBar->maximum(), 10);
+        QCOMPARE(w.PlankaCorrectionBar->value(), 6);
+        QCOMPARE(w.PlankaCorrectionBar->tickPosition(), QSlider::TicksBothSides);
+        QCOMPARE(w.PlankaCorrectionBar->tickInterval(), 1);
+        QCOMPARE(w.PlankaCorrectionBar->pageStep(), 2);
+        QCOMPARE(w.edBlack->value(), 3);
+        QCOMPARE(w.edBlack->minimum(), 1);
+        QCOMPARE(w.edBlack->maximum(), 10);
+        QCOMPARE(w.TargetSize->ItemIndex(), 0);
+        QCOMPARE(w.rbLarge->text(), QStringLiteral("большая"));
+        QCOMPARE(w.rbSmall->text(), QStringLiteral("маленькая"));
+        QCOMPARE(w.rgTargetSize->title(), QStringLiteral("Размер мишени"));
+        QVERIFY(!w.cbLaser->isChecked());
+        QCOMPARE(w.cbLaser->text().size(), 17);
+        QCOMPARE(w.Gun->FPlankaCorrection, 20);
+        QCOMPARE(w.Target->FAnchor, QPoint(528, 188));
+    }
+
+    // The captions end where their values begin, ten pixels to the left.
+    void resultCaptionsEndTenPixelsBeforeTheirValues()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        for (QLabel *caption : {w.Label3, w.Label6, w.Label5}) {
+            QCOMPARE(caption->x() + caption->width(), 408);
+            QVERIFY(caption->width() >= caption->sizeHint().width());
+        }
+        QCOMPARE(w.Label3->y(), 160);
+        QCOMPARE(w.Label6->y(), 208);
+        QCOMPARE(w.Label5->y(), 232);
+    }
+
+    void tabOrder()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.PlankaCorrectionBar->setFocus();
+        QList<QWidget *> visited{QApplication::focusWidget()};
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1, w.rbLarge, w.cbLaser,
+                                        w.btnAbout, w.btnReset, w.PlankaCorrectionBar};
+        QCOMPARE(visited, expected);
+    }
+
+    void examplePictures()
+    {
+        const QImage plate = ExamplePlate();
+        QCOMPARE(plate.size(), QSize(151, 110));
+        QCOMPARE(plate.depth(), 1);
+        // Rows of the notch: the white run between the black shoulders.
+        const struct { int row, whiteFirst, whiteLast; } notch[] = {
+            {0, 41, 109}, {42, 41, 109}, {43, 42, 108}, {44, 42, 108}, {45, 43, 107},
+            {46, 43, 107}, {47, 44, 106}, {48, 46, 104}, {49, -1, -1}, {109, -1, -1},
+        };
+        for (const auto &r : notch) {
+            int first = 0;
+            const int black = blackRun(plate, r.row, &first);
+            const int white = r.whiteFirst < 0 ? 0 : r.whiteLast - r.whiteFirst + 1;
+            QCOMPARE(black, 151 - white);
+            if (white) {
+                QCOMPARE(qGray(plate.pixel(r.whiteFirst, r.row)), 255);
+                QCOMPARE(qGray(plate.pixel(r.whiteFirst - 1, r.row)), 0);
+                QCOMPARE(qGray(plate.pixel(r.whiteLast + 1, r.row)), 0);
+            }
+        }
+
+        const QImage post = ExamplePost();
+        QCOMPARE(post.size(), QSize(41, 80));
+        QCOMPARE(post.depth(), 1);
+        for (int y = 0; y < 80; ++y) {
+            int first = 0;
+            QCOMPARE(blackRun(post, y, &first), 41);
+        }
+
+        const QImage bull = ExampleBull();
+        QCOMPARE(bull.size(), QSize(33, 33));
+        const int widths[] = {7, 13, 17, 19, 23, 25, 25, 27, 29, 29, 31, 31, 31, 33, 33, 33, 33};
+        for (int row = 0; row < 33; ++row) {
+            const int w = widths[row <= 16 ? row : 32 - row];
+            int first = 0;
+            QCOMPARE(blackRun(bull, row, &first), w);
+            QCOMPARE(first, (33 - w) / 2);
+        }
+    }
+
+    // What the user sees: the plate and the bull let the white ground show
+    // through; the post stands in the notch, the bull 3 pixels above it.
+    void exampleSightPictureOnScreen()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QImage shot = w.grab().toImage();
+        auto at = [&shot](int x, int y) { return qGray(shot.pixel(x, y)); };
+        QCOMPARE(at(80, 375), 255);  // the notch, left of the post
+        QCOMPARE(at(140, 375), 255); // the notch, right of the post
+        QCOMPARE(at(91, 370), 0);    // the post's top-left
+        QCOMPARE(at(131, 449), 0);   // the post's bottom-right
+        QCOMPARE(at(40, 470), 0);    // the plate
+        QCOMPARE(at(112, 368), 255); // the gap between bull and post
+        QCOMPARE(at(112, 366), 0);   // the bull's lowest row
+        QCOMPARE(at(96, 334), 255);  // the bull's corner
+        QCOMPARE(at(112, 350), 0);   // the bull's centre
+        QCOMPARE(at(0, 320), 0);     // the ground's outline
+    }
+
+    void panelStaysDockedRight()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        w.show();
+        w.resize(1000, 600);
+        QTRY_COMPARE(w.Panel1->geometry(), QRect(861, 0, 139, 600));
+        QCOMPARE(w.btnReset->geometry(), QRect(488, 88, 81, 25));
+        w.resize(600, 400);
+        QTRY_COMPARE(w.Panel1->geometry(), QRect(461, 0, 139, 400));
+        QCOMPARE(w.TargetShape->geometry(), QRect(480, 144, 97, 89));
+        QVERIFY(w.Panel1->geometry().intersects(w.TargetShape->geometry()));
+    }
+
+    // Windowed controls lie above every windowless visual, however late made.
+    void panelAndResetButtonStayOnTop()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w;
+        w.Gun->MoveTo(QPoint(530, 100));
+        w.Target->AddShot(QPoint(528, 100));
+        w.cbLaser->setChecked(true);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.childAt(500, 100), w.btnReset);
+        w.Gun->MoveTo(QPoint(700, 300)); // the gun now reaches under the panel
+        QWidget *top = w.childAt(720, 300);
+        QVERIFY(top == w.Panel1 || w.Panel1->isAncestorOf(top));
+    }
+
+    void closingShowsTheAboutBoxFirst()
+    {
+        ProgramFolder folder;
+        AboutBox = new TAboutBox;
+        TMainF w;
+        QSignalSpy closed(&w, &TMainF::Closed);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        bool aboutFirst = false;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            aboutFirst = QApplication::activeModalWidget() == AboutBox && w.isVisible() && closed.isEmpty();
+            AboutBox->OKButton->click();
+        });
+        QVERIFY(w.close());
+        QVERIFY(aboutFirst);
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(!w.isVisible());
+        delete AboutBox;
+        AboutBox = nullptr;
+    }
+
+    void settingsSavedWhenTheWindowIsDestroyed()
+    {
+        ProgramFolder folder;
+        {
+            TMainF w;
+        }
+        QCOMPARE(folder.read(QStringLiteral("Vimbra.INI")),
+                 QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n"));
+    }
+
+    // A missing picture: the error names the file, the window still opens,
+    // and nothing the user does reaches for the missing objects.
+    void missingPicturesAtStart_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<bool>("targetMade");
+        QTest::newRow("large target") << "Images/LargeRound.bmp" << false;
+        QTest::newRow("front sight") << "Images/Mushka.bmp" << true;
+        QTest::newRow("rear sight") << "Images/Planka.bmp" << true;
+    }
+    void missingPicturesAtStart()
+    {
+        QFETCH(QString, missing);
+        QFETCH(bool, targetMade);
+        ProgramFolder folder;
+        folder.remove(missing);
+        folder.write(QStringLiteral("Vimbra.INI"), "[Options]\nPlankaCorrection=2\n");
+        Recorders rec;
+        {
+            TMainF w;
+            QCOMPARE(rec.errors, QStringList{QStringLiteral("Cannot open file %1.").arg(folder.file(missing))});
+            QVERIFY(w.windowTitle().endsWith(QStringLiteral("-- Belvesk --")));
+            QCOMPARE(w.Target != nullptr, targetMade);
+            QVERIFY(!w.Gun);
+            QCOMPARE(w.PlankaCorrectionBar->value(), 6); // settings were not loaded
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QWindow *window = w.windowHandle();
+            QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(300, 400));
+            QTest::mousePress(window, Qt::RightButton, {}, QPoint(300, 400));
+            QTest::mouseMove(window, QPoint(320, 420));
+            QTest::mouseRelease(window, Qt::RightButton, {}, QPoint(320, 420));
+            QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 400));
+            QTest::mouseMove(window, QPoint(310, 390));
+            QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(310, 390));
+            w.cbLaser->click();
+            w.cbLaser->click();
+            w.btnReset->click();
+            w.rbSmall->click();
+            w.PlankaCorrectionBar->setValue(1);
+            w.edBlack->setValue(7);
+            if (w.Target)
+                QCOMPARE(w.Target->FSeries->Count(), 0);
+            QCOMPARE(ScreenCursor(), Qt::ArrowCursor);
+            QCOMPARE(rec.sounds.size(), 0);
+        }
+        QCOMPARE(rec.errors.size(), 1);
+        QCOMPARE(setting(folder, "PlankaCorrection"), QStringLiteral("1"));
+        QCOMPARE(setting(folder, "BlackCircleValue"), QStringLiteral("7"));
+        QCOMPARE(setting(folder, "TargetSize"), QStringLiteral("1"));
+    }
+};
+
+VIMBRA_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

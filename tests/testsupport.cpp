@@ -3,6 +3,7 @@
 #include "platform/pause.h"
 #include "platform/sound.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 
 namespace {
@@ -63,4 +64,21 @@ Recorders::~Recorders()
 void SilenceSounds()
 {
     SetSoundHook([](const QString &) {});
+}
+
+QByteArray BmpBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QImage saved = image.format() == QImage::Format_Mono ? image : image.convertToFormat(QImage::Format_RGB888);
+    saved.save(&buffer, "BMP");
+    return bytes;
+}
+
+QImage SolidImage(int width, int height, QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }

@@ -38,6 +38,12 @@ public:
     QList<int> pauses;  // milliseconds
 };
 
+// A picture as the bytes of a BMP file: one bit per pixel for
+// QImage::Format_Mono, 24 bits otherwise.
+QByteArray BmpBytes(const QImage &image);
+// A solid picture of one colour.
+QImage SolidImage(int width, int height, QColor colour);
+
 // Tests make no sound: shots are recorded by Recorders or dropped.
 void SilenceSounds();
 

@@ -45,6 +45,10 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 bool WritePrivateProfileString(const QString &section, const QString &key,
                                const QString &value, const QString &path)
 {
+    // A file nobody may write to stays as it is, also for the superuser.
+    const QFileInfo existing(path);
+    if (existing.exists() && !(existing.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)))
+        return false;
     CSimpleIniA ini;
     if (!load(ini, path))
         return false;

@@ -1,0 +1,248 @@
+// The settings panel and the settings file.
+
+#include "testsupport.h"
+
+#include "platform/intconv.h"
+#include "platform/profile.h"
+#include "ui/frmMain.h"
+
+
+namespace {
+const QString kIni = QStringLiteral("Vimbra.INI");
+
+QByteArray settingsFile(int bar, int black, int size)
+{
+    return QStringLiteral("[Options]\nPlankaCorrection=%1\nBlackCircleValue=%2\nTargetSize=%3\n")
+        .arg(bar).arg(black).arg(size).toLatin1();
+}
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void integers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value"); // -999 for none
+        const int none = -999;
+        QTest::newRow("plain") << "15" << 15;
+        QTest::newRow("negative") << "-2" << -2;
+        QTest::newRow("plus") << "+7" << 7;
+        QTest::newRow("leading blanks") << "   8" << 8;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("0x") << "0x8" << 8;
+        QTest::newRow("dollar") << "$8" << 8;
+        QTest::newRow("x") << "xFF" << 255;
+        QTest::newRow("capital X") << "0XfF" << 255;
+        QTest::newRow("all ones") << "$FFFFFFFF" << -1;
+        QTest::newRow("leading zeros") << "$000000001" << 1;
+        QTest::newRow("most negative") << "-2147483648" << int(-2147483647 - 1);
+        QTest::newRow("largest") << "2147483647" << 2147483647;
+        QTest::newRow("overflow") << "2147483648" << none;
+        QTest::newRow("nine hex digits") << "$100000000" << none;
+        QTest::newRow("empty") << "" << none;
+        QTest::newRow("blanks") << "   " << none;
+        QTest::newRow("letters") << "abc" << none;
+        QTest::newRow("unit") << "12px" << none;
+        QTest::newRow("trailing blank") << "12 " << none;
+        QTest::newRow("sign alone") << "-" << none;
+        QTest::newRow("prefix alone") << "0x" << none;
+        QTest::newRow("signed hex") << "-$8" << none;
+        QTest::newRow("plus hex") << "+0x8" << none;
+        QTest::newRow("decimal point") << "1.5" << none;
+    }
+    void integers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(TextToInt(text).value_or(-999), value);
+    }
+
+    // What a stored file does at start, and what is written back at the end.
+    void startAndEnd_data()
+    {
+        QTest::addColumn<QByteArray>("stored"); // "-" for no file
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("black");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("large");
+        QTest::newRow("no file") << QByteArray("-") << 6 << 3 << 0 << true;
+        QTest::newRow("empty file") << QByteArray("") << 6 << 3 << 0 << true;
+        QTest::newRow("bar 15") << QByteArray("[Options]\nPlankaCorrection=15\n") << 10 << 3 << 0 << true;
+        QTest::newRow("bar -2") << QByteArray("[Options]\nPlankaCorrection=-2\n") << 0 << 3 << 0 << true;
+        QTest::newRow("bar 0x8") << QByteArray("[Options]\nPlankaCorrection=0x8\n") << 8 << 3 << 0 << true;
+        QTest::newRow("bar $8") << QByteArray("[Options]\nPlankaCorrection=$8\n") << 8 << 3 << 0 << true;
+        QTest::newRow("bar abc") << QByteArray("[Options]\nPlankaCorrection=abc\n") << 6 << 3 << 0 << true;
+        QTest::newRow("bar 12px") << QByteArray("[Options]\nPlankaCorrection=12px\n") << 6 << 3 << 0 << true;
+        QTest::newRow("bar -$8") << QByteArray("[Options]\nPlankaCorrection=-$8\n") << 6 << 3 << 0 << true;
+        QTest::newRow("bar empty") << QByteArray("[Options]\nPlankaCorrection=\n") << 6 << 3 << 0 << true;
+        QTest::newRow("black 0") << QByteArray("[Options]\nBlackCircleValue=0\n") << 6 << 1 << 0 << true;
+        QTest::newRow("black 15") << QByteArray("[Options]\nBlackCircleValue=15\n") << 6 << 10 << 0 << true;
+        QTest::newRow("black 3") << QByteArray("[Options]\nBlackCircleValue=3\n") << 6 << 3 << 0 << true;
+        QTest::newRow("size 1") << QByteArray("[Options]\nTargetSize=1\n") << 6 << 3 << 1 << false;
+        QTest::newRow("size 7") << QByteArray("[Options]\nTargetSize=7\n") << 6 << 3 << 1 << false;
+        QTest::newRow("size -5") << QByteArray("[Options]\nTargetSize=-5\n") << 6 << 3 << -1 << true;
+        QTest::newRow("names in any case") << QByteArray("[options]\nplankacorrection=2\nTARGETSIZE=1\n") << 2 << 3 << 1
+                                           << false;
+        QTest::newRow("blanks around") << QByteArray("[Options]\nPlankaCorrection = 4 \n") << 4 << 3 << 0 << true;
+        QTest::newRow("other section") << QByteArray("[Other]\nPlankaCorrection=2\n") << 6 << 3 << 0 << true;
+    }
+    void startAndEnd()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, bar);
+        QFETCH(int, black);
+        QFETCH(int, size);
+        QFETCH(bool, large);
+        ProgramFolder folder;
+        Recorders rec;
+        if (stored != "-")
+            folder.write(kIni, stored);
+        {
+            TMainF w;
+            QCOMPARE(w.PlankaCorrectionBar->value(), bar);
+            QCOMPARE(w.Gun->FPlankaCorrection, (10 - bar) * 5);
+            QCOMPARE(w.edBlack->value(), black);
+            QCOMPARE(w.Target->FBlackCircleValue, black);
+            QCOMPARE(w.TargetSize->ItemIndex(), size);
+            QCOMPARE(w.Target->FLarge, large);
+            QCOMPARE(w.Target->width(), large ? 97 : 49);
+            QCOMPARE(w.Target->FAnchor, QPoint(528, 188));
+        }
+        QVERIFY(rec.errors.isEmpty());
+        if (stored == "-" || stored.isEmpty())
+            QCOMPARE(folder.read(kIni), settingsFile(bar, black, size));
+        else
+            QCOMPARE(GetPrivateProfileString("Options", "TargetSize", "", folder.file(kIni)), QString::number(size));
+    }
+
+    void choosingAnItemFromNoSelectionSwitchesToTheSmallPicture()
+    {
+        ProgramFolder folder;
+        folder.write(kIni, "[Options]\nTargetSize=-5\n");
+        Recorders rec;
+        TMainF w;
+        QVERIFY(!w.rbLarge->isChecked() && !w.rbSmall->isChecked());
+        w.rbLarge->click();
+        QVERIFY(!w.Target->FLarge); // the handler toggles whatever was chosen
+        QCOMPARE(w.TargetSize->ItemIndex(), 0);
+    }
+
+    void foreignSectionsAndCommentsSurvive()
+    {
+        ProgramFolder folder;
+        folder.write(kIni, "; kept by hand\n[Display]\nTheme=dark\n\n[Options]\n; the elevation\nPlankaCorrection=3\n"
+                           "Extra=yes\n");
+        Recorders rec;
+        {
+            TMainF w;
+            w.PlankaCorrectionBar->setValue(9);
+        }
+        const QString text = QString::fromLatin1(folder.read(kIni));
+        for (const char *line : {"; kept by hand", "[Display]", "Theme=dark", "; the elevation", "PlankaCorrection=9",
+                                 "Extra=yes", "BlackCircleValue=3", "TargetSize=0"})
+            QVERIFY2(text.contains(QLatin1String(line)), line);
+        QVERIFY(text.indexOf(QLatin1String("[Display]")) < text.indexOf(QLatin1String("[Options]")));
+        QCOMPARE(QDir(folder.path()).entryList({"*.INI*"}, QDir::Files | QDir::Hidden), QStringList{kIni});
+    }
+
+    void aFileThatCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("a directory in its place") << true;
+    }
+    void aFileThatCannotBeWritten()
+    {
+        QFETCH(bool, directory);
+        ProgramFolder folder;
+        const QString path = folder.file(kIni);
+        if (directory) {
+            QDir().mkpath(path);
+        } else {
+            folder.write(kIni, "[Options]\nTargetSize=0\n");
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        }
+        Recorders rec;
+        {
+            TMainF w;
+            w.PlankaCorrectionBar->setValue(2);
+        }
+        QCOMPARE(rec.errors, QStringList{QStringLiteral("Unable to write to %1.").arg(path)});
+        if (!directory)
+            QCOMPARE(folder.read(kIni), QByteArray("[Options]\nTargetSize=0\n"));
+    }
+
+    void panelHandlers()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w;
+        w.PlankaCorrectionBar->setValue(0);
+        QCOMPARE(w.Gun->FPlankaCorrection, 50);
+        w.PlankaCorrectionBar->setValue(10);
+        QCOMPARE(w.Gun->FPlankaCorrection, 0);
+        w.edBlack->setValue(7);
+        QCOMPARE(w.Target->FBlackCircleValue, 7);
+
+        for (int i = 0; i < 5; ++i)
+            Q_EMIT w.Client->dblClick(w.Client);
+        QCOMPARE(w.Target->FSeries->Count(), 5);
+        const QPoint mark = w.Target->GetShot(0)->pos();
+        w.PlankaCorrectionBar->setValue(3); // the marks already made stay
+        QCOMPARE(w.Target->GetShot(0)->pos(), mark);
+        QCOMPARE(w.Target->FBlackCircleValue, 7);
+        QVERIFY(!w.Target->FSeriesOpen);
+
+        w.rbLarge->click(); // already selected: nothing
+        QCOMPARE(w.Target->FSeries->Count(), 5);
+        QCOMPARE(w.edCount->text(), QStringLiteral("5"));
+
+        w.rbSmall->click();
+        QVERIFY(!w.Target->FLarge);
+        QCOMPARE(w.Target->FSeries->Count(), 0);
+        QVERIFY(w.Target->FSeriesOpen);
+        for (QLabel *label : {w.edCount, w.edBalls, w.edSum, w.lbSingles})
+            QCOMPARE(label->text(), QString());
+        QCOMPARE(w.lbFinish->text(), QStringLiteral("Серия закончена!"));
+        w.btnReset->click();
+        QCOMPARE(w.lbFinish->text(), QString());
+    }
+
+    // Whatever is typed, the target gets, and the file keeps, 1 to 10.
+    void blackCircleEditStaysInRange_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        QTest::newRow("15") << "15" << 1;
+        QTest::newRow("0") << "0" << 3;
+        QTest::newRow("-4: the sign is refused") << "-4" << 4;
+        QTest::newRow("10") << "10" << 10;
+        QTest::newRow("7") << "7" << 7;
+    }
+    void blackCircleEditStaysInRange()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, value);
+        ProgramFolder folder;
+        Recorders rec;
+        {
+            TMainF w;
+            w.show();
+            QApplication::setActiveWindow(&w);
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.edBlack->setFocus();
+            w.edBlack->selectAll();
+            QTest::keyClicks(w.edBlack, typed);
+            QVERIFY(w.Target->FBlackCircleValue >= 1 && w.Target->FBlackCircleValue <= 10);
+            w.btnReset->setFocus(); // focus leaves the edit
+            QCOMPARE(w.edBlack->value(), value);
+            QCOMPARE(w.Target->FBlackCircleValue, value);
+        }
+        QCOMPARE(GetPrivateProfileString("Options", "BlackCircleValue", "", folder.file(kIni)), QString::number(value));
+    }
+};
+
+VIMBRA_TEST_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -82,3 +82,11 @@ QImage SolidImage(int width, int height, QColor colour)
     image.fill(colour);
     return image;
 }
+
+void WhenModal(std::function<void(QDialog *)> f)
+{
+    QTimer::singleShot(0, [f] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        f(qobject_cast<QDialog *>(QApplication::activeModalWidget()));
+    });
+}

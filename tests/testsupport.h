@@ -6,6 +6,7 @@
 #include "app/app.h"
 
 #include <QStringList>
+#include <QDialog>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,6 +44,9 @@ public:
 QByteArray BmpBytes(const QImage &image);
 // A solid picture of one colour.
 QImage SolidImage(int width, int height, QColor colour);
+
+// Runs f on the next modal dialog once it is up (f must close it).
+void WhenModal(std::function<void(QDialog *)> f);
 
 // Tests make no sound: shots are recorded by Recorders or dropped.
 void SilenceSounds();

@@ -24,14 +24,6 @@ public:
     }
 };
 
-// Runs f once the next modal dialog is up, then closes it with result.
-void whenModal(std::function<void(QDialog *)> f)
-{
-    QTimer::singleShot(0, [f] {
-        QTRY_VERIFY(QApplication::activeModalWidget());
-        f(qobject_cast<QDialog *>(QApplication::activeModalWidget()));
-    });
-}
 } // namespace
 
 class TestApp : public QObject
@@ -115,7 +107,7 @@ private Q_SLOTS:
         SetScreenCursor(Qt::SizeAllCursor);
         Qt::CursorShape during = Qt::BlankCursor;
         bool otherBlocked = false;
-        whenModal([&](QDialog *d) {
+        WhenModal([&](QDialog *d) {
             during = ScreenCursor();
             otherBlocked = QApplication::activeModalWidget() == &dialog && d == &dialog;
             d->done(7);
@@ -134,21 +126,21 @@ private Q_SLOTS:
     void modalResults()
     {
         THelpF help;
-        whenModal([&](QDialog *) { help.Button1->click(); });
+        WhenModal([&](QDialog *) { help.Button1->click(); });
         QCOMPARE(ShowModal(&help), 1);
-        whenModal([&](QDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
+        WhenModal([&](QDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
         QCOMPARE(ShowModal(&help), 1);
-        whenModal([&](QDialog *d) { d->close(); });
+        WhenModal([&](QDialog *d) { d->close(); });
         QCOMPARE(ShowModal(&help), 2);
 
         TAboutBox about;
-        whenModal([&](QDialog *d) {
+        WhenModal([&](QDialog *d) {
             QTest::keyClick(d, Qt::Key_Escape);
             QVERIFY(d->isVisible()); // no cancel button: Esc does nothing
             QTest::keyClick(d, Qt::Key_Return);
         });
         QCOMPARE(ShowModal(&about), 1);
-        whenModal([&](QDialog *d) { d->close(); });
+        WhenModal([&](QDialog *d) { d->close(); });
         QCOMPARE(ShowModal(&about), 2);
     }
 };

@@ -39,39 +39,64 @@ wait_window() {
   return 1
 }
 
-mkdir -p "$work/elsewhere"
-(cd "$work/elsewhere" && exec "$prog/Vimbra") >"$work/out.log" 2>&1 &
-app_pid=$!
+# Starts the program from another working directory, as app_pid.
+start_program() {
+  mkdir -p "$work/elsewhere"
+  (cd "$work/elsewhere" && exec "$prog/Vimbra") >>"$work/out.log" 2>&1 &
+  app_pid=$!
+}
 
+# Closes the main window as a window manager would and confirms the about box.
+close_program() {
+  /usr/bin/python3 "$here/xclose.py" "$1"
+  about=$(wait_window '^About$')
+  [ -n "$(xdotool search --onlyvisible --name '^Vimbra 1\.1' || true)" ] ||
+    { echo "main window gone before the about box closed"; exit 1; }
+  # OK sits at 111, 220 (75 x 25) in the about box.
+  xdotool mousemove --window "$about" 148 232 click 1
+}
+
+# Waits for the program to end; fails unless it ends with exit code 0.
+expect_clean_exit() {
+  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app_pid" 2>/dev/null; then echo "program did not end"; exit 1; fi
+  local status=0
+  wait "$app_pid" || status=$?
+  app_pid=
+  echo "exit code: $status"
+  [ "$status" = 0 ] || { cat "$work/out.log"; exit 1; }
+}
+
+# 1. Fire, close, and find the settings written in order.
+start_program
 main=$(wait_window '^Vimbra 1\.1 \(Тирвана\) +-- Belvesk --$')
 echo "main window: $main"
 sleep 0.5
-
 # Two shots at the gun (it stands at 500, 300; its rectangle reaches 109
 # pixels below that), each a left double-click on the rear sight.
 for _ in 1 2; do
   xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
   sleep 0.6
 done
-
-/usr/bin/python3 "$here/xclose.py" "$main"
-about=$(wait_window '^About$')
-echo "about box: $about"
-[ -n "$(xdotool search --onlyvisible --name '^Vimbra 1\.1' || true)" ] || { echo "main window gone before the about box closed"; exit 1; }
-# OK sits at 111, 220 (75 x 25) in the about box.
-xdotool mousemove --window "$about" 148 232 click 1
-
-status=0
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app_pid" 2>/dev/null; then echo "program did not end"; exit 1; fi
-wait "$app_pid" || status=$?
-app_pid=
-echo "exit code: $status"
-[ "$status" = 0 ] || { cat "$work/out.log"; exit 1; }
+close_program "$main"
+expect_clean_exit
 
 expected=$'[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0'
 actual=$(cat "$prog/Vimbra.INI")
 if [ "$actual" != "$expected" ]; then
   echo "settings file:"; echo "$actual"; exit 1
 fi
+
+# 2. A settings file that cannot be written: the error box at the end, and
+#    still a clean exit once it is confirmed.
+rm "$prog/Vimbra.INI"
+mkdir "$prog/Vimbra.INI"
+start_program
+main=$(wait_window '^Vimbra 1\.1 \(Тирвана\)')
+sleep 0.5
+close_program "$main"
+error_box=$(wait_window '^Vimbra$')
+echo "error box: $error_box"
+xdotool windowfocus --sync "$error_box" key Return
+expect_clean_exit
 echo "e2e passed"

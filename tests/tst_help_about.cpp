@@ -10,6 +10,7 @@
 #include "ui/frmHelp.h"
 
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -215,6 +216,42 @@ private Q_SLOTS:
         });
         ShowModal(&help);
         QCOMPARE(first, QPoint(100, 50));
+    }
+
+    // No scroll bars, yet the whole text can be read: the wheel and the keys scroll.
+    void longInstructionsScroll()
+    {
+        ProgramFolder folder;
+        QByteArray text;
+        for (int i = 0; i < 300; ++i)
+            text += "line " + QByteArray::number(i) + "\n";
+        folder.write(kFile, text);
+        THelpF help;
+        int afterWheel = 0, afterKeys = 0, lines = 0;
+        bool endVisible = false;
+        QWidget *focused = nullptr;
+        WhenModal([&](QDialog *) {
+            QApplication::setActiveWindow(&help);
+            focused = QApplication::focusWidget();
+            lines = help.Memo->document()->blockCount();
+            QScrollBar *bar = help.Memo->verticalScrollBar();
+            QWheelEvent wheel(QPointF(100, 100), help.Memo->mapToGlobal(QPointF(100, 100)), {}, QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(help.Memo->viewport(), &wheel);
+            afterWheel = bar->value();
+            help.Memo->setFocus();
+            QTest::keyClick(help.Memo, Qt::Key_End, Qt::ControlModifier);
+            afterKeys = bar->value();
+            endVisible = help.Memo->textCursor().atEnd()
+                         && help.Memo->viewport()->rect().contains(help.Memo->cursorRect().center());
+            help.Button1->click();
+        });
+        ShowModal(&help);
+        QCOMPARE(focused, help.Button1);
+        QCOMPARE(lines, 301);
+        QVERIFY(afterWheel > 0);
+        QVERIFY(endVisible); // the last line can be read
+        QVERIFY(afterKeys > afterWheel);
     }
 
     void instructionFiles_data()

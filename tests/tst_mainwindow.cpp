@@ -112,6 +112,39 @@ private Q_SLOTS:
         QCOMPARE(w.Target->FAnchor, QPoint(528, 188));
     }
 
+    void fonts()
+    {
+        ProgramFolder folder;
+        TMainF w;
+        const QString window = w.font().family();
+        QCOMPARE(w.font().pointSize(), 8);
+        struct Expect {
+            QLabel *label;
+            int points;
+            bool underline;
+            QColor colour;
+        };
+        const QColor text = w.palette().color(QPalette::WindowText);
+        const Expect fonts[] = {
+            {w.edBalls, 14, false, QColor(0, 0, 255)}, // the score
+            {w.Label3, 12, false, text},               // results
+            {w.edSum, 12, false, text},
+            {w.edCount, 12, false, text},
+            {w.lbFinish, 12, true, QColor(0, 0, 255)}, // the notice
+            {w.Label4, 8, false, text},                // the example's caption
+        };
+        for (const Expect &e : fonts) {
+            QCOMPARE(e.label->font().family(), window);
+            QCOMPARE(e.label->font().pointSize(), e.points);
+            QVERIFY(e.label->font().bold());
+            QCOMPARE(e.label->font().underline(), e.underline);
+            e.label->ensurePolished();
+            QCOMPARE(e.label->palette().color(QPalette::WindowText), e.colour);
+        }
+        QVERIFY(!w.lbSingles->font().bold());
+        QCOMPARE(w.lbSingles->font().pointSize(), 8);
+    }
+
     // The captions end where their values begin, ten pixels to the left.
     void resultCaptionsEndTenPixelsBeforeTheirValues()
     {

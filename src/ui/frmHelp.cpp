@@ -12,6 +12,9 @@ THelpF::THelpF(QWidget *parent) : TModalForm(parent)
     setupUi(this);
     SetOkButton(Button1);
     SetCancelButton(Button1);
+    // Read-only, yet the keys move through the text and scroll it, as the
+    // wheel does: the box shows no scroll bars.
+    Memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 void THelpF::PlaceFirstTime() { move(658, 81); }

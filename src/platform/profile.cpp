@@ -10,36 +10,62 @@
 
 namespace {
 
-// Loads an existing file into ini; a missing file is an empty one.
-bool load(CSimpleIniA &ini, const QString &path)
+bool parse(CSimpleIniA &ini, const QByteArray &content)
 {
     ini.SetUnicode(false);
     ini.SetMultiKey(false);
     ini.SetSpaces(false);
-    if (!QFileInfo::exists(path))
-        return true;
+    return content.isEmpty() || ini.LoadData(content.constData(), size_t(content.size())) >= 0;
+}
+
+// The file's contents; empty for a missing file, nothing when it cannot be read.
+std::optional<QByteArray> readFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QByteArray();
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = file.readAll();
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
-    return ini.LoadData(data.constData(), size_t(data.size())) >= 0;
+        return std::nullopt;
+    return data;
 }
 
 } // namespace
 
+std::optional<QByteArray> ProfileValue(const QByteArray &content, const QByteArray &section, const QByteArray &key)
+{
+    CSimpleIniA ini;
+    if (!parse(ini, content))
+        return std::nullopt;
+    const char *value = ini.GetValue(section.constData(), key.constData(), nullptr);
+    if (!value)
+        return std::nullopt;
+    return QByteArray(value);
+}
+
+std::optional<QByteArray> ProfileWithValue(const QByteArray &content, const QByteArray &section,
+                                           const QByteArray &key, const QByteArray &value)
+{
+    CSimpleIniA ini;
+    if (!parse(ini, content) || ini.SetValue(section.constData(), key.constData(), value.constData()) < 0)
+        return std::nullopt;
+    std::string text;
+    if (ini.Save(text) < 0)
+        return std::nullopt;
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path)
 {
-    CSimpleIniA ini;
-    if (!load(ini, path))
-        return defaultValue;
-    const char *value = ini.GetValue(section.toLatin1().constData(), key.toLatin1().constData(), nullptr);
-    if (!value)
-        return defaultValue;
+    const std::optional<QByteArray> content = readFile(path);
+    const std::optional<QByteArray> value =
+        content ? ProfileValue(*content, section.toLatin1(), key.toLatin1()) : std::nullopt;
     // The platform call fills a buffer of 2048 characters.
-    return QString::fromLatin1(value).left(2047);
+    return value ? QString::fromLatin1(*value).left(2047) : defaultValue;
 }
 
 bool WritePrivateProfileString(const QString &section, const QString &key,
@@ -47,21 +73,19 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
 {
     // A file nobody may write to stays as it is, also for the superuser.
     const QFileInfo existing(path);
-    if (existing.exists() && !(existing.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)))
+    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.exists() && !(existing.permissions() & anyWrite))
         return false;
-    CSimpleIniA ini;
-    if (!load(ini, path))
-        return false;
-    if (ini.SetValue(section.toLatin1().constData(), key.toLatin1().constData(), value.toLatin1().constData()) < 0)
-        return false;
-    std::string text;
-    if (ini.Save(text) < 0)
+    const std::optional<QByteArray> content = readFile(path);
+    const std::optional<QByteArray> text =
+        content ? ProfileWithValue(*content, section.toLatin1(), key.toLatin1(), value.toLatin1()) : std::nullopt;
+    if (!text)
         return false;
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+    if (file.write(*text) != text->size()) {
         file.cancelWriting();
         return false;
     }

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 
 const char kNotValid[] = "Bitmap image is not valid";
@@ -17,9 +19,13 @@ constexpr qint64 kMaxPixels = 64LL * 1024 * 1024;
 
 [[noreturn]] void fail(const char *message) { throw AppError(QString::fromLatin1(message)); }
 
-quint16 u16(const QByteArray &d, qint64 at) { return qFromLittleEndian<quint16>(d.constData() + at); }
-quint32 u32(const QByteArray &d, qint64 at) { return qFromLittleEndian<quint32>(d.constData() + at); }
-qint32 s32(const QByteArray &d, qint64 at) { return qFromLittleEndian<qint32>(d.constData() + at); }
+// The headers, copied out of the file: every field read lies inside.
+struct Headers {
+    unsigned char bytes[14 + 124] = {};
+    quint16 u16(int at) const { return qFromLittleEndian<quint16>(bytes + at); }
+    quint32 u32(int at) const { return qFromLittleEndian<quint32>(bytes + at); }
+    qint32 s32(int at) const { return qFromLittleEndian<qint32>(bytes + at); }
+};
 
 } // namespace
 
@@ -33,26 +39,28 @@ QImage DecodeBitmap(const QByteArray &data)
     constexpr qint64 kFileHeader = 14;
     if (size < kFileHeader)
         fail(kReadError);
-    if (data[0] != 'B' || data[1] != 'M')
+    Headers h;
+    std::memcpy(h.bytes, data.constData(), size_t(qMin<qint64>(size, qint64(sizeof h.bytes))));
+    if (h.bytes[0] != 'B' || h.bytes[1] != 'M')
         fail(kNotValid);
-    const qint64 pixelOffset = u32(data, 10);
+    const qint64 pixelOffset = h.u32(10);
 
     if (size < kFileHeader + 4)
         fail(kReadError);
-    const qint64 infoSize = u32(data, kFileHeader);
+    const qint64 infoSize = h.u32(kFileHeader);
     const bool core = infoSize == 12;
     if (!core && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
         fail(kNotValid);
     if (size < kFileHeader + infoSize)
         fail(kReadError);
 
-    const qint64 info = kFileHeader;
-    const qint64 width = core ? u16(data, info + 4) : s32(data, info + 4);
-    const qint64 rawHeight = core ? u16(data, info + 6) : s32(data, info + 8);
+    const int info = kFileHeader;
+    const qint64 width = core ? h.u16(info + 4) : h.s32(info + 4);
+    const qint64 rawHeight = core ? h.u16(info + 6) : h.s32(info + 8);
     const qint64 height = rawHeight < 0 ? -rawHeight : rawHeight;
-    const int bpp = core ? u16(data, info + 10) : u16(data, info + 14);
-    const quint32 compression = core ? 0 : u32(data, info + 16);
-    const quint32 colorsUsed = core ? 0 : u32(data, info + 32);
+    const int bpp = core ? h.u16(info + 10) : h.u16(info + 14);
+    const quint32 compression = core ? 0 : h.u32(info + 16);
+    const quint32 colorsUsed = core ? 0 : h.u32(info + 32);
 
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
         fail(kNotValid);

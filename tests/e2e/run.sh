@@ -28,9 +28,10 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
-# Waits for a visible window whose name matches; prints its id.
+# Waits (up to 30 s: a sanitized build starts slowly) for a visible window
+# whose name matches; prints its id.
 wait_window() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -58,7 +59,7 @@ close_program() {
 
 # Waits for the program to end; fails unless it ends with exit code 0.
 expect_clean_exit() {
-  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq 300); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$app_pid" 2>/dev/null; then echo "program did not end"; exit 1; fi
   local status=0
   wait "$app_pid" || status=$?

@@ -400,10 +400,11 @@ private Q_SLOTS:
 
     void lineBreaksAndCodePages()
     {
-        QCOMPARE(NormalizeLineBreaks("a\rb\nc\r\nd\n\re"), QByteArray("a\r\nb\r\nc\r\nd\r\n\r\ne"));
+        QCOMPARE(PlainTextLines("a\rb\nc\r\nd\n\re"), QStringLiteral("a\nb\nc\nd\n\ne"));
         QCOMPARE(DecodePlainText("\xcf\xf0\xe8"), QStringLiteral("При"));
         QCOMPARE(DecodePlainText("caf\xc3\xa9"), QStringLiteral("café"));
         QCOMPARE(DecodePlainText("\xc3\xa9\xff"), QStringLiteral("Г©я")); // not valid UTF-8: Windows-1251
+        QCOMPARE(DecodePlainText("\xEF\xBB\xBF\xcf"), QStringLiteral("п»їП")); // a mark before invalid UTF-8
     }
 };
 

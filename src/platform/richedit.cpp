@@ -4,51 +4,29 @@
 #include "platform/rtfreader.h"
 
 #include <QFile>
+
+#include <algorithm>
 #include <QStringDecoder>
 #include <QTextDocument>
-
-QByteArray NormalizeLineBreaks(const QByteArray &data)
-{
-    QByteArray out;
-    out.reserve(data.size() + data.size() / 16);
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < data.size() && data[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 QString DecodePlainText(const QByteArray &data)
 {
     static const QByteArray bom("\xEF\xBB\xBF");
-    if (data.startsWith(bom)) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8(data.mid(bom.size()));
-        if (!utf8.hasError())
-            return text;
-    }
-    bool multiByte = false;
-    for (char c : data)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            multiByte = true;
-            break;
-        }
-    if (multiByte) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8(data);
-        if (!utf8.hasError())
-            return text;
-    }
+    if (data.startsWith(bom) && QByteArrayView(data).sliced(bom.size()).isValidUtf8())
+        return QString::fromUtf8(QByteArrayView(data).sliced(bom.size()));
+    const bool multiByte = std::any_of(data.cbegin(), data.cend(), [](char c) { return (c & 0x80) != 0; });
+    if (multiByte && QByteArrayView(data).isValidUtf8())
+        return QString::fromUtf8(data);
     QStringDecoder cp1251("windows-1251");
     return cp1251(data);
+}
+
+QString PlainTextLines(const QByteArray &data)
+{
+    QString text = DecodePlainText(data);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
 }
 
 void LoadRichEditFromFile(QTextDocument *document, const QString &path)
@@ -62,12 +40,11 @@ void LoadRichEditFromFile(QTextDocument *document, const QString &path)
     if (readFailed)
         throw AppError(QStringLiteral("Failed to Load Stream"));
 
-    const QByteArray data = NormalizeLineBreaks(raw);
-    if (ReadRtf(data, document))
+    // RTF takes line breaks for nothing (after a backslash, for a paragraph,
+    // whichever kind they are); plain text makes each one a line.
+    if (ReadRtf(raw, document))
         return;
-    // Plain text: each CR LF is one line break.
-    QString text = DecodePlainText(data);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString text = PlainTextLines(raw);
     text.replace(QChar(0), QChar(0x2400)); // a visible symbol for NUL bytes
     document->setPlainText(text);
 }

@@ -13,9 +13,9 @@ class QTextDocument;
 // reading works.
 void LoadRichEditFromFile(QTextDocument *document, const QString &path);
 
-// CR LF, lone LF and lone CR each become CR LF.
-QByteArray NormalizeLineBreaks(const QByteArray &data);
-
 // Plain text in the program's code page, Windows-1251, unless the bytes are
 // UTF-8 that says so (a byte-order mark, or valid multi-byte sequences).
 QString DecodePlainText(const QByteArray &data);
+
+// Plain text decoded as above, every kind of line break made "\n".
+QString PlainTextLines(const QByteArray &data);

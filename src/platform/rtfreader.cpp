@@ -4,10 +4,13 @@
 #include <QList>
 #include <QSet>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include <memory>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,6 +27,13 @@ struct CharState {
     int halfPoints = 0; // 0: the document's default size
     int font = -1;      // -1: the document's default font
     int color = 0;      // 0: the automatic colour
+
+    bool operator==(const CharState &o) const
+    {
+        return bold == o.bold && italic == o.italic && underline == o.underline && strike == o.strike
+               && halfPoints == o.halfPoints && font == o.font && color == o.color;
+    }
+    bool operator!=(const CharState &o) const { return !(*this == o); }
 };
 
 struct GroupState {
@@ -74,7 +84,7 @@ const QSet<QByteArray> &skippedDestinations()
 class RtfReader
 {
 public:
-    RtfReader(const QByteArray &data, QTextDocument *document) : m_data(data), m_cursor(document) {}
+    RtfReader(const QByteArray &data, QTextDocument *document) : m_data(data), m_document(document) {}
 
     void run()
     {
@@ -88,11 +98,12 @@ public:
             case '\\': controlSequence(); break;
             case '\r':
             case '\n': break;
-            default: textByte(static_cast<unsigned char>(c)); break;
+            default: textBytes(m_pos - 1); break;
             }
         }
         flush();
-        applyAlignment();
+        endParagraph();
+        write();
     }
 
 private:
@@ -100,7 +111,6 @@ private:
 
     void openGroup()
     {
-        flush();
         if (m_stack.size() >= kMaxDepth) {
             ++m_overflow;
             return;
@@ -110,7 +120,6 @@ private:
 
     void closeGroup()
     {
-        flush();
         if (m_overflow > 0) {
             --m_overflow;
             return;
@@ -119,6 +128,8 @@ private:
             return; // a stray closing brace
         if (m_stack.takeLast().destination == Destination::FontTable)
             finishFontEntry();
+        if (m_stack.last().chars.font != m_runState.font)
+            flushBytes(); // bytes decode in the code page they came under
     }
 
     void controlSequence()
@@ -228,28 +239,66 @@ private:
         else if (w == "qr") { m_alignment = Qt::AlignRight; return; }
         else if (w == "qj") { m_alignment = Qt::AlignJustify; return; }
         else return;
-        flush();
+        if (chars.font != m_runState.font)
+            flushBytes();
         s.chars = chars;
     }
 
+    // One \'hh escape, and any that follow it at once: text in a code page
+    // that the word processor escaped byte by byte.
     void hexByte()
     {
-        int value = 0;
-        for (int k = 0; k < 2; ++k) {
-            if (m_pos >= m_data.size())
+        for (;;) {
+            const int value = hexPair(m_pos);
+            if (value < 0)
+                return; // a broken escape: what follows is read as it comes
+            m_pos += 2;
+            textByte(static_cast<unsigned char>(value));
+            const bool another = m_pos + 3 < m_data.size() && m_data[m_pos] == '\\' && m_data[m_pos + 1] == '\''
+                                 && hexPair(m_pos + 2) >= 0;
+            if (!another)
                 return;
-            const int d = hexValue(m_data[m_pos]);
-            if (d < 0)
-                return;
-            value = value * 16 + d;
-            ++m_pos;
+            m_pos += 2;
         }
-        textByte(static_cast<unsigned char>(value));
     }
+
+    // The byte written as two hex digits at i, or -1.
+    int hexPair(qsizetype i) const
+    {
+        if (i + 1 >= m_data.size())
+            return -1;
+        const int high = hexValue(m_data[i]);
+        const int low = hexValue(m_data[i + 1]);
+        return high < 0 || low < 0 ? -1 : high * 16 + low;
+    }
+
+    // Ordinary text from start up to the next brace, backslash or line
+    // break: taken in one piece where nothing needs it byte by byte.
+    void textBytes(qsizetype start)
+    {
+        qsizetype end = start;
+        const qsizetype n = m_data.size();
+        while (end < n && !isSpecial(m_data[end]))
+            ++end;
+        if (state().destination == Destination::Text && m_skip == 0) {
+            beginText();
+            m_bytes.append(m_data.constData() + start, end - start);
+        } else {
+            for (qsizetype i = start; i < end; ++i)
+                textByte(static_cast<unsigned char>(m_data[i]));
+        }
+        m_pos = end;
+    }
+
+    static bool isSpecial(char c) { return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n'; }
 
     void textByte(unsigned char byte)
     {
         GroupState &s = state();
+        if (s.destination == Destination::Text && m_skip == 0 && !m_bytes.isEmpty() && s.chars == m_runState) {
+            m_bytes += char(byte); // the usual case: more of the same run
+            return;
+        }
         if (m_skip > 0 && s.destination == Destination::Text) {
             --m_skip;
             return;
@@ -265,6 +314,7 @@ private:
             return;
         case Destination::ColorTable:
             if (byte == ';') {
+                m_formats.clear(); // formats made so far may name this colour
                 m_colors.append(m_colorOpen ? QColor(qBound(0, m_red, 255), qBound(0, m_green, 255), qBound(0, m_blue, 255))
                                             : QColor());
                 m_red = m_green = m_blue = 0;
@@ -274,8 +324,7 @@ private:
         case Destination::Text:
             break;
         }
-        if (m_bytes.isEmpty() && m_run.isEmpty())
-            m_runState = s.chars;
+        beginText();
         m_bytes += char(byte);
     }
 
@@ -293,15 +342,31 @@ private:
         if (state().destination != Destination::Text)
             return;
         flush();
-        applyAlignment();
-        m_cursor.insertBlock();
+        endParagraph();
+        m_text += QChar(QChar::ParagraphSeparator);
+    }
+
+    void endParagraph()
+    {
+        if (m_alignment != Qt::AlignLeft)
+            m_alignments.emplace_back(m_paragraphs, m_alignment);
+        ++m_paragraphs;
     }
 
     void append(QChar c)
     {
-        if (m_run.isEmpty() && m_bytes.isEmpty())
-            m_runState = state().chars;
+        beginText();
         m_run += c;
+    }
+
+    // Text gathers into one run for as long as its formatting stays the same.
+    void beginText()
+    {
+        const CharState &now = state().chars;
+        if (now != m_runState)
+            flush();
+        if (m_run.isEmpty() && m_bytes.isEmpty())
+            m_runState = now;
     }
 
     void skipBinary(int count)
@@ -317,6 +382,7 @@ private:
             entry.family = QString::fromLatin1(m_fontName).trimmed();
             entry.codePage = codePageOfCharset(m_fontCharset);
             m_fonts.insert(m_fontNumber, entry);
+            m_formats.clear(); // formats made so far may name this font
         }
         m_fontNumber = -1;
         m_fontCharset = -1;
@@ -340,17 +406,39 @@ private:
     {
         if (m_bytes.isEmpty())
             return;
-        const int codePage = currentCodePage();
-        QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(codePage));
-        if (!decoder.isValid())
-            decoder = QStringDecoder("windows-1251");
+        QStringDecoder &decoder = decoderFor(currentCodePage());
         m_run += decoder(m_bytes);
+        decoder.resetState();
         m_bytes.clear();
     }
 
-    QTextCharFormat format() const
+    // Decoders are costly to make: one per code page, kept.
+    QStringDecoder &decoderFor(int codePage)
     {
-        const CharState &c = m_runState;
+        auto it = m_decoders.find(codePage);
+        if (it == m_decoders.end()) {
+            QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(codePage));
+            if (!decoder.isValid())
+                decoder = QStringDecoder("windows-1251");
+            it = m_decoders.emplace(codePage, std::move(decoder)).first;
+        }
+        return it->second;
+    }
+
+    // The format of the current run; the few formats a document uses are kept.
+    const QTextCharFormat &format()
+    {
+        for (const auto &[state, known] : m_formats)
+            if (state == m_runState)
+                return known;
+        if (m_formats.size() > 64)
+            m_formats.clear();
+        m_formats.emplace_back(m_runState, makeFormat(m_runState));
+        return m_formats.back().second;
+    }
+
+    QTextCharFormat makeFormat(const CharState &c) const
+    {
         QTextCharFormat f;
         f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(c.italic);
@@ -367,23 +455,42 @@ private:
         return f;
     }
 
-    // Writes the text gathered so far with the formatting it was gathered
-    // under; called before anything changes that formatting.
+    // Ends the run of text gathered under one formatting; a formatted run
+    // is remembered as a span to format once the text is in the document.
     void flush()
     {
         flushBytes();
-        if (!m_run.isEmpty()) {
-            m_cursor.insertText(m_run, format());
-            m_run.clear();
-        }
+        if (m_run.isEmpty())
+            return;
+        if (m_runState != CharState{})
+            m_spans.push_back({int(m_text.size()), int(m_run.size()), format()});
+        m_text += m_run;
+        m_run.clear();
     }
 
-    // Paragraph formatting belongs to the paragraph as it ends.
-    void applyAlignment()
+    // Fills the document: all the text in one insertion (as plain text goes
+    // in), then the formatted spans and the aligned paragraphs. Not recorded
+    // for undoing; the document lays itself out once, at the end.
+    void write()
     {
-        QTextBlockFormat block;
-        block.setAlignment(m_alignment);
-        m_cursor.mergeBlockFormat(block);
+        const bool undo = m_document->isUndoRedoEnabled();
+        m_document->setUndoRedoEnabled(false);
+        QTextCursor cursor(m_document);
+        cursor.beginEditBlock();
+        cursor.insertText(m_text);
+        for (const Span &span : m_spans) {
+            cursor.setPosition(span.start);
+            cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(span.format);
+        }
+        for (const auto &[number, alignment] : m_alignments) {
+            QTextCursor paragraph(m_document->findBlockByNumber(number));
+            QTextBlockFormat format;
+            format.setAlignment(alignment);
+            paragraph.mergeBlockFormat(format);
+        }
+        cursor.endEditBlock();
+        m_document->setUndoRedoEnabled(undo);
     }
 
     static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -398,7 +505,19 @@ private:
 
     const QByteArray &m_data;
     qsizetype m_pos = 0;
-    QTextCursor m_cursor;
+    QTextDocument *m_document;
+
+    // What goes into the document: its text, with a paragraph separator
+    // between paragraphs, the formatted spans of it, the aligned paragraphs.
+    struct Span {
+        int start;
+        int length;
+        QTextCharFormat format;
+    };
+    QString m_text;
+    std::vector<Span> m_spans;
+    std::vector<std::pair<int, Qt::Alignment>> m_alignments;
+    int m_paragraphs = 0;
     QList<GroupState> m_stack;
     int m_overflow = 0;
     int m_skip = 0;
@@ -415,6 +534,8 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorOpen = false;
 
+    std::map<int, QStringDecoder> m_decoders;
+    std::vector<std::pair<CharState, QTextCharFormat>> m_formats;
     QByteArray m_bytes;
     QString m_run;
     CharState m_runState;

@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = NormalizeLineBreaks(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QTextDocument document;
     if (!ReadRtf(bytes, &document))
-        document.setPlainText(DecodePlainText(bytes));
+        document.setPlainText(PlainTextLines(bytes));
     (void)document.toPlainText();
     return 0;
 }

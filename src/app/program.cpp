@@ -1,0 +1,37 @@
+#include "app/program.h"
+
+#include "app/appicon.h"
+#include "platform/random.h"
+#include "ui/frmAbout.h"
+#include "ui/frmHelp.h"
+#include "ui/frmMain.h"
+
+#include <QScreen>
+
+void StartProgram()
+{
+    QApplication::setWindowIcon(AppIcon());
+    Randomize();
+
+    MainF = new TMainF;
+    AboutBox = new TAboutBox;
+    HelpF = new THelpF;
+    QObject::connect(MainF, &TMainF::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    if (QScreen *screen = MainF->screen()) {
+        QRect frame = MainF->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        MainF->move(frame.topLeft());
+    }
+    MainF->show();
+}
+
+void EndProgram()
+{
+    delete HelpF;
+    HelpF = nullptr;
+    delete AboutBox;
+    AboutBox = nullptr;
+    delete MainF;
+    MainF = nullptr;
+}

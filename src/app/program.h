@@ -1,0 +1,11 @@
+#pragma once
+
+// The program's life around the event loop.
+
+// Seeds the random generator, creates the three windows (the main window
+// first: closing it ends the program) and shows the main window, centred.
+void StartProgram();
+
+// Destroys the windows, the last made first; the main window saves the
+// settings as it goes.
+void EndProgram();

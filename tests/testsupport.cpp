@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "platform/errors.h"
 #include "platform/pause.h"
 #include "platform/sound.h"
 
@@ -89,4 +90,14 @@ void WhenModal(std::function<void(QDialog *)> f)
         QTRY_VERIFY(QApplication::activeModalWidget());
         f(qobject_cast<QDialog *>(QApplication::activeModalWidget()));
     });
+}
+
+QString raised(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QStringLiteral("<nothing raised>");
 }

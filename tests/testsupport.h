@@ -45,6 +45,9 @@ QByteArray BmpBytes(const QImage &image);
 // A solid picture of one colour.
 QImage SolidImage(int width, int height, QColor colour);
 
+// The message of the AppError that f raises, or "<nothing raised>".
+QString raised(const std::function<void()> &f);
+
 // Runs f on the next modal dialog once it is up (f must close it).
 void WhenModal(std::function<void(QDialog *)> f);
 

@@ -3,7 +3,6 @@
 #include "testsupport.h"
 
 #include "app/shellutils.h"
-#include "platform/errors.h"
 #include "platform/richedit.h"
 #include "platform/rtfreader.h"
 #include "ui/frmAbout.h"
@@ -102,13 +101,7 @@ private Q_SLOTS:
         QCOMPARE(opener.targets, (QStringList{"mailto:x%20y?subject=Vimbra&body=",
                                               "mailto:a%20b@c?subject=Hi%0D%0Athere&body=line%0Anext"}));
         opener.answer = false;
-        QString message;
-        try {
-            SendMail("x", "Vimbra", "");
-        } catch (const AppError &e) {
-            message = e.message();
-        }
-        QCOMPARE(message, QStringLiteral("Cannot run default Email Client!"));
+        QCOMPARE(raised([] { SendMail("x", "Vimbra", ""); }), QStringLiteral("Cannot run default Email Client!"));
         QVERIFY(!OpenURL("https://vimbra.example/"));
     }
 

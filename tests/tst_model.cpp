@@ -34,16 +34,6 @@ public:
     void PlaceAt(QPoint p) override { FAnchor = p; }
 };
 
-QString raised(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const AppError &e) {
-        return e.message();
-    }
-    return QStringLiteral("<nothing raised>");
-}
-
 QImage monoPost(int width, int height)
 {
     QImage image(width, height, QImage::Format_Mono);

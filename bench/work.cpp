@@ -115,7 +115,7 @@ private:
 double seconds(const std::function<void()> &f)
 {
     double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 7; ++round) {
         QElapsedTimer clock;
         clock.start();
         f();

@@ -70,15 +70,12 @@ void ShowException(const QString &message)
 
 void SetErrorBoxHook(std::function<void(const QString &)> hook) { errorBoxHook() = std::move(hook); }
 
-void Guard(const std::function<void()> &f)
+void ShowException(const std::exception &error)
 {
-    try {
-        f();
-    } catch (const AppError &e) {
-        ShowException(e.message());
-    } catch (const std::exception &e) {
-        ShowException(QString::fromUtf8(e.what()));
-    }
+    if (const auto *app = dynamic_cast<const AppError *>(&error))
+        ShowException(app->message());
+    else
+        ShowException(QString::fromUtf8(error.what()));
 }
 
 VimbraApplication::VimbraApplication(int &argc, char **argv) : QApplication(argc, argv)

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <type_traits>
 
@@ -25,11 +26,21 @@ QString AppTitle();
 QString ErrorBoxText(const QString &message);
 // Shows the error box (stop icon, one OK button, AppTitle() as caption).
 void ShowException(const QString &message);
+// The same for an error caught: its message, whatever kind it is.
+void ShowException(const std::exception &error);
 // Tests receive the box text instead of a box; an empty function undoes it.
 void SetErrorBoxHook(std::function<void(const QString &text)> hook);
 
 // Runs f; an error escaping it is shown in the error box and the program goes on.
-void Guard(const std::function<void()> &f);
+template <class F>
+void Guard(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
+}
 
 // Wraps a handler for connect(): every call runs inside Guard. A handler that
 // takes no arguments ignores those of the signal.

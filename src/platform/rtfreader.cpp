@@ -9,6 +9,7 @@
 #include <QTextDocument>
 
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -98,7 +99,7 @@ public:
             case '\\': controlSequence(); break;
             case '\r':
             case '\n': break;
-            default: textBytes(m_pos - 1); break;
+            default: plainText(m_pos - 1); break;
             }
         }
         flush();
@@ -248,18 +249,26 @@ private:
     // that the word processor escaped byte by byte.
     void hexByte()
     {
-        for (;;) {
-            const int value = hexPair(m_pos);
-            if (value < 0)
-                return; // a broken escape: what follows is read as it comes
+        char bytes[256];
+        int count = 0;
+        const char *data = m_data.constData();
+        const qsizetype n = m_data.size();
+        int value = hexPair(m_pos); // -1 for a broken escape: what follows is read as it comes
+        while (value >= 0) {
             m_pos += 2;
-            textByte(static_cast<unsigned char>(value));
-            const bool another = m_pos + 3 < m_data.size() && m_data[m_pos] == '\\' && m_data[m_pos + 1] == '\''
-                                 && hexPair(m_pos + 2) >= 0;
-            if (!another)
-                return;
-            m_pos += 2;
+            bytes[count++] = char(value);
+            if (count == int(sizeof bytes)) {
+                textBytes(bytes, count);
+                count = 0;
+            }
+            value = -1;
+            if (m_pos + 3 < n && data[m_pos] == '\\' && data[m_pos + 1] == '\'') {
+                value = hexPair(m_pos + 2);
+                if (value >= 0)
+                    m_pos += 2;
+            }
         }
+        textBytes(bytes, count);
     }
 
     // The byte written as two hex digits at i, or -1.
@@ -272,22 +281,29 @@ private:
         return high < 0 || low < 0 ? -1 : high * 16 + low;
     }
 
-    // Ordinary text from start up to the next brace, backslash or line
-    // break: taken in one piece where nothing needs it byte by byte.
-    void textBytes(qsizetype start)
+    // Ordinary text from start up to the next brace, backslash or line break.
+    void plainText(qsizetype start)
     {
         qsizetype end = start;
         const qsizetype n = m_data.size();
         while (end < n && !isSpecial(m_data[end]))
             ++end;
+        textBytes(m_data.constData() + start, end - start);
+        m_pos = end;
+    }
+
+    // Text bytes, taken in one piece where nothing needs them byte by byte.
+    void textBytes(const char *bytes, qsizetype count)
+    {
+        if (count <= 0)
+            return;
         if (state().destination == Destination::Text && m_skip == 0) {
             beginText();
-            m_bytes.append(m_data.constData() + start, end - start);
-        } else {
-            for (qsizetype i = start; i < end; ++i)
-                textByte(static_cast<unsigned char>(m_data[i]));
+            m_bytes.append(bytes, count);
+            return;
         }
-        m_pos = end;
+        for (qsizetype i = 0; i < count; ++i)
+            textByte(static_cast<unsigned char>(bytes[i]));
     }
 
     static bool isSpecial(char c) { return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n'; }
@@ -295,10 +311,6 @@ private:
     void textByte(unsigned char byte)
     {
         GroupState &s = state();
-        if (s.destination == Destination::Text && m_skip == 0 && !m_bytes.isEmpty() && s.chars == m_runState) {
-            m_bytes += char(byte); // the usual case: more of the same run
-            return;
-        }
         if (m_skip > 0 && s.destination == Destination::Text) {
             --m_skip;
             return;
@@ -344,6 +356,7 @@ private:
         flush();
         endParagraph();
         m_text += QChar(QChar::ParagraphSeparator);
+        m_runStart = m_text.size();
     }
 
     void endParagraph()
@@ -356,7 +369,7 @@ private:
     void append(QChar c)
     {
         beginText();
-        m_run += c;
+        m_text += c;
     }
 
     // Text gathers into one run for as long as its formatting stays the same.
@@ -365,7 +378,7 @@ private:
         const CharState &now = state().chars;
         if (now != m_runState)
             flush();
-        if (m_run.isEmpty() && m_bytes.isEmpty())
+        if (m_text.size() == m_runStart && m_bytes.isEmpty())
             m_runState = now;
     }
 
@@ -406,23 +419,50 @@ private:
     {
         if (m_bytes.isEmpty())
             return;
-        QStringDecoder &decoder = decoderFor(currentCodePage());
-        m_run += decoder(m_bytes);
-        decoder.resetState();
+        CodePage &page = codePage(currentCodePage());
+        if (page.singleByte) {
+            const qsizetype at = m_text.size();
+            m_text.resize(at + m_bytes.size());
+            QChar *out = m_text.data() + at;
+            for (char byte : std::as_const(m_bytes))
+                *out++ = page.table[static_cast<unsigned char>(byte)];
+        } else {
+            m_text += page.decoder(m_bytes);
+            page.decoder.resetState();
+        }
         m_bytes.clear();
     }
 
-    // Decoders are costly to make: one per code page, kept.
-    QStringDecoder &decoderFor(int codePage)
+    // A code page: a table for those of one byte a character, else a decoder.
+    // Each is made once, when first needed.
+    struct CodePage {
+        QStringDecoder decoder;
+        bool singleByte = false;
+        QChar table[256];
+    };
+
+    CodePage &codePage(int number)
     {
-        auto it = m_decoders.find(codePage);
-        if (it == m_decoders.end()) {
-            QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(codePage));
-            if (!decoder.isValid())
-                decoder = QStringDecoder("windows-1251");
-            it = m_decoders.emplace(codePage, std::move(decoder)).first;
+        auto it = m_codePages.find(number);
+        if (it != m_codePages.end())
+            return *it->second;
+        auto page = std::make_unique<CodePage>();
+        page->decoder = QStringDecoder(QByteArray("windows-") + QByteArray::number(number));
+        if (!page->decoder.isValid())
+            page->decoder = QStringDecoder("windows-1251");
+        page->singleByte = number != 932 && number != 936 && number != 949 && number != 950;
+        if (page->singleByte) {
+            QByteArray all(256, Qt::Uninitialized);
+            for (int i = 0; i < 256; ++i)
+                all[i] = char(i);
+            const QString decoded = page->decoder(all);
+            page->decoder.resetState();
+            if (decoded.size() == 256)
+                std::copy(decoded.cbegin(), decoded.cend(), page->table);
+            else
+                page->singleByte = false;
         }
-        return it->second;
+        return *m_codePages.emplace(number, std::move(page)).first->second;
     }
 
     // The format of the current run; the few formats a document uses are kept.
@@ -455,29 +495,29 @@ private:
         return f;
     }
 
-    // Ends the run of text gathered under one formatting; a formatted run
-    // is remembered as a span to format once the text is in the document.
+    // Ends the run of text gathered under one formatting (the text from
+    // m_runStart on); a formatted run is remembered as a span to format once
+    // the text is in the document.
     void flush()
     {
         flushBytes();
-        if (m_run.isEmpty())
+        if (m_text.size() == m_runStart)
             return;
         if (m_runState != CharState{})
-            m_spans.push_back({int(m_text.size()), int(m_run.size()), format()});
-        m_text += m_run;
-        m_run.clear();
+            m_spans.push_back({int(m_runStart), int(m_text.size() - m_runStart), format()});
+        m_runStart = m_text.size();
     }
 
-    // Fills the document: all the text in one insertion (as plain text goes
-    // in), then the formatted spans and the aligned paragraphs. Not recorded
-    // for undoing; the document lays itself out once, at the end.
+    // Fills the document: all the text at once, as plain text goes in, then
+    // the formatted spans and the aligned paragraphs. Not recorded for
+    // undoing; the document lays itself out once, at the end.
     void write()
     {
+        m_document->setPlainText(m_text);
         const bool undo = m_document->isUndoRedoEnabled();
         m_document->setUndoRedoEnabled(false);
         QTextCursor cursor(m_document);
         cursor.beginEditBlock();
-        cursor.insertText(m_text);
         for (const Span &span : m_spans) {
             cursor.setPosition(span.start);
             cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
@@ -534,10 +574,10 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorOpen = false;
 
-    std::map<int, QStringDecoder> m_decoders;
+    std::map<int, std::unique_ptr<CodePage>> m_codePages;
     std::vector<std::pair<CharState, QTextCharFormat>> m_formats;
     QByteArray m_bytes;
-    QString m_run;
+    qsizetype m_runStart = 0; // where in m_text the current run began
     CharState m_runState;
 };
 

@@ -5,15 +5,39 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-#include <array>
+#include <vector>
 
 namespace {
 
-// A few players per file, used in turn, so quick shots overlap rather than
-// cut each other off.
+// The players of one file. A shot that comes while every player is still
+// sounding gets a new one (up to kVoices), so quick shots overlap instead of
+// cutting each other off; the decoded sound itself is shared between them.
+constexpr int kVoices = 4;
+
 struct Voices {
-    std::array<QSoundEffect *, 4> players{};
-    int next = 0;
+    QString file;
+    std::vector<QSoundEffect *> players;
+    int next = 0; // the one to restart when all are sounding
+
+    QSoundEffect *add()
+    {
+        auto *player = new QSoundEffect(QCoreApplication::instance());
+        player->setSource(QUrl::fromLocalFile(file));
+        players.push_back(player);
+        return player;
+    }
+
+    QSoundEffect *free()
+    {
+        for (QSoundEffect *player : players)
+            if (!player->isPlaying())
+                return player;
+        if (int(players.size()) < kVoices)
+            return add();
+        QSoundEffect *oldest = players[size_t(next)];
+        next = (next + 1) % kVoices;
+        return oldest;
+    }
 };
 
 QHash<QString, Voices> &voices()
@@ -32,11 +56,8 @@ Voices &voicesFor(const QString &file)
 {
     auto it = voices().find(file);
     if (it == voices().end()) {
-        it = voices().insert(file, Voices{});
-        for (QSoundEffect *&player : it->players) {
-            player = new QSoundEffect(QCoreApplication::instance());
-            player->setSource(QUrl::fromLocalFile(file));
-        }
+        it = voices().insert(file, Voices{file, {}, 0});
+        it->add();
     }
     return *it;
 }
@@ -55,10 +76,7 @@ void PlaySoundFile(const QString &file)
         soundHook()(file);
         return;
     }
-    Voices &v = voicesFor(file);
-    QSoundEffect *player = v.players[v.next];
-    v.next = (v.next + 1) % int(v.players.size());
-    player->play();
+    voicesFor(file).free()->play();
 }
 
 void SetSoundHook(std::function<void(const QString &)> hook) { soundHook() = std::move(hook); }

@@ -8,6 +8,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <memory>
 #include <utility>
@@ -161,7 +163,8 @@ private:
             }
             if (m_pos < n && m_data[m_pos] == ' ')
                 ++m_pos;
-            controlWord(word, hasParam, int(negative ? -param : param));
+            const long long value = negative ? -param : param;
+            controlWord(word, hasParam, int(std::clamp<long long>(value, INT_MIN, INT_MAX)));
             return;
         }
         ++m_pos;
@@ -402,9 +405,10 @@ private:
         m_fontName.clear();
     }
 
+    // The code page of the text gathered so far: its font's, else the document's.
     int currentCodePage() const
     {
-        int font = m_stack.last().chars.font;
+        int font = m_runState.font;
         if (font < 0)
             font = m_defaultFont;
         const auto it = m_fonts.constFind(font);

@@ -260,6 +260,7 @@ private Q_SLOTS:
         QTest::newRow("UTF-8") << cyrillic.toUtf8() << cyrillic;
         QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBF") + QByteArray("abc") << "abc";
         QTest::newRow("not quite RTF") << QByteArray("{\\rt") << "{\\rt";
+        QTest::newRow("NUL byte shown as a symbol") << QByteArray("a\0b", 3) << QStringLiteral("a\u2400b");
         QTest::newRow("RTF") << QByteArray("{\\rtf1 Hello {\\b bold}\\par next}") << "Hello bold\nnext";
     }
     void instructionFiles()

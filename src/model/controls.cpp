@@ -119,16 +119,19 @@ void TPictureControl::prepare()
         FDrawn = QImage();
         return;
     }
-    FDrawn = FPicture.convertToFormat(QImage::Format_ARGB32);
-    if (!FTransparent)
-        return;
-    const QRgb key = FPicture.depth() == 1 ? qRgb(255, 255, 255) : FPicture.pixel(0, FPicture.height() - 1);
-    for (int y = 0; y < FDrawn.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(FDrawn.scanLine(y));
-        for (int x = 0; x < FDrawn.width(); ++x)
-            if ((line[x] | 0xff000000u) == (key | 0xff000000u))
-                line[x] = 0;
+    QImage drawn = FPicture.convertToFormat(QImage::Format_ARGB32);
+    if (FTransparent) {
+        const QRgb key = (FPicture.depth() == 1 ? qRgb(255, 255, 255) : FPicture.pixel(0, FPicture.height() - 1))
+                         | 0xff000000u;
+        for (int y = 0; y < drawn.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
+            for (int x = 0; x < drawn.width(); ++x)
+                if ((line[x] | 0xff000000u) == key)
+                    line[x] = 0;
+        }
     }
+    // Premultiplied: the format the painter blends fastest.
+    FDrawn = drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 void TPictureControl::paintEvent(QPaintEvent *)

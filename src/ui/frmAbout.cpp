@@ -17,8 +17,6 @@ TAboutBox::TAboutBox(QWidget *parent) : TModalForm(parent)
     setFixedSize(size());
     SetOkButton(OKButton);
     ProgramIcon->setPixmap(QPixmap::fromImage(AppIconImage()));
-    for (QLabel *label : {ProductName, Version, lbURL, lbEmail})
-        label->adjustSize();
     lbURL->installEventFilter(this);
     lbEmail->installEventFilter(this);
     Guard([this] { FormCreate(); });
@@ -42,6 +40,11 @@ void TAboutBox::FormCreate()
 
 void TAboutBox::PlaceFirstTime()
 {
+    // Labels sized to their texts: measured only once they are to be seen,
+    // so that start-up does not load these fonts.
+    for (QLabel *label : {ProductName, Version, lbURL, lbEmail})
+        label->adjustSize();
+
     // Centred on the screen of the window that is active now.
     QScreen *screen = QGuiApplication::primaryScreen();
     if (QWidget *active = QApplication::activeWindow())

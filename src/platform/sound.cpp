@@ -27,7 +27,7 @@ struct Voices {
         return player;
     }
 
-    QSoundEffect *free()
+    QSoundEffect *available()
     {
         for (QSoundEffect *player : players)
             if (!player->isPlaying())
@@ -76,7 +76,7 @@ void PlaySoundFile(const QString &file)
         soundHook()(file);
         return;
     }
-    voicesFor(file).free()->play();
+    voicesFor(file).available()->play();
 }
 
 void SetSoundHook(std::function<void(const QString &)> hook) { soundHook() = std::move(hook); }

@@ -74,11 +74,16 @@ main=$(wait_window '^Vimbra 1\.1 \(Тирвана\) +-- Belvesk --$')
 echo "main window: $main"
 sleep 0.5
 # Two shots at the gun (it stands at 500, 300; its rectangle reaches 109
-# pixels below that), each a left double-click on the rear sight.
+# pixels below that), each a left double-click on the rear sight. The
+# results (count, score, total at x 418, y 160 to 252) must change.
+results() { /usr/bin/python3 "$here/xregion.py" "$main" 418 160 60 92; }
+before=$(results)
 for _ in 1 2; do
   xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
   sleep 0.6
 done
+after=$(results)
+[ "$before" != "$after" ] || { echo "the shots left no results"; exit 1; }
 close_program "$main"
 expect_clean_exit
 

@@ -1,7 +1,5 @@
 #include "app/app.h"
 
-#include "platform/errors.h"
-
 #include <QCursor>
 #include <QDialog>
 #include <QFileInfo>
@@ -20,6 +18,13 @@ std::function<void(const QString &)> &errorBoxHook()
 {
     static std::function<void(const QString &)> hook;
     return hook;
+}
+
+// A mouse capture held by any control ends before a modal loop starts.
+void releaseMouseCapture()
+{
+    if (QWidget *grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
 }
 
 } // namespace
@@ -57,8 +62,7 @@ QString ErrorBoxText(const QString &message)
 
 void ShowException(const QString &message)
 {
-    if (QWidget *grabber = QWidget::mouseGrabber())
-        grabber->releaseMouse();
+    releaseMouseCapture();
     const QString text = ErrorBoxText(message);
     if (errorBoxHook()) {
         errorBoxHook()(text);
@@ -72,10 +76,8 @@ void SetErrorBoxHook(std::function<void(const QString &)> hook) { errorBoxHook()
 
 void ShowException(const std::exception &error)
 {
-    if (const auto *app = dynamic_cast<const AppError *>(&error))
-        ShowException(app->message());
-    else
-        ShowException(QString::fromUtf8(error.what()));
+    // An AppError's what() is its message; any other error says what it can.
+    ShowException(QString::fromUtf8(error.what()));
 }
 
 VimbraApplication::VimbraApplication(int &argc, char **argv) : QApplication(argc, argv)
@@ -114,8 +116,7 @@ Qt::CursorShape ScreenCursor()
 
 int ShowModal(QDialog *dialog)
 {
-    if (QWidget *grabber = QWidget::mouseGrabber())
-        grabber->releaseMouse();
+    releaseMouseCapture();
     const Qt::CursorShape saved = ScreenCursor();
     SetScreenCursor(Qt::ArrowCursor);
     const QPointer<QWidget> previous = QApplication::activeWindow();

@@ -4,10 +4,10 @@
 #include "platform/rtfreader.h"
 
 #include <QFile>
-
-#include <algorithm>
 #include <QStringDecoder>
 #include <QTextDocument>
+
+#include <algorithm>
 
 QString DecodePlainText(const QByteArray &data)
 {

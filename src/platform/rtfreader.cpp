@@ -591,7 +591,6 @@ bool ReadRtf(const QByteArray &data, QTextDocument *document)
 {
     if (!data.startsWith("{\\rtf"))
         return false;
-    document->clear();
-    RtfReader(data, document).run();
+    RtfReader(data, document).run(); // replaces the whole content
     return true;
 }

@@ -260,10 +260,8 @@ void TMainF::cbLaserClick()
 {
     LaserOn = cbLaser->isChecked();
     if (LaserOn) {
-        if (!Laser) {
-            Laser = new TLaser;
-            Laser->SetParentControl(Client);
-        }
+        Laser = new TLaser;
+        Laser->SetParentControl(Client);
         UpdateLaser();
     } else {
         delete Laser;

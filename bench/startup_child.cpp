@@ -2,6 +2,7 @@
 // (microseconds since the epoch) and the peak resident memory (KiB):
 //   startup_vimbra    the program's own start-up, sound loaded
 //   startup_baseline  a bare Qt window of the same size with one label
+// With --stay the window stays up instead (for measuring an idle window).
 
 #include <QApplication>
 #include <QTimer>
@@ -23,9 +24,10 @@ namespace {
 class FirstPaint : public QObject
 {
 public:
+    bool stay = false;
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !m_seen) {
+        if (event->type() == QEvent::Paint && !m_seen && !stay) {
             m_seen = true;
             // Report once the frame is painted and flushed.
             QTimer::singleShot(0, [] {
@@ -49,6 +51,7 @@ private:
 int main(int argc, char *argv[])
 {
     FirstPaint probe;
+    probe.stay = argc > 1 && qstrcmp(argv[1], "--stay") == 0;
 #ifdef VIMBRA_PROGRAM
     VimbraApplication app(argc, argv);
     SetAppDirForTesting(QStringLiteral(VIMBRA_APP_DIR));

@@ -4,6 +4,7 @@
 // standing in for the error box, the sound and the pause.
 
 #include "app/app.h"
+#include "platform/sound.h"
 
 #include <QStringList>
 #include <QDialog>
@@ -62,5 +63,7 @@ void SilenceSounds();
         SilenceSounds();                                                                                               \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
-        return QTest::qExec(&tc, argc, argv);                                                                          \
+        const int failed = QTest::qExec(&tc, argc, argv);                                                              \
+        ShutdownSound();                                                                                               \
+        return failed;                                                                                                 \
     }

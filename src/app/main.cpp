@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "app/program.h"
+#include "platform/sound.h"
 
 int main(int argc, char *argv[])
 {
@@ -7,5 +8,6 @@ int main(int argc, char *argv[])
     StartProgram();
     const int result = app.exec();
     EndProgram();
+    ShutdownSound();
     return result;
 }

@@ -14,6 +14,7 @@
 #include "ui/radiogroup.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 
 TMainF *MainF = nullptr;
 
@@ -117,7 +118,6 @@ void TMainF::FormCreate()
     Gun->SetParentControl(Client);
     BindMouse(Gun);
 
-    PreloadSound(AppDir() + kShotSound);
     LoadSettings();
     Gun->raise();
 }
@@ -144,6 +144,18 @@ void TMainF::closeEvent(QCloseEvent *event)
     Guard([this] { FormClose(); });
     event->accept();
     Q_EMIT Closed();
+}
+
+void TMainF::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // The shot's sound is made ready once the first frame is on screen: the
+    // audio library never delays it, and it is ready long before a user can
+    // have aimed.
+    if (!m_soundPrepared) {
+        m_soundPrepared = true;
+        QTimer::singleShot(0, this, Guarded([] { PreloadSound(AppDir() + kShotSound); }));
+    }
 }
 
 void TMainF::resizeEvent(QResizeEvent *event)

@@ -45,8 +45,11 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    bool m_soundPrepared = false;
+
     void FormCreate();
     void FormClose();
     void FormDestroy();

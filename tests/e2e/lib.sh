@@ -1,0 +1,73 @@
+# What the end-to-end tests share, sourced by their scripts. The caller sets
+# `work` (a scratch folder), `prog` (a copy of the program folder) and `here`
+# (this folder) first, and calls e2e_cleanup from its exit trap.
+
+for tool in Xvfb xdotool /usr/bin/python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
+done
+
+# Starts a private X server and points DISPLAY at it.
+start_x() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/display")"
+}
+
+e2e_cleanup() {
+  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+
+# Waits (up to 30 s: a sanitized build starts slowly) for a visible window
+# whose name matches; prints its id.
+wait_window() {
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named '$1'" >&2
+  return 1
+}
+
+# Starts the program from another working directory, as app_pid.
+start_program() {
+  mkdir -p "$work/elsewhere"
+  (cd "$work/elsewhere" && exec "$prog/Vimbra") >>"$work/out.log" 2>&1 &
+  app_pid=$!
+}
+
+# The main window, once it is up.
+main_window() { wait_window '^Vimbra 1\.1 \(Тирвана\) +-- Belvesk --$'; }
+
+# Closes the main window as a window manager would and confirms the about box.
+close_program() {
+  /usr/bin/python3 "$here/xclose.py" "$1"
+  about=$(wait_window '^About$')
+  [ -n "$(xdotool search --onlyvisible --name '^Vimbra 1\.1' || true)" ] ||
+    { echo "main window gone before the about box closed"; exit 1; }
+  # OK sits at 111, 220 (75 x 25) in the about box.
+  xdotool mousemove --window "$about" 148 232 click 1
+}
+
+# Waits for the program to end; fails unless it ends with exit code 0.
+expect_clean_exit() {
+  for _ in $(seq 300); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app_pid" 2>/dev/null; then echo "program did not end"; exit 1; fi
+  local status=0
+  wait "$app_pid" || status=$?
+  app_pid=
+  echo "exit code: $status"
+  [ "$status" = 0 ] || { cat "$work/out.log"; exit 1; }
+}
+
+# A digest of the results (count, score, total at x 418, y 160 to 252).
+results() { /usr/bin/python3 "$here/xregion.py" "$1" 418 160 60 92; }
+
+# Fails when an error box (captioned with the application title) is up.
+expect_no_error_box() {
+  if [ -n "$(xdotool search --onlyvisible --name '^Vimbra$' 2>/dev/null || true)" ]; then
+    echo "an error box is showing"; exit 1
+  fi
+}

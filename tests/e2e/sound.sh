@@ -4,7 +4,8 @@
 # shots fired with real input. Each shot must be heard, and begin long before
 # the 300 ms pause that follows it ends; an idle program must close its
 # stream. With the sound file missing or corrupt the shots still fire, in
-# silence, with no error box and a clean exit.
+# silence, with no error box and a clean exit. SIGTERM still ends the program
+# at once while its sound device is open.
 #   sound.sh PROGRAM_FOLDER SHOTCLOCK SOUNDCHECK
 set -euo pipefail
 program_folder=$1 shotclock=$2 soundcheck=$3
@@ -74,4 +75,15 @@ fire_series corrupt
 "$soundcheck" "$work/corrupt.wav" --silent
 close_program "$main"
 expect_clean_exit
+echo "== SIGTERM while the sound device is open"
+mv "$work/BAR_01" "$prog/Sounds/BAR_01"
+start_program
+main=$(main_window)
+for _ in $(seq 50); do [ "$(pulse_streams)" = 1 ] && break; sleep 0.1; done
+[ "$(pulse_streams)" = 1 ] || { echo "the sound device was never opened"; exit 1; }
+kill -TERM "$app_pid"
+for _ in $(seq 20); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app_pid" 2>/dev/null; then echo "SIGTERM did not end the program"; exit 1; fi
+status=0; wait "$app_pid" || status=$?; app_pid=
+[ "$status" = $((128 + 15)) ] || { echo "ended with $status, not by SIGTERM"; exit 1; }
 echo "sound e2e passed"

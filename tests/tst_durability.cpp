@@ -21,8 +21,8 @@ private Q_SLOTS:
                              "[Padding]\n";
         for (int i = 0; i < 5000; ++i)
             initial += "Key" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
-        const QByteArray one = *ProfileWithValue(initial, "Options", "PlankaCorrection", "1");
-        const QByteArray nine = *ProfileWithValue(initial, "Options", "PlankaCorrection", "9");
+        const QByteArray one = ProfileWithValue(initial, "Options", "PlankaCorrection", "1");
+        const QByteArray nine = ProfileWithValue(initial, "Options", "PlankaCorrection", "9");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(nine);

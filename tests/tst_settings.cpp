@@ -87,6 +87,18 @@ private Q_SLOTS:
                                            << false;
         QTest::newRow("blanks around") << QByteArray("[Options]\nPlankaCorrection = 4 \n") << 4 << 3 << 0 << true;
         QTest::newRow("other section") << QByteArray("[Other]\nPlankaCorrection=2\n") << 6 << 3 << 0 << true;
+        QTest::newRow("duplicate key: the first counts")
+            << QByteArray("[Options]\nPlankaCorrection=2\nPlankaCorrection=9\n") << 2 << 3 << 0 << true;
+        QTest::newRow("second section of the name: ignored")
+            << QByteArray("[Options]\nPlankaCorrection=2\n[Options]\nTargetSize=1\n") << 2 << 3 << 0 << true;
+        QTest::newRow("UTF-8 with BOM, CR LF") << QByteArray("\xEF\xBB\xBF[Options]\r\nBlackCircleValue=7\r\n") << 6 << 7
+                                               << 0 << true;
+        QTest::newRow("UTF-16 LE with BOM")
+            << QByteArray::fromRawData(reinterpret_cast<const char *>(u"\uFEFF[Options]\r\nPlankaCorrection=4\r\n"), 64)
+            << 4 << 3 << 0 << true;
+        QTest::newRow("header over two lines is no header") << QByteArray("[\nOptions]\nPlankaCorrection=2\n") << 6 << 3
+                                                            << 0 << true;
+        QTest::newRow("keys before any section") << QByteArray("PlankaCorrection=2\n[Options]\n") << 6 << 3 << 0 << true;
     }
     void startAndEnd()
     {
@@ -145,6 +157,81 @@ private Q_SLOTS:
             QVERIFY2(text.contains(QLatin1String(line)), line);
         QVERIFY(text.indexOf(QLatin1String("[Display]")) < text.indexOf(QLatin1String("[Options]")));
         QCOMPARE(QDir(folder.path()).entryList({"*.INI*"}, QDir::Files | QDir::Hidden), QStringList{kIni});
+    }
+
+    // Writing the three keys into a file changes their values, inserts the
+    // missing ones after the section's last key or appends the section, and
+    // leaves every other byte as it was.
+    void writingKeepsEveryOtherByte_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // "-" for no file
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray fresh("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n");
+        QTest::newRow("no file") << QByteArray("-") << fresh;
+        QTest::newRow("empty file") << QByteArray("") << fresh;
+        QTest::newRow("all present, spacing kept")
+            << QByteArray("[Options]\nPlankaCorrection = 4 \n  BlackCircleValue=\t7\nTargetSize=1\n")
+            << QByteArray("[Options]\nPlankaCorrection = 6 \n  BlackCircleValue=\t3\nTargetSize=0\n");
+        QTest::newRow("duplicate keys: the first changes")
+            << QByteArray("[Options]\nTargetSize=1\nTargetSize=1\nPlankaCorrection=2\nBlackCircleValue=5\n")
+            << QByteArray("[Options]\nTargetSize=0\nTargetSize=1\nPlankaCorrection=6\nBlackCircleValue=3\n");
+        QTest::newRow("other section, lines without =, comment without final break")
+            << QByteArray("[Options]\nPlankaCorrection = 4\n\n[Recent]\nfile=a.txt\nfile=b.txt\nnote without equals sign\n; last comment")
+            << QByteArray("[Options]\nPlankaCorrection = 6\nBlackCircleValue=3\nTargetSize=0\n\n[Recent]\nfile=a.txt\nfile=b.txt\n"
+                          "note without equals sign\n; last comment");
+        QTest::newRow("CR LF") << QByteArray("[Options]\r\nPlankaCorrection=4\r\n")
+                               << QByteArray("[Options]\r\nPlankaCorrection=6\r\nBlackCircleValue=3\r\nTargetSize=0\r\n");
+        QTest::newRow("CR alone") << QByteArray("[Options]\rPlankaCorrection=4\r")
+                                  << QByteArray("[Options]\rPlankaCorrection=6\rBlackCircleValue=3\rTargetSize=0\r");
+        QTest::newRow("two [Options]: the first is written")
+            << QByteArray("[Options]\nPlankaCorrection=4\n; mine\n\n[Options]\nTargetSize=1\n")
+            << QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n; mine\n\n[Options]\nTargetSize=1\n");
+        QTest::newRow("section absent, no final break")
+            << QByteArray("[Display]\r\nTheme=dark")
+            << QByteArray("[Display]\r\nTheme=dark\r\n[Options]\r\nPlankaCorrection=6\r\nBlackCircleValue=3\r\nTargetSize=0\r\n");
+        QTest::newRow("header last, no final break")
+            << QByteArray("; settings\n[ options ]")
+            << QByteArray("; settings\n[ options ]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0");
+        QTest::newRow("key last, no final break")
+            << QByteArray("[Options]\nTargetSize=1")
+            << QByteArray("[Options]\nTargetSize=0\nPlankaCorrection=6\nBlackCircleValue=3");
+        QTest::newRow("names in another case, empty value")
+            << QByteArray("[OPTIONS]\nplankacorrection=\nTARGETSIZE=1\n")
+            << QByteArray("[OPTIONS]\nplankacorrection=6\nTARGETSIZE=0\nBlackCircleValue=3\n");
+        QTest::newRow("UTF-8 BOM kept") << QByteArray("\xEF\xBB\xBF[Options]\r\nTargetSize=1\r\n")
+                                        << QByteArray("\xEF\xBB\xBF[Options]\r\nTargetSize=0\r\nPlankaCorrection=6\r\n"
+                                                      "BlackCircleValue=3\r\n");
+        QTest::newRow("BOM alone") << QByteArray("\xEF\xBB\xBF")
+                                   << QByteArray("\xEF\xBB\xBF[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n");
+        QTest::newRow("text after a NUL byte stays after the section")
+            << QByteArray("[Other]\nx=1\n\0junk", 17)
+            << QByteArray("[Other]\nx=1\n[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n\0junk", 78);
+        const auto utf16 = [](const QString &text, bool littleEndian) {
+            QByteArray bytes;
+            for (QChar c : QChar(0xFEFF) + text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                bytes += littleEndian ? QByteArray{&lo, 1} + QByteArray{&hi, 1} : QByteArray{&hi, 1} + QByteArray{&lo, 1};
+            }
+            return bytes;
+        };
+        for (bool le : {true, false})
+            QTest::newRow(le ? "UTF-16 LE stays UTF-16 LE" : "UTF-16 BE stays UTF-16 BE")
+                << utf16(QStringLiteral("[Display]\r\nTheme=тёмная\r\n[Options]\r\nTargetSize=1\r\n"), le)
+                << utf16(QStringLiteral("[Display]\r\nTheme=тёмная\r\n[Options]\r\nTargetSize=0\r\nPlankaCorrection=6\r\n"
+                                        "BlackCircleValue=3\r\n"), le);
+    }
+    void writingKeepsEveryOtherByte()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        ProgramFolder folder;
+        const QString path = folder.file(kIni);
+        if (before != "-")
+            folder.write(kIni, before);
+        for (const auto &[key, value] : {std::pair{"PlankaCorrection", "6"}, {"BlackCircleValue", "3"}, {"TargetSize", "0"}})
+            QVERIFY(WritePrivateProfileString("Options", key, value, path));
+        QCOMPARE(folder.read(kIni), after);
+        QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", path), QStringLiteral("6"));
     }
 
     void aFileThatCannotBeWritten_data()

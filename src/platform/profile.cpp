@@ -2,20 +2,183 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QSaveFile>
-
-// Bytes in, bytes out: the settings are plain ASCII numbers.
-#define SI_NO_CONVERSION
-#include <SimpleIni.h>
+#include <QtEndian>
 
 namespace {
 
-bool parse(CSimpleIniA &ini, const QByteArray &content)
+// The file's text as code units: the bytes one for one (Latin-1) for 8-bit
+// text, or the UTF-16 units as they are, so that decoding and encoding give
+// back every byte, even of text that is not valid in any encoding.
+struct Text {
+    enum Encoding { Bytes, Utf16LE, Utf16BE } encoding = Bytes;
+    QString units;
+    QByteArray oddByte; // a UTF-16 file of an odd length keeps its last byte
+};
+
+Text decode(const QByteArray &bytes)
 {
-    ini.SetUnicode(false);
-    ini.SetMultiKey(false);
-    ini.SetSpaces(false);
-    return content.isEmpty() || ini.LoadData(content.constData(), size_t(content.size())) >= 0;
+    Text text;
+    const bool le = bytes.startsWith("\xFF\xFE"), be = bytes.startsWith("\xFE\xFF");
+    if (!le && !be) {
+        text.units = QString::fromLatin1(bytes);
+        return text;
+    }
+    text.encoding = le ? Text::Utf16LE : Text::Utf16BE;
+    const qsizetype count = bytes.size() / 2;
+    text.units.resize(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const char *unit = bytes.constData() + 2 * i;
+        text.units[i] = QChar(le ? qFromLittleEndian<quint16>(unit) : qFromBigEndian<quint16>(unit));
+    }
+    text.oddByte = bytes.mid(2 * count);
+    return text;
+}
+
+QByteArray encode(const Text &text)
+{
+    if (text.encoding == Text::Bytes)
+        return text.units.toLatin1();
+    QByteArray bytes(text.units.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.units.size(); ++i) {
+        char *unit = bytes.data() + 2 * i;
+        if (text.encoding == Text::Utf16LE)
+            qToLittleEndian<quint16>(text.units[i].unicode(), unit);
+        else
+            qToBigEndian<quint16>(text.units[i].unicode(), unit);
+    }
+    return bytes + text.oddByte;
+}
+
+bool isNewLine(QChar c) { return c == u'\n' || c == u'\r'; }
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || isNewLine(c); }
+
+// Names match whatever the case of A to Z.
+bool sameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        if (lower(x) != lower(y))
+            return false;
+    }
+    return true;
+}
+
+// Where each section and key of the text lies.
+struct Key {
+    QStringView name;
+    qsizetype valueFrom, valueTo; // the value without its blanks
+    qsizetype lineEnd;            // where the line's break (or the text) begins
+};
+struct Section {
+    bool named = false; // keys before the first header are in no section
+    QStringView name;
+    qsizetype headerEnd = 0;
+    QList<Key> keys;
+};
+struct Layout {
+    QList<Section> sections;
+    qsizetype end = 0; // the readable text ends here: at a NUL, or the end
+    QString lineBreak = QStringLiteral("\n");
+};
+
+Layout scan(const QString &units)
+{
+    Layout layout;
+    const qsizetype nul = units.indexOf(QChar(u'\0'));
+    layout.end = nul < 0 ? units.size() : nul;
+    const QStringView text = QStringView(units).left(layout.end);
+
+    // The file's own line break: the first one in it.
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isNewLine(text[i])) {
+            layout.lineBreak = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'
+                                   ? QStringLiteral("\r\n") : QString(text[i]);
+            break;
+        }
+
+    layout.sections.append(Section{});
+    qsizetype pos = 0;
+    if (text.startsWith(QLatin1String("\xEF\xBB\xBF")))
+        pos = 3;
+    else if (text.startsWith(QChar(0xFEFF)))
+        pos = 1;
+    const qsizetype end = text.size();
+    auto toLineEnd = [&] {
+        while (pos < end && !isNewLine(text[pos]))
+            ++pos;
+    };
+    auto trimRight = [&](qsizetype from, qsizetype to) {
+        while (to > from && isBlank(text[to - 1]))
+            --to;
+        return to;
+    };
+    // A scan of the text as a stream: blanks and line breaks are skipped
+    // before an entry, and a key line may carry anything after its "=".
+    // A section header must end on its own line.
+    while (pos < end) {
+        while (pos < end && isBlank(text[pos]))
+            ++pos;
+        if (pos == end)
+            break;
+        if (text[pos] == u';' || text[pos] == u'#') {
+            toLineEnd();
+            continue;
+        }
+        if (text[pos] == u'[') {
+            ++pos;
+            while (pos < end && !isNewLine(text[pos]) && isBlank(text[pos]))
+                ++pos;
+            const qsizetype nameFrom = pos;
+            while (pos < end && text[pos] != u']' && !isNewLine(text[pos]))
+                ++pos;
+            if (pos == end || text[pos] != u']')
+                continue; // no "]" on the line: not a header
+            const qsizetype nameTo = trimRight(nameFrom, pos);
+            ++pos;
+            toLineEnd();
+            layout.sections.append(Section{true, text.mid(nameFrom, nameTo - nameFrom), pos, {}});
+            continue;
+        }
+        const qsizetype keyFrom = pos;
+        while (pos < end && text[pos] != u'=' && !isNewLine(text[pos]))
+            ++pos;
+        if (pos == end || text[pos] != u'=')
+            continue; // no "=": not a key
+        if (pos == keyFrom) {
+            toLineEnd(); // no name: not a key either
+            continue;
+        }
+        const qsizetype keyTo = trimRight(keyFrom, pos);
+        ++pos;
+        while (pos < end && !isNewLine(text[pos]) && isBlank(text[pos]))
+            ++pos;
+        const qsizetype valueFrom = pos;
+        toLineEnd();
+        const qsizetype valueTo = trimRight(valueFrom, pos);
+        layout.sections.last().keys.append(Key{text.mid(keyFrom, keyTo - keyFrom), valueFrom, valueTo, pos});
+    }
+    return layout;
+}
+
+const Section *findSection(const Layout &layout, QStringView name)
+{
+    for (const Section &section : layout.sections)
+        if (section.named && sameName(section.name, name))
+            return &section;
+    return nullptr;
+}
+
+const Key *findKey(const Section &section, QStringView name)
+{
+    for (const Key &key : section.keys)
+        if (sameName(key.name, name))
+            return &key;
+    return nullptr;
 }
 
 // The file's contents; empty for a missing file, nothing when it cannot be read.
@@ -35,37 +198,51 @@ std::optional<QByteArray> readFile(const QString &path)
 
 } // namespace
 
-std::optional<QByteArray> ProfileValue(const QByteArray &content, const QByteArray &section, const QByteArray &key)
+std::optional<QString> ProfileValue(const QByteArray &content, const QString &section, const QString &key)
 {
-    CSimpleIniA ini;
-    if (!parse(ini, content))
+    const Text text = decode(content);
+    const Layout layout = scan(text.units);
+    const Section *s = findSection(layout, section);
+    const Key *k = s ? findKey(*s, key) : nullptr;
+    if (!k)
         return std::nullopt;
-    const char *value = ini.GetValue(section.constData(), key.constData(), nullptr);
-    if (!value)
-        return std::nullopt;
-    return QByteArray(value);
+    return text.units.mid(k->valueFrom, k->valueTo - k->valueFrom);
 }
 
-std::optional<QByteArray> ProfileWithValue(const QByteArray &content, const QByteArray &section,
-                                           const QByteArray &key, const QByteArray &value)
+QByteArray ProfileWithValue(const QByteArray &content, const QString &section, const QString &key,
+                            const QString &value)
 {
-    CSimpleIniA ini;
-    if (!parse(ini, content) || ini.SetValue(section.constData(), key.constData(), value.constData()) < 0)
-        return std::nullopt;
-    std::string text;
-    if (ini.Save(text) < 0)
-        return std::nullopt;
-    return QByteArray(text.data(), qsizetype(text.size()));
+    Text text = decode(content);
+    const Layout layout = scan(text.units);
+    if (const Section *s = findSection(layout, section)) {
+        if (const Key *k = findKey(*s, key)) {
+            text.units.replace(k->valueFrom, k->valueTo - k->valueFrom, value);
+        } else {
+            // After the section's last key, or after its header: the new
+            // line takes the place of the break that ended that line.
+            const qsizetype at = s->keys.isEmpty() ? s->headerEnd : s->keys.last().lineEnd;
+            text.units.insert(at, layout.lineBreak + key + QLatin1Char('=') + value);
+        }
+    } else {
+        const QStringView before = QStringView(text.units).left(layout.end);
+        QString added;
+        if (!before.isEmpty() && !isNewLine(before.back()) && before != QChar(0xFEFF)
+            && before != QLatin1String("\xEF\xBB\xBF"))
+            added += layout.lineBreak;
+        added += QLatin1Char('[') + section + QLatin1Char(']') + layout.lineBreak + key + QLatin1Char('=') + value
+                 + layout.lineBreak;
+        text.units.insert(layout.end, added);
+    }
+    return encode(text);
 }
 
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path)
 {
     const std::optional<QByteArray> content = readFile(path);
-    const std::optional<QByteArray> value =
-        content ? ProfileValue(*content, section.toLatin1(), key.toLatin1()) : std::nullopt;
+    const std::optional<QString> value = content ? ProfileValue(*content, section, key) : std::nullopt;
     // The platform call fills a buffer of 2048 characters.
-    return value ? QString::fromLatin1(*value).left(2047) : defaultValue;
+    return value ? value->left(2047) : defaultValue;
 }
 
 bool WritePrivateProfileString(const QString &section, const QString &key,
@@ -77,15 +254,14 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     if (existing.exists() && !(existing.permissions() & anyWrite))
         return false;
     const std::optional<QByteArray> content = readFile(path);
-    const std::optional<QByteArray> text =
-        content ? ProfileWithValue(*content, section.toLatin1(), key.toLatin1(), value.toLatin1()) : std::nullopt;
-    if (!text)
+    if (!content)
         return false;
+    const QByteArray text = ProfileWithValue(*content, section, key, value);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(*text) != text->size()) {
+    if (file.write(text) != text.size()) {
         file.cancelWriting();
         return false;
     }

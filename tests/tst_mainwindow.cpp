@@ -3,7 +3,6 @@
 
 #include "testsupport.h"
 
-#include "platform/profile.h"
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
@@ -21,12 +20,6 @@ int blackRun(const QImage &image, int row, int *first)
             ++count;
         }
     return count;
-}
-
-QString setting(const ProgramFolder &folder, const char *key)
-{
-    return GetPrivateProfileString(QStringLiteral("Options"), QString::fromLatin1(key), QStringLiteral("<none>"),
-                                   folder.file(QStringLiteral("Vimbra.INI")));
 }
 
 } // namespace
@@ -350,9 +343,40 @@ private Q_SLOTS:
             QCOMPARE(rec.sounds.size(), 0);
         }
         QCOMPARE(rec.errors.size(), 1);
-        QCOMPARE(setting(folder, "PlankaCorrection"), QStringLiteral("1"));
-        QCOMPARE(setting(folder, "BlackCircleValue"), QStringLiteral("7"));
-        QCOMPARE(setting(folder, "TargetSize"), QStringLiteral("1"));
+        // The start ended before the settings were read: none is written.
+        QCOMPARE(folder.read(QStringLiteral("Vimbra.INI")), QByteArray("[Options]\nPlankaCorrection=2\n"));
+    }
+
+    // A picture that cannot be read costs the user none of the settings.
+    void settingsSurviveABadPicture_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QByteArray>("bytes"); // null: the file is missing
+        const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+        for (const char *name : {"Images/LargeRound.bmp", "Images/SmallRound.bmp", "Images/Mushka.bmp", "Images/Planka.bmp"}) {
+            QTest::addRow("%s missing", name) << QString::fromLatin1(name) << QByteArray();
+            QTest::addRow("%s a PNG renamed", name) << QString::fromLatin1(name) << png;
+            QTest::addRow("%s truncated", name) << QString::fromLatin1(name) << QByteArray("BM\x36\x10\0\0\0\0\0\0\x36\0\0\0", 14);
+        }
+    }
+    void settingsSurviveABadPicture()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QByteArray, bytes);
+        ProgramFolder folder;
+        const QByteArray stored("; mine\r\n[Options]\r\nPlankaCorrection=2\r\nBlackCircleValue=7\r\nTargetSize=1\r\n");
+        folder.write(QStringLiteral("Vimbra.INI"), stored);
+        if (bytes.isNull())
+            folder.remove(picture);
+        else
+            folder.write(picture, bytes);
+        Recorders rec;
+        {
+            TMainF w;
+            QCOMPARE(rec.errors.size(), 1);
+        }
+        QCOMPARE(rec.errors.size(), 1);
+        QCOMPARE(folder.read(QStringLiteral("Vimbra.INI")), stored);
     }
 };
 

@@ -44,6 +44,36 @@ QImage monoPost(int width, int height)
 
 } // namespace
 
+// A 32-bit bitmap file with an alpha mask (a version 4 header, bit fields),
+// as image editors write pictures with a transparent background.
+QByteArray Bmp32WithAlpha(const QImage &argb)
+{
+    const int w = argb.width(), h = argb.height();
+    QByteArray file(14 + 108 + w * h * 4, '\0');
+    char *p = file.data();
+    p[0] = 'B', p[1] = 'M';
+    qToLittleEndian<quint32>(quint32(file.size()), p + 2);
+    qToLittleEndian<quint32>(14 + 108, p + 10);
+    char *info = p + 14;
+    qToLittleEndian<quint32>(108, info);
+    qToLittleEndian<qint32>(w, info + 4);
+    qToLittleEndian<qint32>(h, info + 8);
+    qToLittleEndian<quint16>(1, info + 12);
+    qToLittleEndian<quint16>(32, info + 14);
+    qToLittleEndian<quint32>(3, info + 16); // bit fields
+    qToLittleEndian<quint32>(quint32(w * h * 4), info + 20);
+    qToLittleEndian<quint32>(0x00FF0000, info + 40);
+    qToLittleEndian<quint32>(0x0000FF00, info + 44);
+    qToLittleEndian<quint32>(0x000000FF, info + 48);
+    qToLittleEndian<quint32>(0xFF000000, info + 52);
+    qToLittleEndian<quint32>(0x73524742, info + 56); // sRGB
+    char *pixels = info + 108;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            qToLittleEndian<quint32>(argb.pixel(x, h - 1 - y), pixels + 4 * (y * w + x));
+    return file;
+}
+
 class TestModel : public QObject
 {
     Q_OBJECT
@@ -183,6 +213,50 @@ private Q_SLOTS:
         QCOMPARE(QColor(shot.pixel(31, 1)), QColor(Qt::black));
     }
 
+    // 32-bit pictures as image editors write them: with an alpha channel.
+    void thirtyTwoBitPicturesWithAlpha_data()
+    {
+        QTest::addColumn<int>("cornerAlpha");  // the background, bottom-left included
+        QTest::addColumn<int>("discAlpha");    // a black disc in the middle
+        QTest::addColumn<QColor>("discShown"); // over a blue host
+        QTest::addColumn<QColor>("cornerShown");
+        QTest::newRow("alpha in use: only the transparent pixels go")
+            << 0 << 255 << QColor(Qt::black) << QColor(Qt::blue);
+        QTest::newRow("alpha 255 everywhere: the corner's colour goes, as ever")
+            << 255 << 255 << QColor(Qt::blue) << QColor(Qt::blue);
+        QTest::newRow("alpha 0 everywhere: opaque, the corner's colour goes")
+            << 0 << 0 << QColor(Qt::blue) << QColor(Qt::blue);
+    }
+    void thirtyTwoBitPicturesWithAlpha()
+    {
+        QFETCH(int, cornerAlpha);
+        QFETCH(int, discAlpha);
+        QFETCH(QColor, discShown);
+        QFETCH(QColor, cornerShown);
+        ProgramFolder folder;
+        QImage picture(20, 20, QImage::Format_ARGB32);
+        picture.fill(qRgba(0, 0, 0, cornerAlpha));
+        for (int y = 8; y < 12; ++y)
+            for (int x = 8; x < 12; ++x)
+                picture.setPixel(x, y, qRgba(0, 0, 0, discAlpha));
+        picture.setPixel(0, 0, qRgba(255, 255, 255, std::max(cornerAlpha, discAlpha))); // never the key
+        folder.write(QStringLiteral("a.bmp"), Bmp32WithAlpha(picture));
+
+        QWidget host;
+        host.resize(20, 20);
+        host.setAutoFillBackground(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::blue);
+        host.setPalette(palette);
+        auto *sprite = new Sprite;
+        sprite->LoadFromFile(folder.file(QStringLiteral("a.bmp")));
+        sprite->SetParentControl(&host);
+        const QImage shot = host.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(10, 10)), discShown);
+        QCOMPARE(QColor(shot.pixel(3, 17)), cornerShown);
+        QCOMPARE(QColor(shot.pixel(0, 0)).red(), 255); // drawn opaque wherever alpha is not in use
+    }
+
     void pictureFiles_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -204,7 +278,9 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("not a bitmap") << notBmp << "Bitmap image is not valid";
         QTest::newRow("text") << QByteArray("hello, this is not a picture at all") << "Bitmap image is not valid";
-        QTest::newRow("one byte") << QByteArray("B") << "Stream read error";
+        QTest::newRow("one byte") << QByteArray("B") << "Bitmap image is not valid";
+        QTest::newRow("short, another signature") << QByteArray("GIF89a") << "Bitmap image is not valid";
+        QTest::newRow("short, signature only") << QByteArray("BM\x10\0\0\0", 6) << "Stream read error";
         QTest::newRow("truncated file header") << good.left(10) << "Stream read error";
         QTest::newRow("truncated info header") << good.left(30) << "Stream read error";
         QTest::newRow("truncated pixels") << good.left(good.size() - 5) << "Stream read error";

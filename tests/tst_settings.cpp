@@ -329,6 +329,34 @@ private Q_SLOTS:
         }
         QCOMPARE(GetPrivateProfileString("Options", "BlackCircleValue", "", folder.file(kIni)), QString::number(value));
     }
+
+    // An erased edit stands for 1 at once, and 1 is saved when the program
+    // ends with it still erased; typed again, it stands for what it shows.
+    void erasedBlackCircleEditMeansOne()
+    {
+        ProgramFolder folder;
+        folder.write(kIni, settingsFile(6, 5, 0));
+        Recorders rec;
+        {
+            TMainF w;
+            w.show();
+            QApplication::setActiveWindow(&w);
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.edBlack->setFocus();
+            w.edBlack->selectAll();
+            QTest::keyClick(w.edBlack, Qt::Key_Backspace);
+            QCOMPARE(w.edBlack->text(), QString());
+            QCOMPARE(w.Target->FBlackCircleValue, 1);
+            QTest::keyClicks(w.edBlack, QStringLiteral("8"));
+            QCOMPARE(w.Target->FBlackCircleValue, 8);
+            QTest::keyClick(w.edBlack, Qt::Key_Backspace);
+            QCOMPARE(w.Target->FBlackCircleValue, 1);
+            w.btnReset->setFocus(); // the erased text stays erased
+            QCOMPARE(w.edBlack->text(), QString());
+            QCOMPARE(w.Target->FBlackCircleValue, 1);
+        }
+        QCOMPARE(GetPrivateProfileString("Options", "BlackCircleValue", "", folder.file(kIni)), QStringLiteral("1"));
+    }
 };
 
 VIMBRA_TEST_MAIN(TestSettings)

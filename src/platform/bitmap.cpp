@@ -36,13 +36,15 @@ QImage DecodeBitmap(const QByteArray &data)
         return {};
 
     // File header: "BM", file size, two reserved words, offset of the pixels.
+    // A file that does not begin with "BM" is no bitmap, however short;
+    // one that does and ends within the header is cut short.
+    if (!data.startsWith("BM"))
+        fail(kNotValid);
     constexpr qint64 kFileHeader = 14;
     if (size < kFileHeader)
         fail(kReadError);
     Headers h;
     std::memcpy(h.bytes, data.constData(), size_t(qMin<qint64>(size, qint64(sizeof h.bytes))));
-    if (h.bytes[0] != 'B' || h.bytes[1] != 'M')
-        fail(kNotValid);
     const qint64 pixelOffset = h.u32(10);
 
     if (size < kFileHeader + 4)
@@ -92,6 +94,21 @@ QImage DecodeBitmap(const QByteArray &data)
         fail(kNotValid);
     if (bpp == 1 && image.format() != QImage::Format_Mono)
         image = image.convertToFormat(QImage::Format_Mono);
+    // An alpha channel that every pixel leaves at 0, or every pixel at 255,
+    // is not in use: such a picture is opaque.
+    if (image.hasAlphaChannel()) {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        bool allZero = true, allOpaque = true;
+        for (int y = 0; y < argb.height() && (allZero || allOpaque); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+            for (int x = 0; x < argb.width(); ++x) {
+                allZero = allZero && qAlpha(line[x]) == 0;
+                allOpaque = allOpaque && qAlpha(line[x]) == 255;
+            }
+        }
+        if (allZero || allOpaque)
+            image = argb.convertToFormat(QImage::Format_RGB32);
+    }
     return image;
 }
 

@@ -14,6 +14,7 @@
 #include "ui/radiogroup.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QTimer>
 
 TMainF *MainF = nullptr;
@@ -89,7 +90,11 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     connect(btnAbout, &QPushButton::clicked, this, Guarded([this] { btnAboutClick(); }));
     connect(cbLaser, &QCheckBox::toggled, this, Guarded([this] { cbLaserClick(); }));
     connect(PlankaCorrectionBar, &QSlider::valueChanged, this, Guarded([this] { PlankaCorrectionBarChange(); }));
+    // Every change of the edit's text: the spin box reports new values (also
+    // those set by the program), its line edit what is typed, an erased
+    // text included; the spin box has read the text by then.
     connect(edBlack, &QSpinBox::valueChanged, this, Guarded([this] { edBlackChange(); }));
+    connect(edBlack->lineEdit(), &QLineEdit::textChanged, this, Guarded([this] { edBlackChange(); }));
     connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
 
     Guard([this] { FormCreate(); });
@@ -295,10 +300,14 @@ void TMainF::PlankaCorrectionBarChange()
         Gun->FPlankaCorrection = (PlankaCorrectionBar->maximum() - PlankaCorrectionBar->value()) * 5;
 }
 
+// The value the black-circle edit stands for: 1 while its text is erased
+// (or only a sign), otherwise the spin box's value, which it keeps in 1 to 10.
+int TMainF::BlackCircleValue() const { return edBlack->IsErased() ? 1 : edBlack->value(); }
+
 void TMainF::edBlackChange()
 {
     if (Target)
-        Target->FBlackCircleValue = edBlack->value();
+        Target->FBlackCircleValue = BlackCircleValue();
 }
 
 void TMainF::rgTargetSizeClick()
@@ -319,14 +328,22 @@ void TMainF::btnResetClick()
 
 void TMainF::LoadSettings()
 {
-    PlankaCorrectionBar->setValue(ReadIntSetting(QStringLiteral("PlankaCorrection"), 6));
-    edBlack->setValue(ReadIntSetting(QStringLiteral("BlackCircleValue"), 3));
-    TargetSize->SetItemIndex(ReadIntSetting(QStringLiteral("TargetSize"), 0));
+    const int bar = ReadIntSetting(QStringLiteral("PlankaCorrection"), 6);
+    const int black = ReadIntSetting(QStringLiteral("BlackCircleValue"), 3);
+    const int size = ReadIntSetting(QStringLiteral("TargetSize"), 0);
+    m_settingsRead = true;
+    PlankaCorrectionBar->setValue(bar);
+    edBlack->setValue(black);
+    TargetSize->SetItemIndex(size);
 }
 
 void TMainF::SaveSettings()
 {
+    // Settings never read (the start ended before them) are not written:
+    // the controls hold only their designed values, not the user's.
+    if (!m_settingsRead)
+        return;
     WriteIntSetting(QStringLiteral("PlankaCorrection"), PlankaCorrectionBar->value());
-    WriteIntSetting(QStringLiteral("BlackCircleValue"), edBlack->value());
+    WriteIntSetting(QStringLiteral("BlackCircleValue"), BlackCircleValue());
     WriteIntSetting(QStringLiteral("TargetSize"), TargetSize->ItemIndex());
 }

@@ -49,6 +49,7 @@ protected:
 
 private:
     bool m_soundPrepared = false;
+    bool m_settingsRead = false;
 
     void FormCreate();
     void FormClose();
@@ -59,6 +60,7 @@ private:
     void cbLaserClick();
     void PlankaCorrectionBarChange();
     void edBlackChange();
+    int BlackCircleValue() const;
     void rgTargetSizeClick();
 
     void Fire();

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QSpinBox>
+
+// A spin box whose erased text stays erased when the focus leaves it or the
+// window is hidden: the
+// text is what the program reads (nothing, or a sign alone, stands for the
+// minimum), so it must not turn back into the last number unseen.
+class TSpinEdit : public QSpinBox
+{
+    Q_OBJECT
+public:
+    using QSpinBox::QSpinBox;
+    using QSpinBox::lineEdit; // its text changes, typed ones included
+
+    // Nothing, or a sign alone: no number at all.
+    bool IsErased() const;
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+};

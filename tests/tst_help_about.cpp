@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <unistd.h>
 
@@ -362,6 +363,159 @@ private Q_SLOTS:
         ShowModal(&help);
         QCOMPARE(text, QStringLiteral("Приветworld"));
         QCOMPARE(first.fontWeight(), int(QFont::Bold));
+    }
+
+    // Text with no font of its own is in the document's default font (\deff),
+    // as formatted text without one is: a sentence keeps its typeface.
+    void richTextDefaultFont_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("family"); // empty: the window's font
+        const QByteArray fonts = "{\\fonttbl{\\f0\\fswiss\\fcharset204 Liberation Sans;}{\\f1\\fmodern\\fcharset0 Courier New;}"
+                                 "{\\f2\\froman\\fcharset0 Liberation Serif;}}";
+        const QByteArray deff2 = "{\\rtf1\\ansi\\ansicpg1251\\deff2" + fonts;
+        const QByteArray sentence = deff2 + "Plain {\\b bold} after {\\f1 mono}}";
+        QTest::newRow("before a group") << sentence << "Plain" << "Liberation Serif";
+        QTest::newRow("after a group") << sentence << "after" << "Liberation Serif";
+        QTest::newRow("formatted, no font of its own") << sentence << "bold" << "Liberation Serif";
+        QTest::newRow("a font of its own") << sentence << "mono" << "Courier New";
+        QTest::newRow("\\plain returns to it") << deff2 + "\\f1\\b mono \\plain back}" << "back" << "Liberation Serif";
+        QTest::newRow("\\plain in a group") << deff2 + "\\f1 mono {\\plain back} mono}" << "back" << "Liberation Serif";
+        QTest::newRow("no \\deff: font 0") << "{\\rtf1" + fonts + "Plain}" << "Plain" << "Liberation Sans";
+        QTest::newRow("\\deff names a missing font") << "{\\rtf1\\deff7" + fonts + "Plain {\\b bold}}" << "Plain" << "";
+        QTest::newRow("missing font, formatted") << "{\\rtf1\\deff7" + fonts + "Plain {\\b bold}}" << "bold" << "";
+        QTest::newRow("no font table") << QByteArray("{\\rtf1\\deff0 Plain {\\b bold}}") << "Plain" << "";
+        QTest::newRow("its charset decodes \\'hh") << "{\\rtf1\\ansi\\ansicpg1252\\deff0" + fonts + "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}"
+                                                    << "Привет" << "Liberation Sans";
+    }
+    void richTextDefaultFont()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, word);
+        QFETCH(QString, family);
+        QTextDocument doc;
+        QVERIFY(ReadRtf(rtf, &doc));
+        QVERIFY2(!doc.find(word).isNull(), qPrintable(doc.toPlainText()));
+        QCOMPARE(formatOf(doc, word).fontFamilies().toStringList(), family.isEmpty() ? QStringList() : QStringList{family});
+    }
+
+    // Indents and tab stops, given in twips (1/1440 inch), in the document's
+    // pixels at the screen's resolution, as font sizes are.
+    void richTextParagraphs_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("left"); // twips, as the layout places them
+        QTest::addColumn<int>("firstLine");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<QString>("tabs"); // from the paragraph's edge; "r", "c": right, centred stops
+        QTest::addColumn<int>("alignment");
+        const int left = Qt::AlignLeft;
+        QTest::newRow("none") << QByteArray("{\\rtf1 a}") << 0 << 0 << 0 << 0 << "" << left;
+        QTest::newRow("hanging indent: a stop of its own")
+            << QByteArray("{\\rtf1\\pard\\fi-360\\li720 a}") << 0 << 720 << -360 << 0 << "720" << left;
+        QTest::newRow("first-line and right indents, stops")
+            << QByteArray("{\\rtf1\\pard\\li360\\fi360\\ri1440\\tx1440\\tx2880 a}") << 0 << 360 << 360 << 1440 << "1440 2880" << left;
+        QTest::newRow("stops in any order, each once")
+            << QByteArray("{\\rtf1\\tx2880\\tx1440\\tx2880 a}") << 0 << 0 << 0 << 0 << "1440 2880" << left;
+        QTest::newRow("right and centred stops")
+            << QByteArray("{\\rtf1\\tqr\\tx4320\\tqc\\tx2880\\tx1440 a}") << 0 << 0 << 0 << 0 << "1440 2880c 4320r" << left;
+        QTest::newRow("stops left of the first line")
+            << QByteArray("{\\rtf1\\li1440\\tx720\\tx2160 a}") << 0 << 1440 << 0 << 0 << "2160" << left;
+        const QByteArray lasting = "{\\rtf1\\pard\\qc\\li720\\fi-360\\tx720 a\\par b\\par\\pard c}";
+        QTest::newRow("settings last") << lasting << 1 << 720 << -360 << 0 << "720" << int(Qt::AlignHCenter);
+        QTest::newRow("until \\pard") << lasting << 2 << 0 << 0 << 0 << "" << left;
+        QTest::newRow("hanging no further than the edge")
+            << QByteArray("{\\rtf1\\li200\\fi-720 a}") << 0 << 200 << -200 << 0 << "200" << left;
+        QTest::newRow("out of range")
+            << QByteArray("{\\rtf1\\li-500\\ri99999999999\\fi99999999\\tx-5\\tx99999999 a}") << 0 << 0 << 31680 << 31680 << "" << left;
+        QTest::newRow("a list number's own \\pard")
+            << QByteArray("{\\rtf1\\pard\\qc\\li720\\fi-360\\tx1080{\\listtext\\pard\\plain 1.\\tab}Item}") << 0 << 720 << -360 << 0
+            << "720 1080" << int(Qt::AlignHCenter);
+        QTest::newRow("not from skipped destinations")
+            << QByteArray("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\fi-360\\li720\\tx720}}}{\\stylesheet{\\s1\\qc\\li720 H;}}a}") << 0
+            << 0 << 0 << 0 << "" << left;
+    }
+    void richTextParagraphs()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(int, block);
+        QFETCH(int, left);
+        QFETCH(int, firstLine);
+        QFETCH(int, right);
+        QFETCH(QString, tabs);
+        QFETCH(int, alignment);
+        QTextDocument doc;
+        QVERIFY(ReadRtf(rtf, &doc));
+        const QTextBlockFormat format = doc.findBlockByNumber(block).blockFormat();
+        const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()); // as fonts are measured
+        const auto pixels = [dpi](int twips) { return twips * qreal(dpi) / 1440; };
+        QCOMPARE(format.leftMargin(), pixels(left));
+        QCOMPARE(format.textIndent(), pixels(firstLine));
+        QCOMPARE(format.rightMargin(), pixels(right));
+        QCOMPARE(int(format.alignment() & Qt::AlignHorizontal_Mask), alignment);
+        // The layout measures stops from where the first line begins.
+        QStringList stops;
+        for (const QTextOption::Tab &tab : format.tabPositions()) {
+            const QString kind = tab.type == QTextOption::RightTab ? "r" : tab.type == QTextOption::CenterTab ? "c" : "";
+            stops << QString::number(qRound((format.leftMargin() + format.textIndent() + tab.position) * 1440 / dpi)) + kind;
+        }
+        QCOMPARE(stops.join(QLatin1Char(' ')), tabs);
+    }
+
+    // Numbered lists as word processors save them: the number once, and the
+    // item's text after the number's tab where its later lines begin.
+    void numberedLists_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        const QByteArray first = "First item, long enough to go on to a second line in a narrow box";
+        QTest::newRow("list text") << "{\\rtf1\\pard\\fi-360\\li720\\tx720{\\listtext 1.\\tab}" + first
+                                          + "\\par{\\listtext 2.\\tab}Second}";
+        QTest::newRow("list text resetting, settings before it")
+            << "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Liberation Serif;}}"
+               "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}"
+               "\\fi-360\\li720}\\listid1}}{\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\r\n"
+               "\\pard\\plain \\s0\\ql\\ilvl0\\ls1 \\li720\\ri0\\lin720\\rin0\\fi-360{\\listtext\\pard\\plain 1.\\tab}\\loch\r\n"
+               + first + "\r\n\\par \\pard\\plain \\s0\\ql\\ilvl0\\ls1 \\li720\\ri0\\lin720\\rin0\\fi-360"
+                         "{\\listtext\\pard\\plain 2.\\tab}\\loch\r\nSecond}";
+        QTest::newRow("list text, settings after it")
+            << "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times New Roman;}}"
+               "{\\listtext\\pard\\plain\\ltrpar \\f0\\fs24 1.\\tab}\\pard\\plain \\ltrpar\\ql \\fi-360\\li720\\ri0\\widctlpar"
+               "\\jclisttab\\tx720\\ls1 " + first + "\\par{\\listtext\\pard\\plain\\ltrpar \\f0\\fs24 2.\\tab}Second}";
+        QTest::newRow("numbering rules skipped")
+            << "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}}\r\n"
+               "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}\r\n"
+               "\\fi-360\\li720\\sa200\\f0\\fs22 " + first + "\\par\r\n{\\pntext\\f0 2.\\tab}Second}";
+        QTest::newRow("numbering rules without \\*")
+            << "{\\rtf1{\\pntext 1.\\tab}{\\pn\\pnlvlbody\\pndec{\\pntxtb (}{\\pntxta .}}\\fi-360\\li720 " + first
+                   + "\\par{\\pntext 2.\\tab}{\\pn\\pnlvlcont{\\pntxta .}}Second}";
+        QTest::newRow("numbers as text, a group each")
+            << "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier;}}\r\n{\\pard \\ql \\f0 \\sa0 \\li360 \\fi-360 1.\\tx360\\tab " + first
+                   + "\\par}\r\n{\\pard \\ql \\f0 \\sa0 \\li360 \\fi-360 2.\\tx360\\tab Second\\par}\r\n}";
+    }
+    void numberedLists()
+    {
+        QFETCH(QByteArray, rtf);
+        QTextDocument doc;
+        QVERIFY(ReadRtf(rtf, &doc));
+        doc.setTextWidth(250);
+        (void)doc.size(); // lays it out
+        QStringList items;
+        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+            if (block.text().isEmpty())
+                continue;
+            items << block.text();
+            const QTextBlockFormat format = block.blockFormat();
+            const QTextLayout *layout = block.layout();
+            QVERIFY(format.leftMargin() > 0 && format.textIndent() < 0);
+            QCOMPARE(layout->lineAt(0).x(), format.leftMargin() + format.textIndent());
+            QCOMPARE(layout->lineAt(0).cursorToX(block.text().indexOf(QLatin1Char('\t')) + 1), format.leftMargin());
+            for (int i = 1; i < layout->lineCount(); ++i)
+                QCOMPARE(layout->lineAt(i).x(), format.leftMargin());
+        }
+        QCOMPARE(items, (QStringList{"1.\tFirst item, long enough to go on to a second line in a narrow box", "2.\tSecond"}));
+        QVERIFY(doc.begin().layout()->lineCount() > 1);
     }
 
     void malformedRichText_data()

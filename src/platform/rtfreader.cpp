@@ -1,7 +1,11 @@
 #include "platform/rtfreader.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QHash>
 #include <QList>
+#include <QPaintDevice>
+#include <QScreen>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -19,6 +23,8 @@ namespace {
 
 constexpr int kMaxDepth = 256;     // deeper groups share the deepest state
 constexpr int kMaxWordLength = 32; // longer control words are read and ignored
+constexpr int kMaxTwips = 31680;   // 22 inches: the widest indent or tab stop taken
+constexpr int kMaxTabs = 64;       // tab stops a paragraph keeps; later ones are ignored
 
 enum class Destination { Text, Skip, FontTable, ColorTable };
 
@@ -43,6 +49,54 @@ struct GroupState {
     CharState chars;
     int unicodeSkip = 1;
     Destination destination = Destination::Text;
+    bool listNumber = false; // a list item's number: the paragraph's settings return after it
+};
+
+// A tab stop, in twips from the paragraph's left edge (not from its indent).
+struct TabStop {
+    int position;
+    QTextOption::TabType type;
+
+    bool operator==(const TabStop &o) const { return position == o.position && type == o.type; }
+};
+
+// The settings of the paragraph being read, in twips. They hold from one
+// paragraph to the next until \pard.
+struct ParagraphState {
+    Qt::Alignment alignment = Qt::AlignLeft;
+    int left = 0;
+    int firstLine = 0; // from the left indent; negative for a hanging indent
+    int right = 0;
+    std::vector<TabStop> tabs;
+
+    bool isPlain() const { return alignment == Qt::AlignLeft && left == 0 && firstLine == 0 && right == 0 && tabs.empty(); }
+    void reset()
+    {
+        alignment = Qt::AlignLeft;
+        left = firstLine = right = 0;
+        tabs.clear(); // keeps its storage for the next paragraph
+    }
+};
+
+// A paragraph's settings as they went into the document; its tab stops are
+// tabCount entries of the reader's tab pool from tabsFrom on.
+struct ParagraphFormat {
+    Qt::Alignment alignment;
+    int left, firstLine, right;
+    int tabsFrom, tabCount;
+
+    bool operator==(const ParagraphFormat &o) const
+    {
+        return alignment == o.alignment && left == o.left && firstLine == o.firstLine && right == o.right
+               && tabsFrom == o.tabsFrom && tabCount == o.tabCount;
+    }
+};
+
+// Consecutive paragraphs first..last sharing one of the formats.
+struct ParagraphRun {
+    int first;
+    int last;
+    int format;
 };
 
 struct FontEntry {
@@ -80,6 +134,7 @@ const QSet<QByteArray> &skippedDestinations()
         "datastore", "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl",
         "filetbl", "revtbl", "pgdsctbl", "mmathPr", "private", "nonshppict", "shp", "annotation", "atnid",
         "atnauthor", "bkmkstart", "bkmkend", "template", "userprops", "docvar", "wgrffmtfilter", "passwordhash",
+        "pn", // a list's numbering rules; the number itself comes as \pntext
     };
     return words;
 }
@@ -119,6 +174,7 @@ private:
             return;
         }
         m_stack.append(m_stack.last());
+        m_stack.last().listNumber = false;
     }
 
     void closeGroup()
@@ -129,8 +185,11 @@ private:
         }
         if (m_stack.size() <= 1)
             return; // a stray closing brace
-        if (m_stack.takeLast().destination == Destination::FontTable)
+        const GroupState closed = m_stack.takeLast();
+        if (closed.destination == Destination::FontTable)
             finishFontEntry();
+        if (closed.listNumber)
+            restoreParagraph();
         if (m_stack.last().chars.font != m_runState.font)
             flushBytes(); // bytes decode in the code page they came under
     }
@@ -218,6 +277,7 @@ private:
             return;
         }
         if (w == "par") { paragraph(); return; }
+        if (w == "listtext" || w == "pntext") { s.listNumber = true; saveParagraph(); return; }
         if (w == "line") { symbol(QChar(QChar::LineSeparator)); return; }
         if (w == "tab") { symbol(QLatin1Char('\t')); return; }
         if (w == "emdash") { symbol(QChar(0x2014)); return; }
@@ -238,10 +298,17 @@ private:
         else if (w == "fs") chars.halfPoints = hasParam ? qBound(0, param, 3276) : 0;
         else if (w == "f") chars.font = param;
         else if (w == "cf") chars.color = param;
-        else if (w == "pard" || w == "ql") { m_alignment = Qt::AlignLeft; return; }
-        else if (w == "qc") { m_alignment = Qt::AlignHCenter; return; }
-        else if (w == "qr") { m_alignment = Qt::AlignRight; return; }
-        else if (w == "qj") { m_alignment = Qt::AlignJustify; return; }
+        else if (w == "pard") { resetParagraph(); return; }
+        else if (w == "ql") { m_paragraph.alignment = Qt::AlignLeft; return; }
+        else if (w == "qc") { m_paragraph.alignment = Qt::AlignHCenter; return; }
+        else if (w == "qr") { m_paragraph.alignment = Qt::AlignRight; return; }
+        else if (w == "qj") { m_paragraph.alignment = Qt::AlignJustify; return; }
+        else if (w == "li") { m_paragraph.left = qBound(-kMaxTwips, param, kMaxTwips); return; }
+        else if (w == "fi") { m_paragraph.firstLine = qBound(-kMaxTwips, param, kMaxTwips); return; }
+        else if (w == "ri") { m_paragraph.right = qBound(-kMaxTwips, param, kMaxTwips); return; }
+        else if (w == "tx") { addTab(param); return; }
+        else if (w == "tqr") { m_tabType = QTextOption::RightTab; return; }
+        else if (w == "tqc") { m_tabType = QTextOption::CenterTab; return; }
         else return;
         if (chars.font != m_runState.font)
             flushBytes();
@@ -362,11 +429,68 @@ private:
         m_runStart = m_text.size();
     }
 
+    // Records the settings of the paragraph that ends, unless it has none.
     void endParagraph()
     {
-        if (m_alignment != Qt::AlignLeft)
-            m_alignments.emplace_back(m_paragraphs, m_alignment);
-        ++m_paragraphs;
+        const int number = m_paragraphs++;
+        if (m_paragraph.isPlain())
+            return;
+        if (m_tabsChanged) {
+            // Paragraph after paragraph sets the same stops again: they are kept once.
+            const auto &tabs = m_paragraph.tabs;
+            const auto last = m_tabPool.cbegin() + m_lastTabsFrom;
+            if (m_lastTabCount != int(tabs.size()) || !std::equal(tabs.cbegin(), tabs.cend(), last)) {
+                m_lastTabsFrom = int(m_tabPool.size());
+                m_lastTabCount = int(tabs.size());
+                m_tabPool.insert(m_tabPool.end(), tabs.cbegin(), tabs.cend());
+            }
+            m_tabsFrom = m_lastTabsFrom;
+            m_tabsChanged = false;
+        }
+        const int tabCount = int(m_paragraph.tabs.size());
+        const ParagraphFormat format{m_paragraph.alignment, m_paragraph.left, m_paragraph.firstLine,
+                                     m_paragraph.right,     tabCount ? m_tabsFrom : 0, tabCount};
+        if (m_paragraphFormats.empty() || !(m_paragraphFormats.back() == format))
+            m_paragraphFormats.push_back(format);
+        const int index = int(m_paragraphFormats.size()) - 1;
+        if (!m_paragraphRuns.empty() && m_paragraphRuns.back().format == index && m_paragraphRuns.back().last == number - 1)
+            m_paragraphRuns.back().last = number;
+        else
+            m_paragraphRuns.push_back({number, number, index});
+    }
+
+    void resetParagraph()
+    {
+        if (!m_paragraph.tabs.empty())
+            m_tabsChanged = true;
+        m_paragraph.reset();
+        m_tabType = QTextOption::LeftTab;
+    }
+
+    void addTab(int position)
+    {
+        const QTextOption::TabType type = std::exchange(m_tabType, QTextOption::LeftTab);
+        if (position < 0 || int(m_paragraph.tabs.size()) >= kMaxTabs)
+            return;
+        m_paragraph.tabs.push_back({qMin(position, kMaxTwips), type});
+        m_tabsChanged = true;
+    }
+
+    // A list item's number is written as a group of its own that may reset
+    // the paragraph (\pard) for itself; the item's settings come back after it.
+    void saveParagraph()
+    {
+        m_savedParagraph = m_paragraph; // reuses the storage of the last one saved
+        m_savedTabsChanged = m_tabsChanged;
+        m_savedTabsFrom = m_tabsFrom;
+    }
+
+    void restoreParagraph()
+    {
+        m_paragraph = m_savedParagraph;
+        m_tabsChanged = m_savedTabsChanged;
+        m_tabsFrom = m_savedTabsFrom;
+        m_tabType = QTextOption::LeftTab;
     }
 
     void append(QChar c)
@@ -512,29 +636,104 @@ private:
         m_runStart = m_text.size();
     }
 
-    // Fills the document: all the text at once, as plain text goes in, then
-    // the formatted spans and the aligned paragraphs. Not recorded for
-    // undoing; the document lays itself out once, at the end.
+    // Fills the document: all the text at once, as plain text goes in, in
+    // the default font when the font table has it; then the formatted spans
+    // and the paragraph settings. Not recorded for undoing; the document lays
+    // itself out once, at the end.
     void write()
     {
-        m_document->setPlainText(m_text);
+        const auto defaultFont = m_fonts.constFind(m_defaultFont);
+        const bool inDefaultFont = defaultFont != m_fonts.constEnd() && !defaultFont->family.isEmpty();
+        m_document->setPlainText(inDefaultFont ? QString() : m_text);
         const bool undo = m_document->isUndoRedoEnabled();
         m_document->setUndoRedoEnabled(false);
         QTextCursor cursor(m_document);
         cursor.beginEditBlock();
+        if (inDefaultFont) {
+            QTextCharFormat base;
+            base.setFontFamilies({defaultFont->family});
+            cursor.setBlockCharFormat(base); // empty lines are of its height too
+            cursor.insertText(m_text, base);
+        }
         for (const Span &span : m_spans) {
             cursor.setPosition(span.start);
             cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
             cursor.setCharFormat(span.format);
         }
-        for (const auto &[number, alignment] : m_alignments) {
-            QTextCursor paragraph(m_document->findBlockByNumber(number));
-            QTextBlockFormat format;
-            format.setAlignment(alignment);
-            paragraph.mergeBlockFormat(format);
+        int built = -1;
+        QTextBlockFormat format;
+        for (const ParagraphRun &run : m_paragraphRuns) {
+            if (run.format != built) {
+                format = blockFormat(m_paragraphFormats[run.format]);
+                built = run.format;
+            }
+            cursor.setPosition(m_document->findBlockByNumber(run.first).position());
+            cursor.setPosition(m_document->findBlockByNumber(run.last).position(), QTextCursor::KeepAnchor);
+            cursor.mergeBlockFormat(format);
         }
         cursor.endEditBlock();
         m_document->setUndoRedoEnabled(undo);
+    }
+
+    // The document's measures for paragraph settings: margins in the pixels
+    // of the device it is laid out for (which font sizes follow too), tab
+    // stops in the screen's pixels, which the layout scales to that device.
+    void measureDocument()
+    {
+        if (m_tabDpi > 0)
+            return;
+        m_tabDpi = 96;
+        if (!QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+            if (const QScreen *screen = QGuiApplication::primaryScreen())
+                m_tabDpi = qMax(1, qRound(screen->logicalDotsPerInchY()));
+        const QPaintDevice *device = m_document->documentLayout()->paintDevice();
+        m_marginDpi = device ? device->logicalDpiY() : m_tabDpi;
+    }
+
+    static qreal pixels(int twips, int dpi) { return twips * qreal(dpi) / 1440; }
+
+    QTextBlockFormat blockFormat(const ParagraphFormat &p)
+    {
+        QTextBlockFormat f;
+        if (p.alignment != Qt::AlignLeft)
+            f.setAlignment(p.alignment);
+        if (p.left == 0 && p.firstLine == 0 && p.right == 0 && p.tabCount == 0)
+            return f;
+        measureDocument();
+        // Nothing goes left of the box: indents into the page's margin stop at its edge.
+        const int left = qMax(0, p.left);
+        const int right = qMax(0, p.right);
+        const int firstLine = qMax(p.firstLine, -left);
+        if (left != 0)
+            f.setLeftMargin(pixels(left, m_marginDpi));
+        if (right != 0)
+            f.setRightMargin(pixels(right, m_marginDpi));
+        if (firstLine != 0)
+            f.setTextIndent(pixels(firstLine, m_marginDpi));
+
+        // The layout measures tab stops from where a line begins, not from the
+        // paragraph's edge: they are given from the first line's start, where
+        // a list item's number and its tab stand. (Lines after the first begin
+        // at the left indent, so stops there come out shifted by the first
+        // line's indent.) A hanging indent is a stop too, as in word processors,
+        // so that the text after a number's tab lines up with the lines below.
+        const int start = left + firstLine;
+        TabStop stops[kMaxTabs + 1];
+        int count = 0;
+        for (int i = p.tabsFrom; i < p.tabsFrom + p.tabCount; ++i)
+            if (m_tabPool[i].position > start)
+                stops[count++] = m_tabPool[i];
+        if (firstLine < 0)
+            stops[count++] = TabStop{left, QTextOption::LeftTab};
+        // The first stop given at a position wins, and the hanging indent comes last.
+        std::stable_sort(stops, stops + count, [](const TabStop &a, const TabStop &b) { return a.position < b.position; });
+        QList<QTextOption::Tab> tabs;
+        for (int i = 0; i < count; ++i)
+            if (i == 0 || stops[i].position != stops[i - 1].position)
+                tabs.append(QTextOption::Tab(pixels(stops[i].position - start, m_tabDpi), stops[i].type));
+        if (!tabs.isEmpty())
+            f.setTabPositions(tabs);
+        return f;
     }
 
     static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -560,14 +759,27 @@ private:
     };
     QString m_text;
     std::vector<Span> m_spans;
-    std::vector<std::pair<int, Qt::Alignment>> m_alignments;
+    std::vector<ParagraphFormat> m_paragraphFormats;
+    std::vector<ParagraphRun> m_paragraphRuns;
+    std::vector<TabStop> m_tabPool; // the tab stops of the formats
+    int m_lastTabsFrom = 0;         // the list last put in the pool
+    int m_lastTabCount = 0;
     int m_paragraphs = 0;
     QList<GroupState> m_stack;
     int m_overflow = 0;
     int m_skip = 0;
     int m_codePage = 1251;
     int m_defaultFont = 0;
-    Qt::Alignment m_alignment = Qt::AlignLeft;
+
+    ParagraphState m_paragraph;
+    QTextOption::TabType m_tabType = QTextOption::LeftTab; // of the next \tx
+    bool m_tabsChanged = false; // the paragraph's stops are not in the pool yet
+    int m_tabsFrom = 0;         // else where in the pool they are
+    ParagraphState m_savedParagraph;
+    bool m_savedTabsChanged = false;
+    int m_savedTabsFrom = 0;
+    int m_tabDpi = 0; // 0 until measureDocument()
+    int m_marginDpi = 0;
 
     QHash<int, FontEntry> m_fonts;
     int m_fontNumber = -1;

@@ -6,7 +6,7 @@
 //   vimbra.png                                    the icon, for the desktop
 // Usage: vimbra-assets <instructions in UTF-8> <program folder>
 
-#include "app/appicon.h"
+#include "ui/appicon.h"
 #include "ui/examplesight.h"
 
 #include <QDir>

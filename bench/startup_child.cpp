@@ -13,7 +13,8 @@
 #include <cstdio>
 
 #ifdef VIMBRA_PROGRAM
-#include "app/app.h"
+#include "base/appdir.h"
+#include "app/application.h"
 #include "app/program.h"
 #include "ui/frmMain.h"
 #else

@@ -4,7 +4,8 @@
 //   scoring and aim points against the bare arithmetic.
 //   bench_work [moves]
 
-#include "app/app.h"
+#include "base/appdir.h"
+#include "app/application.h"
 #include "model/Globals.h"
 #include "platform/richedit.h"
 #include "platform/sound.h"

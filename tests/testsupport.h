@@ -3,7 +3,10 @@
 // What the tests share: a private copy of the program folder, and recorders
 // standing in for the error box, the sound and the pause.
 
-#include "app/app.h"
+#include "app/application.h"
+#include "base/appdir.h"
+#include "base/errorbox.h"
+#include "ui/modal.h"
 #include "platform/sound.h"
 
 #include <QStringList>

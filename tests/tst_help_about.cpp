@@ -2,7 +2,7 @@
 
 #include "testsupport.h"
 
-#include "app/shellutils.h"
+#include "platform/shellutils.h"
 #include "platform/richedit.h"
 #include "platform/rtfreader.h"
 #include "ui/frmAbout.h"
@@ -142,6 +142,11 @@ private Q_SLOTS:
         Recorders rec;
         TAboutBox about;
         WhenModal([&](QDialog *) {
+            // A double-click, routed as the window system delivers it, opens once.
+            QTest::mouseDClick(about.windowHandle(), Qt::LeftButton, {},
+                               about.lbURL->mapTo(&about, about.lbURL->rect().center()));
+            QCOMPARE(opener.targets.size(), 1);
+            opener.targets.clear();
             QTest::mouseClick(about.lbURL, Qt::LeftButton);
             QTest::mouseClick(about.lbEmail, Qt::LeftButton);
             opener.answer = false;
@@ -260,6 +265,12 @@ private Q_SLOTS:
         QTest::newRow("Windows-1251") << cp1251(cyrillic) << cyrillic;
         QTest::newRow("UTF-8") << cyrillic.toUtf8() << cyrillic;
         QTest::newRow("UTF-8 with a mark") << QByteArray("\xEF\xBB\xBF") + QByteArray("abc") << "abc";
+        const auto utf16 = [](const QString &text, QStringConverter::Encoding encoding) {
+            return QByteArray(encoding == QStringConverter::Utf16LE ? "\xFF\xFE" : "\xFE\xFF") + QStringEncoder(encoding)(text);
+        };
+        QTest::newRow("UTF-16 LE with a mark (Notepad's Unicode)")
+            << utf16(cyrillic + QStringLiteral("\r\nдва"), QStringConverter::Utf16LE) << cyrillic + QStringLiteral("\nдва");
+        QTest::newRow("UTF-16 BE with a mark") << utf16(cyrillic, QStringConverter::Utf16BE) << cyrillic;
         QTest::newRow("not quite RTF") << QByteArray("{\\rt") << "{\\rt";
         QTest::newRow("NUL byte shown as a symbol") << QByteArray("a\0b", 3) << QStringLiteral("a\u2400b");
         QTest::newRow("RTF") << QByteArray("{\\rtf1 Hello {\\b bold}\\par next}") << "Hello bold\nnext";

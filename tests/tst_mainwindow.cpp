@@ -152,9 +152,46 @@ private Q_SLOTS:
         QCOMPARE(w.Label5->y(), 232);
     }
 
-    void tabOrder()
+    // The settings panel's border: a sunken edge of two pixels, a raised
+    // bevel of one inside it.
+    void panelBorder()
     {
         ProgramFolder folder;
+        TMainF w;
+        const QImage panel = w.Panel1->grab().toImage();
+        const QPalette &p = w.Panel1->palette();
+        const int right = panel.width() - 1, bottom = panel.height() - 1, mid = panel.height() / 2;
+        const struct { int x, y; QColor colour; } pixels[] = {
+            {0, mid, p.dark().color()},          {1, mid, p.shadow().color()},
+            {2, mid, p.light().color()},         {3, mid, p.window().color()},
+            {70, 0, p.dark().color()},           {70, 1, p.shadow().color()},
+            {70, 2, p.light().color()},          {right, mid, p.light().color()},
+            {right - 1, mid, p.midlight().color()}, {right - 2, mid, p.dark().color()},
+            {70, bottom, p.light().color()},     {70, bottom - 1, p.midlight().color()},
+            {70, bottom - 2, p.dark().color()},  {70, bottom - 3, p.window().color()},
+        };
+        for (const auto &px : pixels)
+            QVERIFY2(QColor(panel.pixel(px.x, px.y)).rgb() == px.colour.rgb(),
+                     qPrintable(QStringLiteral("%1,%2: %3 not %4").arg(px.x).arg(px.y).arg(QColor(panel.pixel(px.x, px.y)).name(), px.colour.name())));
+    }
+
+    // The target-size group is one tab stop, entered at the selected item
+    // (the first when none is); the arrow keys move within it.
+    void tabOrder_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("stop");
+        QTest::newRow("large selected") << 0 << "rbLarge";
+        QTest::newRow("small selected") << 1 << "rbSmall";
+        QTest::newRow("none selected") << -1 << "rbLarge";
+    }
+    void tabOrder()
+    {
+        QFETCH(int, size);
+        QFETCH(QString, stop);
+        ProgramFolder folder;
+        folder.write(QStringLiteral("Vimbra.INI"), QStringLiteral("[Options]\nTargetSize=%1\n").arg(size).toLatin1());
+        Recorders rec;
         TMainF w;
         w.show();
         QApplication::setActiveWindow(&w);
@@ -165,9 +202,26 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
-        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1, w.rbLarge, w.cbLaser,
+        auto *group = w.findChild<QWidget *>(stop);
+        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1, group, w.cbLaser,
                                         w.btnAbout, w.btnReset, w.PlankaCorrectionBar};
         QCOMPARE(visited, expected);
+
+        if (size < 0)
+            return; // Space there selects the item, as a click would
+        // Space on the stop changes nothing; an arrow selects the other item.
+        group->setFocus(Qt::TabFocusReason);
+        const bool large = w.Target->FLarge;
+        QTest::keyClick(group, Qt::Key_Space);
+        QCOMPARE(w.Target->FLarge, large);
+        QTest::keyClick(group, group == w.rbLarge ? Qt::Key_Down : Qt::Key_Up);
+        QWidget *other = group == w.rbLarge ? static_cast<QWidget *>(w.rbSmall) : w.rbLarge;
+        QCOMPARE(QApplication::focusWidget(), other);
+        QCOMPARE(w.TargetSize->ItemIndex(), group == w.rbLarge ? 1 : 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), w.Button1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), other);
     }
 
     void examplePictures()

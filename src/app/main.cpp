@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/application.h"
 #include "app/program.h"
 #include "platform/sound.h"
 

@@ -1,6 +1,6 @@
 #include "app/program.h"
 
-#include "app/appicon.h"
+#include "ui/appicon.h"
 #include "platform/random.h"
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"

@@ -1,6 +1,6 @@
 #include "model/gun.h"
 
-#include "app/app.h"
+#include "base/appdir.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "model/roundtarget.h"
 
-#include "app/app.h"
+#include "base/appdir.h"
 
 #include <cmath>
 

@@ -11,6 +11,12 @@
 
 QString DecodePlainText(const QByteArray &data)
 {
+    // UTF-16 says so with its byte-order mark (Notepad's "Unicode").
+    const bool le = data.startsWith("\xFF\xFE"), be = data.startsWith("\xFE\xFF");
+    if (le || be) {
+        QStringDecoder utf16(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return utf16(QByteArrayView(data).sliced(2));
+    }
     static const QByteArray bom("\xEF\xBB\xBF");
     if (data.startsWith(bom) && QByteArrayView(data).sliced(bom.size()).isValidUtf8())
         return QString::fromUtf8(QByteArrayView(data).sliced(bom.size()));

@@ -14,7 +14,8 @@ class QTextDocument;
 void LoadRichEditFromFile(QTextDocument *document, const QString &path);
 
 // Plain text in the program's code page, Windows-1251, unless the bytes are
-// UTF-8 that says so (a byte-order mark, or valid multi-byte sequences).
+// UTF-8 that says so (a byte-order mark, or valid multi-byte sequences) or
+// UTF-16 with a byte-order mark, in either byte order.
 QString DecodePlainText(const QByteArray &data);
 
 // Plain text decoded as above, every kind of line break made "\n".

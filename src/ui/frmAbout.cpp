@@ -1,12 +1,14 @@
 #include "ui/frmAbout.h"
 
-#include "app/app.h"
-#include "app/appicon.h"
-#include "app/shellutils.h"
+#include "base/errorbox.h"
+#include "ui/appicon.h"
+#include "platform/shellutils.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 TAboutBox *AboutBox = nullptr;
 
@@ -45,20 +47,63 @@ void TAboutBox::PlaceFirstTime()
     for (QLabel *label : {ProductName, Version, lbURL, lbEmail})
         label->adjustSize();
 
-    // Centred on the screen of the window that is active now.
-    QScreen *screen = QGuiApplication::primaryScreen();
+    // Centred on the screen of the window that is active now, by the outer
+    // size. A window manager tells the frame only once the box is on screen:
+    // until then the inner size stands for it, and once the frame is known
+    // the box is centred again.
+    FScreen = QGuiApplication::primaryScreen();
     if (QWidget *active = QApplication::activeWindow())
-        screen = active->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.left() + qMax(0, (area.width() - outer.width()) / 2),
-         area.top() + qMax(0, (area.height() - outer.height()) / 2));
+        FScreen = active->screen();
+    move(CentredFrame(QMargins()));
+    FAwaitingFrame = true;
+    QTimer::singleShot(2000, this, [this] { FAwaitingFrame = false; });
+}
+
+QPoint TAboutBox::CentredFrame(const QMargins &frame) const
+{
+    if (!FScreen)
+        return pos();
+    const QRect area = FScreen->geometry();
+    const QSize outer = size().grownBy(frame);
+    return QPoint(area.left() + qMax(0, (area.width() - outer.width()) / 2),
+                  area.top() + qMax(0, (area.height() - outer.height()) / 2));
+}
+
+bool TAboutBox::event(QEvent *event)
+{
+    const bool handled = TModalForm::event(event);
+    const QEvent::Type type = event->type();
+    if (FAwaitingFrame && isVisible() && windowHandle()
+        && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::WindowActivate)) {
+        const QMargins frame = windowHandle()->frameMargins();
+        if (!frame.isNull()) {
+            // The frame is known. An X11 window manager places a window's
+            // frame where the window asks to be (its gravity is north-west),
+            // so there the frame's corner is asked for as the window's own
+            // position; elsewhere moving the widget places its frame.
+            FAwaitingFrame = false;
+            const QPoint corner = CentredFrame(frame);
+            if (QGuiApplication::platformName() == QLatin1String("xcb"))
+                windowHandle()->setPosition(corner);
+            else
+                move(corner);
+        }
+    }
+    return handled;
 }
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {
+    // A double-click is one click on a link: the release that ends it opens
+    // nothing more.
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        FDoubleClicked = watched;
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && FDoubleClicked == watched) {
+        FDoubleClicked = nullptr;
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
         && static_cast<QWidget *>(watched)->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {

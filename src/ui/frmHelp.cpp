@@ -1,6 +1,6 @@
 #include "ui/frmHelp.h"
 
-#include "app/app.h"
+#include "base/appdir.h"
 #include "platform/richedit.h"
 
 #include <QFileInfo>

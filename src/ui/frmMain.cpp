@@ -1,7 +1,9 @@
 #include "ui/frmMain.h"
 
-#include "app/app.h"
-#include "app/appicon.h"
+#include "base/appdir.h"
+#include "base/errorbox.h"
+#include "ui/modal.h"
+#include "ui/appicon.h"
 #include "platform/errors.h"
 #include "platform/intconv.h"
 #include "platform/pause.h"

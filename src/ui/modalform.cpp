@@ -1,6 +1,6 @@
 #include "ui/modalform.h"
 
-#include "app/app.h"
+#include "base/errorbox.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>

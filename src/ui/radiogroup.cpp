@@ -10,9 +10,21 @@ TRadioGroup::TRadioGroup(QGroupBox *box) : QObject(box), FButtons(new QButtonGro
     for (QRadioButton *button : box->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly))
         FButtons->addButton(button, id++);
     connect(FButtons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        UpdateTabStop();
         if (checked)
             Q_EMIT Clicked();
     });
+    UpdateTabStop();
+}
+
+void TRadioGroup::UpdateTabStop()
+{
+    const QList<QAbstractButton *> buttons = FButtons->buttons();
+    QAbstractButton *stop = FButtons->checkedButton();
+    if (!stop && !buttons.isEmpty())
+        stop = FButtons->button(0);
+    for (QAbstractButton *button : buttons)
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 int TRadioGroup::ItemIndex() const { return FButtons->checkedId(); }

@@ -8,7 +8,9 @@ class QGroupBox;
 // Gives a group box of radio buttons an item index, as a radio group has:
 // -1 (nothing selected) or the index of the selected button, in the order
 // the buttons appear in the box. Clicked is emitted whenever an item becomes
-// selected, by the user or by SetItemIndex, and never for -1.
+// selected, by the user or by SetItemIndex, and never for -1. The group is
+// one tab stop: Tab enters it at the selected button (the first when none
+// is), and the arrow keys move the selection within it.
 class TRadioGroup : public QObject
 {
     Q_OBJECT
@@ -23,5 +25,6 @@ Q_SIGNALS:
     void Clicked();
 
 private:
+    void UpdateTabStop();
     QButtonGroup *FButtons;
 };

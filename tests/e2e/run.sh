@@ -51,4 +51,36 @@ error_box=$(wait_window '^Vimbra$')
 echo "error box: $error_box"
 xdotool windowfocus --sync "$error_box" key Return
 expect_clean_exit
+# 3. Under a window manager (openbox, which frames windows), the about box
+#    opens centred by its outer size, frame included.
+rm -rf "$prog/Vimbra.INI"
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null; e2e_cleanup; rm -rf "$work"' EXIT
+# The window manager is ready once it announces itself on the root window.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+start_program
+main=$(main_window)
+sleep 0.5
+# «О программе...» stands at 24, 40 (89 x 25) in the panel at the right edge.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $((WIDTH - 139 + 68)) 52 click 1
+about=$(wait_window '^About$')
+sleep 0.5
+read -r left right top bottom < <(xprop -id "$about" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+eval "$(xdotool getwindowgeometry --shell "$about")"
+frame_x=$((X - left)) frame_y=$((Y - top)) frame_w=$((WIDTH + left + right)) frame_h=$((HEIGHT + top + bottom))
+echo "about box frame: ${frame_w}x${frame_h} at $frame_x,$frame_y (frame extents $left $right $top $bottom)"
+[ "$top" -gt 0 ] || { echo "the window manager drew no frame"; exit 1; }
+for pair in "$frame_x $(((1280 - frame_w) / 2))" "$frame_y $(((1024 - frame_h) / 2))"; do
+  set -- $pair
+  [ $(($1 - $2)) -ge -1 ] && [ $(($1 - $2)) -le 1 ] || { echo "the about box is not centred by its frame"; exit 1; }
+done
+xdotool mousemove --window "$about" 148 232 click 1
+close_program "$main"
+expect_clean_exit
+kill "$wm_pid" 2>/dev/null || true
 echo "e2e passed"

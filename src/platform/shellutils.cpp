@@ -1,4 +1,4 @@
-#include "app/shellutils.h"
+#include "platform/shellutils.h"
 
 #include "platform/errors.h"
 

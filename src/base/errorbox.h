@@ -1,19 +1,10 @@
 #pragma once
 
-#include <QApplication>
 #include <QString>
 
 #include <exception>
 #include <functional>
 #include <type_traits>
-
-class QDialog;
-
-// The directory of the running executable, ending with "/". Every file of the
-// program is AppDir() + a relative name; the working directory plays no part.
-QString AppDir();
-// Tests point AppDir() at a folder of their own; an empty text undoes it.
-void SetAppDirForTesting(const QString &dir);
 
 // The title rule: the file name without its directory, cut at its first full
 // stop, every character after the first in lower case ("TRAINER.EXE" -> "Trainer").
@@ -56,23 +47,3 @@ auto Guarded(F f)
         });
     };
 }
-
-// The application object: besides the usual, no error ever leaves an event
-// handler through the event loop; it is shown in the error box instead.
-class VimbraApplication : public QApplication
-{
-public:
-    VimbraApplication(int &argc, char **argv);
-    bool notify(QObject *receiver, QEvent *event) override;
-};
-
-// The application-wide cursor: while it is not Qt::ArrowCursor it overrides
-// every control's own cursor; Qt::ArrowCursor gives each its own back.
-void SetScreenCursor(Qt::CursorShape shape);
-Qt::CursorShape ScreenCursor();
-
-// Shows a window modally: releases the mouse, resets the application cursor
-// for the duration, disables the other windows, runs until the window is
-// closed, hides it, then restores the cursor (unless it changed meanwhile)
-// and reactivates the window that was active before. Returns the modal result.
-int ShowModal(QDialog *dialog);

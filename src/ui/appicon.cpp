@@ -1,4 +1,4 @@
-#include "app/appicon.h"
+#include "ui/appicon.h"
 
 #include <QPixmap>
 

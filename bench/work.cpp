@@ -8,7 +8,9 @@
 #include "app/application.h"
 #include "model/Globals.h"
 #include "platform/richedit.h"
+#include "platform/pause.h"
 #include "platform/sound.h"
+#include "ui/frmDebrief.h"
 #include "ui/frmMain.h"
 
 #include <QElapsedTimer>
@@ -18,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
+
+#include <valgrind/callgrind.h>
 
 #include <cmath>
 #include <cstdio>
@@ -250,6 +254,56 @@ void benchModel()
                 aimBase * 1e9 / n, aim / aimBase);
 }
 
+// A shot through the main window's double-click handler, without the pause, with
+// the debrief closed and open: the firing path itself, and the debrief's
+// update that follows it once the shot's event is done.
+// Under callgrind (--collect-atstart=no) only the double-click handlers are
+// counted: `bench_work --firing SHOTS closed|open` runs that part alone.
+void benchFiring(int shots, const QString &only = QString())
+{
+    SetPauseHook([](int) {});
+    TMainF w;
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return;
+    auto fire = [&](double *firing, double *after) {
+        QElapsedTimer clock;
+        double inFire = 0, following = 0;
+        for (int i = 0; i < shots; ++i) {
+            if (i % 5 == 0)
+                w.btnReset->click();
+            QCoreApplication::processEvents();
+            clock.start();
+            CALLGRIND_TOGGLE_COLLECT;
+            w.FormDblClick(w.Client);
+            CALLGRIND_TOGGLE_COLLECT;
+            inFire += clock.nsecsElapsed();
+            clock.start();
+            QCoreApplication::processEvents();
+            following += clock.nsecsElapsed();
+        }
+        *firing = inFire / shots / 1000;
+        *after = following / shots / 1000;
+    };
+    double closedFire = 0, closedAfter = 0, openFire = 0, openAfter = 0;
+    if (only.isEmpty())
+        fire(&closedFire, &closedAfter); // warms up
+    if (only != QLatin1String("open"))
+        fire(&closedFire, &closedAfter);
+    if (only == QLatin1String("closed"))
+        return;
+    w.btnDebrief->click();
+    if (!QTest::qWaitForWindowExposed(w.Debrief))
+        return;
+    fire(&openFire, &openAfter);
+    if (only == QLatin1String("open"))
+        return;
+    std::printf("a shot (the double-click handler, no pause), %d shots: debrief closed %.1f us, "
+                "open %.1f us, ratio %.2f; the debrief's update after it %.0f us\n",
+                shots, closedFire, openFire, openFire / closedFire, openAfter - closedAfter);
+    SetPauseHook({});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -257,9 +311,14 @@ int main(int argc, char *argv[])
     VimbraApplication app(argc, argv);
     SetAppDirForTesting(QStringLiteral(VIMBRA_APP_DIR));
     SetSoundHook([](const QString &) {});
+    if (argc > 3 && qstrcmp(argv[1], "--firing") == 0) {
+        benchFiring(std::max(1, atoi(argv[2])), QString::fromLatin1(argv[3]));
+        return 0;
+    }
     const int moves = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     benchDrag(moves);
     benchLoad();
     benchModel();
+    benchFiring(500);
     return 0;
 }

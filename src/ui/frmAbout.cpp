@@ -2,6 +2,7 @@
 
 #include "base/errorbox.h"
 #include "ui/appicon.h"
+#include "ui/placement.h"
 #include "platform/shellutils.h"
 
 #include <QGuiApplication>
@@ -77,16 +78,8 @@ bool TAboutBox::event(QEvent *event)
         && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::WindowActivate)) {
         const QMargins frame = windowHandle()->frameMargins();
         if (!frame.isNull()) {
-            // The frame is known. An X11 window manager places a window's
-            // frame where the window asks to be (its gravity is north-west),
-            // so there the frame's corner is asked for as the window's own
-            // position; elsewhere moving the widget places its frame.
             FAwaitingFrame = false;
-            const QPoint corner = CentredFrame(frame);
-            if (QGuiApplication::platformName() == QLatin1String("xcb"))
-                windowHandle()->setPosition(corner);
-            else
-                move(corner);
+            PlaceFrameAt(this, CentredFrame(frame));
         }
     }
     return handled;

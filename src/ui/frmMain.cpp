@@ -12,6 +12,7 @@
 #include "platform/sound.h"
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
+#include "ui/frmDebrief.h"
 #include "ui/frmHelp.h"
 #include "ui/radiogroup.h"
 
@@ -98,6 +99,7 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     connect(edBlack, &QSpinBox::valueChanged, this, Guarded([this] { edBlackChange(); }));
     connect(edBlack->lineEdit(), &QLineEdit::textChanged, this, Guarded([this] { edBlackChange(); }));
     connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
+    connect(btnDebrief, &QPushButton::clicked, this, Guarded([this] { btnDebriefClick(); }));
 
     Guard([this] { FormCreate(); });
 }
@@ -106,6 +108,10 @@ TMainF::~TMainF()
 {
     hide();
     Guard([this] { FormDestroy(); });
+    // After the settings, so that a new file begins with them; like them,
+    // only when the settings were read.
+    if (Debrief && m_settingsRead)
+        Debrief->SaveGeometry();
 }
 
 QString TMainF::SettingsPath() { return AppDir() + QStringLiteral("Vimbra.INI"); }
@@ -255,7 +261,13 @@ void TMainF::Fire()
     const QPoint aim = Gun->AimPoint(true);
     Target->AddShot(aim);
     SetCaption(edCount, QString::number(Target->FSeries->Count()));
-    SetCaption(edBalls, QString::number(Target->Score(Gun->FLastShot)));
+    const int score = Target->Score(Gun->FLastShot);
+    SetCaption(edBalls, QString::number(score));
+    // What sent the shot there, for the debrief: hole = hold + alignment + correction.
+    const QPointF centre = Target->FAnchor;
+    FShotRecords.append(ShotRecord{QPointF(aim) - centre, QPointF(Gun->FPlanka->FAnchor) - centre,
+                                   QPointF(Gun->FSightDX * Gun->FLeverage, Gun->FSightDY * Gun->FLeverage),
+                                   QPointF(0, -Gun->FPlankaCorrection), score});
     SetCaption(edSum, QString::number(Target->FTotal));
     SetCaption(lbSingles, lbSingles->text() + QStringLiteral("  ") + edBalls->text());
 
@@ -266,6 +278,7 @@ void TMainF::Fire()
     Gun->SetSightDX(RandomSpread(10));
     Gun->SetSightDY(-RandomSpread(10));
     Pause(300);
+    ScheduleDebriefUpdate();
 
     if (!Target->FSeriesOpen) {
         SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
@@ -300,6 +313,7 @@ void TMainF::PlankaCorrectionBarChange()
 {
     if (Gun)
         Gun->FPlankaCorrection = (PlankaCorrectionBar->maximum() - PlankaCorrectionBar->value()) * 5;
+    ScheduleDebriefUpdate();
 }
 
 // The value the black-circle edit stands for: 1 while its text is erased
@@ -310,10 +324,12 @@ void TMainF::edBlackChange()
 {
     if (Target)
         Target->FBlackCircleValue = BlackCircleValue();
+    ScheduleDebriefUpdate();
 }
 
 void TMainF::rgTargetSizeClick()
 {
+    EndSeriesRecords();
     if (Target)
         Target->ToggleSize();
     for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
@@ -322,10 +338,74 @@ void TMainF::rgTargetSizeClick()
 
 void TMainF::btnResetClick()
 {
+    EndSeriesRecords();
     if (Target)
         Target->ResetSeries();
     for (QLabel *label : {edCount, edBalls, edSum, lbSingles, lbFinish})
         SetCaption(label, QString());
+}
+
+// ------------------------------------------------------------ the debrief
+
+TargetGeometry TMainF::CurrentGeometry() const
+{
+    TargetGeometry geometry;
+    if (Target) {
+        geometry.width = Target->width();
+        // While a number outside 1 to 10 is being typed the target scores
+        // with it; the debrief draws the nearest ring set that exists.
+        geometry.blackCircleValue = qBound(0, Target->FBlackCircleValue, 10);
+        if (const TShoot *first = Target->FSeries->Count() ? Target->GetShot(0) : nullptr)
+            geometry.markRadius = first->FRadius;
+    }
+    return geometry;
+}
+
+// The series ends (cleared, or the target changed): a finished one stays as
+// the previous series.
+void TMainF::EndSeriesRecords()
+{
+    if (Target && !FShotRecords.isEmpty() && FShotRecords.size() >= Target->FSeries->FMaxShots) {
+        FPreviousShots = FShotRecords;
+        FPreviousTarget = CurrentGeometry();
+    }
+    FShotRecords.clear();
+    ScheduleDebriefUpdate();
+}
+
+void TMainF::btnDebriefClick()
+{
+    if (!Debrief) {
+        Debrief = new TDebriefF(this);
+        Debrief->SetSettingsFile(SettingsPath());
+        connect(Debrief, &TDebriefF::ApplyCorrection, this, Guarded([this](int position) {
+            PlankaCorrectionBar->setValue(position);
+        }));
+    }
+    UpdateDebrief();
+    Debrief->Open(this);
+}
+
+void TMainF::ScheduleDebriefUpdate()
+{
+    if (!Debrief || !Debrief->isVisible() || m_debriefPending)
+        return;
+    m_debriefPending = true;
+    QTimer::singleShot(0, this, Guarded([this] { UpdateDebrief(); }));
+}
+
+void TMainF::UpdateDebrief()
+{
+    m_debriefPending = false;
+    if (!Debrief)
+        return;
+    TDebriefF::Input input;
+    input.current.target = CurrentGeometry();
+    input.current.shots = FShotRecords;
+    input.previous.target = FPreviousTarget;
+    input.previous.shots = FPreviousShots;
+    input.bar = ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()};
+    Debrief->ShowSeries(input);
 }
 
 void TMainF::LoadSettings()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/debrief.h"
 #include "model/Globals.h"
 #include "ui/radiogroup.h"
 #include "ui_frmMain.h"
@@ -8,6 +9,8 @@
 
 // The main window: the target, the gun, the results and the settings panel.
 // Its design lives in frmMain.ui; the handlers below give it life.
+class TDebriefF;
+
 class TMainF : public QWidget, public Ui::TMainF
 {
     Q_OBJECT
@@ -30,6 +33,15 @@ public:
 
     TRadioGroup *TargetSize = nullptr; // the item index of rgTargetSize
 
+    // The shots of the series with what sent each one where it went, and
+    // the last finished series, for the debrief.
+    QList<ShotRecord> FShotRecords;
+    QList<ShotRecord> FPreviousShots;
+    TargetGeometry FPreviousTarget;
+    TDebriefF *Debrief = nullptr; // made when first opened
+    // The geometry the target scores with now.
+    TargetGeometry CurrentGeometry() const;
+
     // The settings file beside the executable.
     static QString SettingsPath();
 
@@ -50,6 +62,7 @@ protected:
 private:
     bool m_soundPrepared = false;
     bool m_settingsRead = false;
+    bool m_debriefPending = false;
 
     void FormCreate();
     void FormClose();
@@ -62,6 +75,12 @@ private:
     void edBlackChange();
     int BlackCircleValue() const;
     void rgTargetSizeClick();
+    void btnDebriefClick();
+    // The debrief follows the series once the event at hand is done, so
+    // the firing path never waits for it.
+    void ScheduleDebriefUpdate();
+    void UpdateDebrief();
+    void EndSeriesRecords();
 
     void Fire();
     void UpdateLaser();

@@ -30,11 +30,27 @@ for _ in 1 2; do
 done
 after=$(results "$main")
 [ "$before" != "$after" ] || { echo "the shots left no results"; exit 1; }
+
+# The debrief: «Разбор серии» (8, 8, 97 x 25) opens it without taking the
+# keyboard from the main window, and the rest of the series updates it.
+xdotool mousemove --window "$main" 56 20 click 1
+debrief=$(wait_window '^Разбор серии$')
+sleep 0.5
+[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
+shown() { /usr/bin/python3 "$here/xregion.py" "$debrief" 0 0 300 300; }
+before=$(shown)
+for _ in 1 2 3; do
+  xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
+  sleep 0.6
+done
+[ "$before" != "$(shown)" ] || { echo "the series did not update the debrief"; exit 1; }
+[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
 close_program "$main"
 expect_clean_exit
 
 expected=$'[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0'
-actual=$(cat "$prog/Vimbra.INI")
+actual=$(head -n 4 "$prog/Vimbra.INI")
+grep -q '^\[Debrief\]$' "$prog/Vimbra.INI" || { echo "the debrief's place was not kept"; exit 1; }
 if [ "$actual" != "$expected" ]; then
   echo "settings file:"; echo "$actual"; exit 1
 fi

@@ -1,0 +1,209 @@
+#include "analysis/debrief.h"
+
+#include "analysis/thresholds.h"
+
+#include <QLocale>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QPointF mean(const QList<QPointF> &points)
+{
+    QPointF sum;
+    for (const QPointF &p : points)
+        sum += p;
+    return points.isEmpty() ? QPointF() : sum / double(points.size());
+}
+
+double length(QPointF v) { return std::hypot(v.x(), v.y()); }
+
+// The mean distance of the points from their mean.
+double spread(const QList<QPointF> &points)
+{
+    const QPointF centre = mean(points);
+    double sum = 0;
+    for (const QPointF &p : points)
+        sum += length(p - centre);
+    return points.isEmpty() ? 0 : sum / double(points.size());
+}
+
+// The mean distance from their mean along one axis.
+double axisSpread(const QList<QPointF> &points, bool vertical)
+{
+    const QPointF centre = mean(points);
+    double sum = 0;
+    for (const QPointF &p : points)
+        sum += std::abs(vertical ? p.y() - centre.y() : p.x() - centre.x());
+    return points.isEmpty() ? 0 : sum / double(points.size());
+}
+
+QString ringsText(double rings) { return Decimal(rings); }
+
+// What the sight picture did, as a coach names it.
+QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
+{
+    QStringList hints;
+    const QPointF bias = mean(alignments) / ringWidth;
+    if (bias.y() < -Thresholds::kAlignmentBias)
+        hints << QStringLiteral("мушка чаще выше краёв прорези — пробоины уходят вверх");
+    else if (bias.y() > Thresholds::kAlignmentBias)
+        hints << QStringLiteral("мушка чаще ниже краёв прорези — пробоины уходят вниз");
+    if (bias.x() < -Thresholds::kAlignmentBias)
+        hints << QStringLiteral("мушка чаще левее середины прорези — пробоины уходят влево");
+    else if (bias.x() > Thresholds::kAlignmentBias)
+        hints << QStringLiteral("мушка чаще правее середины прорези — пробоины уходят вправо");
+    if (axisSpread(alignments, true) / ringWidth > Thresholds::kAlignmentUnsteady)
+        hints << QStringLiteral("мушка то выше, то ниже краёв прорези — ровняйте её вершину точно по краям");
+    if (axisSpread(alignments, false) / ringWidth > Thresholds::kAlignmentUnsteady)
+        hints << QStringLiteral("мушка то левее, то правее середины прорези — ставьте её точно посередине");
+    return hints;
+}
+
+QString divisions(int n)
+{
+    const int tens = n % 100, ones = n % 10;
+    const char *word = (tens >= 11 && tens <= 14) ? "делений" : ones == 1 ? "деление" : (ones >= 2 && ones <= 4) ? "деления" : "делений";
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
+
+Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)
+{
+    Advice advice;
+    const double ring = target.RingWidth();
+    if (f.shots == 0)
+        return advice;
+    if (f.shots < Thresholds::kShotsForCorrection) {
+        advice.lines << QStringLiteral("Для вывода нужно не меньше %1 пробоин: стреляйте дальше.")
+                            .arg(Thresholds::kShotsForCorrection);
+        return advice;
+    }
+
+    QList<QPointF> alignments;
+    for (const ShotRecord &s : shots)
+        alignments << s.alignment;
+
+    if (!f.tight) {
+        // Tightness first: a loose group says nothing sure about the sight.
+        advice.lines << QStringLiteral("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
+                                       "Прицел пока не трогайте.")
+                            .arg(ringsText(f.meanRadiusRings), ringsText(Thresholds::kTightGroup));
+        const bool alignmentSpreads = f.alignmentSpread >= Thresholds::kCauseRatio * f.holdSpread;
+        const bool holdSpreads = f.holdSpread >= Thresholds::kCauseRatio * f.alignmentSpread;
+        if (alignmentSpreads)
+            advice.lines << QStringLiteral("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+        else if (holdSpreads)
+            advice.lines << QStringLiteral("Разброс даёт удержание: оружие от выстрела к выстрелу наведено в разные "
+                                           "точки. Подводите прицел под мишень одинаково, без рывков.");
+        else
+            advice.lines << QStringLiteral("Разброс дают и прицеливание, и удержание.");
+        if (!holdSpreads)
+            for (const QString &hint : alignmentHints(alignments, ring))
+                advice.lines << hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
+        return advice;
+    }
+
+    advice.lines << QStringLiteral("Группа кучная: средний радиус %1 ширины кольца.").arg(ringsText(f.meanRadiusRings));
+    for (const QString &hint : alignmentHints(alignments, ring))
+        advice.lines << hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
+
+    // Height: the bar moves the hits 5 pixels a division, up as it rises.
+    const int wanted = int(std::lround(f.meanPoint.y() / Thresholds::kPixelsPerDivision));
+    const int possible = wanted > 0 ? std::min(wanted, bar.position) : std::max(wanted, bar.position - bar.maximum);
+    if (wanted == 0) {
+        advice.lines << QStringLiteral("По высоте поправка не нужна.");
+    } else if (possible == 0) {
+        advice.lines << (wanted > 0 ? QStringLiteral("Планку нужно поднять, но она уже поднята до предела.")
+                                    : QStringLiteral("Планку нужно опустить, но она уже опущена до предела."));
+    } else {
+        advice.barDivisions = possible;
+        advice.newBarPosition = bar.position - possible;
+        advice.lines << QStringLiteral("%1 прицельную планку на %2%3.")
+                            .arg(possible > 0 ? QStringLiteral("Поднять") : QStringLiteral("Опустить"),
+                                 divisions(std::abs(possible)),
+                                 possible != wanted ? QStringLiteral(" (до предела)") : QString());
+    }
+
+    // Sideways there is nothing to correct on the sight: aim off.
+    const double sideways = f.meanPoint.x() / ring;
+    if (std::abs(sideways) > Thresholds::kAimOff) {
+        advice.aimOff = -f.meanPoint.x();
+        advice.lines << QStringLiteral("Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).")
+                            .arg(sideways > 0 ? QStringLiteral("левее") : QStringLiteral("правее"),
+                                 ringsText(std::abs(sideways)), QString::number(std::lround(std::abs(f.meanPoint.x()))));
+    }
+    if (wanted == 0 && std::abs(sideways) <= Thresholds::kAimOff)
+        advice.lines << QStringLiteral("Средняя точка попадания в центре: так держать.");
+    return advice;
+}
+
+} // namespace
+
+double TargetGeometry::RingRadius(int score) const
+{
+    // 10 inside f, 9 inside 2f, then every ring 2f wider: k inside 2(10 - k)f.
+    const double f = TenRadius();
+    return score >= 10 ? f : 2 * (10 - score) * f;
+}
+
+int ClockHour(QPointF direction)
+{
+    if (direction.isNull())
+        return 0;
+    double degrees = qRadiansToDegrees(std::atan2(direction.x(), -direction.y()));
+    if (degrees < 0)
+        degrees += 360;
+    const int hour = int(std::lround(degrees / 30)) % 12;
+    return hour == 0 ? 12 : hour;
+}
+
+QString Decimal(double value) { return QLocale(QLocale::Russian).toString(value, 'f', 1); }
+
+QString DistanceAndHour(QPointF offset, double ringWidth)
+{
+    const double rings = length(offset) / ringWidth;
+    if (rings < Thresholds::kOnCentre)
+        return QStringLiteral("в центре");
+    return QStringLiteral("%1 на %2 ч").arg(Decimal(rings)).arg(ClockHour(offset));
+}
+
+SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)
+{
+    SeriesFigures f;
+    f.shots = int(shots.size());
+    if (shots.isEmpty())
+        return f;
+    const double ring = target.RingWidth();
+
+    QList<QPointF> holes, alignments, rests;
+    for (int i = 0; i < shots.size(); ++i) {
+        const ShotRecord &s = shots[i];
+        holes << s.hole;
+        alignments << s.alignment;
+        rests << s.hole - s.alignment;
+        f.perShot << ShotFigures{i + 1, s.score, s.hole, s.alignment, s.hole - s.alignment};
+    }
+    f.meanPoint = mean(holes);
+    f.meanPointRings = length(f.meanPoint) / ring;
+    f.meanPointHour = f.meanPointRings < Thresholds::kOnCentre ? 0 : ClockHour(f.meanPoint);
+    f.meanRadius = spread(holes);
+    f.meanRadiusRings = f.meanRadius / ring;
+    f.spreadFrom = f.spreadTo = 1;
+    for (int i = 0; i < holes.size(); ++i)
+        for (int j = i + 1; j < holes.size(); ++j)
+            if (const double d = length(holes[i] - holes[j]); d > f.extremeSpread) {
+                f.extremeSpread = d;
+                f.spreadFrom = i + 1;
+                f.spreadTo = j + 1;
+            }
+    f.extremeSpreadRings = f.extremeSpread / ring;
+    f.meanAlignment = mean(alignments);
+    f.meanHoldAndCorrection = mean(rests);
+    f.alignmentSpread = spread(alignments);
+    f.holdSpread = spread(rests);
+    f.tight = f.meanRadiusRings <= Thresholds::kTightGroup;
+    f.advice = advise(f, shots, target, bar);
+    return f;
+}

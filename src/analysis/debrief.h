@@ -1,0 +1,82 @@
+#pragma once
+
+// The series debrief's arithmetic: where the group is, how tight it is, what
+// sent each shot where it went, and what a coach would say about it. Plain
+// data in, plain data out. Pixels, x to the right and y downwards, measured
+// from the target's centre.
+
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+// One shot with its causes: hole = hold + alignment + correction.
+struct ShotRecord {
+    QPointF hole;       // where it went
+    QPointF hold;       // where the rear sight's notch pointed (the gun's hold)
+    QPointF alignment;  // the front sight's offset in the notch, three times over
+    QPointF correction; // the elevation correction: (0, -correction)
+    int score = 0;
+};
+
+// The target the shots went at: what scoring uses.
+struct TargetGeometry {
+    int width = 97;            // of the target picture
+    int blackCircleValue = 3;
+    int markRadius = 1;        // of a hole
+
+    double TenRadius() const { return width / 2.0 / (21 - 2 * blackCircleValue); } // f
+    double RingWidth() const { return 2 * TenRadius(); }
+    // The radius of the boundary inside which a hole's centre scores at
+    // least score (10 to 1), before the hole's own radius.
+    double RingRadius(int score) const;
+};
+
+// The elevation bar as the debrief sees it: its position and range.
+struct ElevationBar {
+    int position = 6;
+    int maximum = 10;
+};
+
+struct ShotFigures {
+    int number = 0; // in firing order, from 1
+    int score = 0;
+    QPointF hole;
+    QPointF alignment;
+    QPointF holdAndCorrection; // the rest of the miss: hole - alignment
+};
+
+struct Advice {
+    QStringList lines;       // what the coach says, in order
+    int barDivisions = 0;    // > 0: raise the bar (hits go up), < 0: lower it
+    int newBarPosition = -1; // where "apply" puts the bar; -1: nothing to apply
+    double aimOff = 0;       // pixels to aim left (< 0) or right (> 0)
+};
+
+struct SeriesFigures {
+    int shots = 0;
+    QPointF meanPoint;     // of impact
+    double meanPointRings = 0;
+    int meanPointHour = 0; // 1 to 12 on a clock face; 0: at the centre
+    double meanRadius = 0; // pixels: the mean distance of the holes from meanPoint
+    double meanRadiusRings = 0;
+    double extremeSpread = 0; // pixels: the largest distance between two holes
+    double extremeSpreadRings = 0;
+    int spreadFrom = 0, spreadTo = 0; // the two holes that make it, numbered from 1
+    QPointF meanAlignment;            // the share of the sight picture in the mean point
+    QPointF meanHoldAndCorrection;    // and of the hold with the correction
+    double alignmentSpread = 0;       // pixels: how much each cause varies from shot to shot
+    double holdSpread = 0;
+    bool tight = false;
+    QList<ShotFigures> perShot;
+    Advice advice;
+};
+
+SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar);
+
+// The hour on a clock face (1 to 12, 12 up) of a direction; 0 for none.
+int ClockHour(QPointF direction);
+// "1,4 на 5 ч" style: a distance in ring widths and its hour; "в центре" near 0.
+QString DistanceAndHour(QPointF offset, double ringWidth);
+// A number with a decimal comma and one decimal.
+QString Decimal(double value);

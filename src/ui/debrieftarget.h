@@ -1,0 +1,43 @@
+#pragma once
+
+#include "analysis/debrief.h"
+
+#include <QWidget>
+
+// The target of the debrief, drawn from the geometry that scores: the rings
+// as vectors, so it is crisp at any size and screen scale. On it the holes
+// numbered in firing order, the mean point of impact as a cross, the
+// mean-radius circle and the extreme spread as a line; the previous finished
+// series, if any, faint beneath.
+class TDebriefTarget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TDebriefTarget(QWidget *parent = nullptr);
+
+    struct Series {
+        TargetGeometry target;
+        QList<ShotRecord> shots;
+        SeriesFigures figures;
+    };
+    void Show(const Series &current, const Series &previous);
+    const Series &Current() const { return FCurrent; }
+    const Series &Previous() const { return FPrevious; }
+
+    // Where a point of the target (pixels from its centre) is drawn.
+    QPointF ToWidget(QPointF targetPoint) const;
+    // Pixels of the widget for one pixel of the target.
+    double Scale() const;
+
+    QSize sizeHint() const override { return QSize(360, 360); }
+    QSize minimumSizeHint() const override { return QSize(160, 160); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void drawSeries(QPainter &painter, const Series &series, double ringScale, bool faint) const;
+
+    Series FCurrent;
+    Series FPrevious;
+};

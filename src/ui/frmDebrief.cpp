@@ -1,0 +1,163 @@
+#include "ui/frmDebrief.h"
+
+#include "base/errorbox.h"
+#include "platform/intconv.h"
+#include "platform/profile.h"
+#include "ui/placement.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+const QString kSection = QStringLiteral("Debrief");
+
+QString signedPixels(double v)
+{
+    const long n = std::lround(v);
+    return n > 0 ? QStringLiteral("+%1").arg(n) : n < 0 ? QStringLiteral("\u2212%1").arg(-n) : QStringLiteral("0");
+}
+
+} // namespace
+
+TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setupUi(this);
+    // It shows and updates beside the main window; the keyboard stays there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    tblShots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblShots->horizontalHeader()->setStretchLastSection(true);
+    btnApply->setEnabled(false);
+    connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
+        if (FFigures.advice.newBarPosition >= 0)
+            Q_EMIT ApplyCorrection(FFigures.advice.newBarPosition);
+    }));
+}
+
+void TDebriefF::ShowSeries(const Input &input)
+{
+    TDebriefTarget::Series current = input.current;
+    current.figures = AnalyseSeries(current.shots, current.target, input.bar);
+    TDebriefTarget::Series previous = input.previous;
+    previous.figures = AnalyseSeries(previous.shots, previous.target, input.bar);
+    FFigures = current.figures;
+    Target->Show(current, previous);
+
+    const SeriesFigures &f = FFigures;
+    const double ring = current.target.RingWidth();
+    QString figures;
+    if (f.shots == 0) {
+        figures = QStringLiteral("Выстрелов в серии ещё нет.");
+    } else {
+        int total = 0;
+        for (const ShotRecord &s : current.shots)
+            total += s.score;
+        figures += QStringLiteral("<b>Серия:</b> выстрелов %1, сумма %2.<br>").arg(f.shots).arg(total);
+        figures += QStringLiteral("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
+                                  "ширина кольца %4 пикс.).<br>")
+                       .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
+                            signedPixels(f.meanPoint.y()), Decimal(ring));
+        if (f.shots >= 2)
+            figures += QStringLiteral("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3 — "
+                                      "между %4-й и %5-й пробоинами.<br>")
+                           .arg(Decimal(f.meanRadiusRings),
+                                f.tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"),
+                                Decimal(f.extremeSpreadRings))
+                           .arg(f.spreadFrom)
+                           .arg(f.spreadTo);
+        figures += QStringLiteral("<b>Причины:</b> мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 "
+                                  "(разброс %4).")
+                       .arg(DistanceAndHour(f.meanAlignment, ring), Decimal(f.alignmentSpread / ring),
+                            DistanceAndHour(f.meanHoldAndCorrection, ring), Decimal(f.holdSpread / ring));
+        if (!input.previous.shots.isEmpty())
+            figures += QStringLiteral("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
+    }
+    lbFigures->setText(figures);
+
+    tblShots->setRowCount(int(f.perShot.size()));
+    for (int row = 0; row < f.perShot.size(); ++row) {
+        const ShotFigures &s = f.perShot[row];
+        const QStringList cells{QString::number(s.number), QString::number(s.score), DistanceAndHour(s.hole, ring),
+                                DistanceAndHour(s.alignment, ring), DistanceAndHour(s.holdAndCorrection, ring)};
+        for (int column = 0; column < cells.size(); ++column) {
+            auto *item = new QTableWidgetItem(cells[column]);
+            item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+            tblShots->setItem(row, column, item);
+        }
+    }
+
+    lbAdvice->setText(f.advice.lines.join(QLatin1Char('\n')));
+    btnApply->setEnabled(f.advice.newBarPosition >= 0);
+    btnApply->setToolTip(f.advice.newBarPosition >= 0
+                             ? QStringLiteral("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
+                             : QString());
+}
+
+void TDebriefF::Open(QWidget *beside)
+{
+    if (isVisible()) {
+        raise();
+        return;
+    }
+    // The size and place it had, in this run or the last; the first time,
+    // beside the main window.
+    if (!FOpened) {
+        auto read = [this](const char *key) {
+            return TextToInt(GetPrivateProfileString(kSection, QString::fromLatin1(key), QString(), FSettingsFile));
+        };
+        const auto left = read("Left"), top = read("Top"), w = read("Width"), h = read("Height");
+        if (left && top && w && h && *w > 0 && *h > 0)
+            FPlace = QRect(*left, *top, std::min(*w, 4000), std::min(*h, 4000));
+    }
+    const bool stored = FPlace.isValid();
+    if (stored)
+        resize(FPlace.size());
+    QPoint corner;
+    if (stored) {
+        corner = FPlace.topLeft();
+    } else if (beside) {
+        // Right of the main window if there is room, else left of it; on a
+        // screen too narrow for either, at the screen's left edge, where it
+        // covers the example picture rather than the target and the gun.
+        const QRect main = beside->frameGeometry();
+        const QRect screen = beside->screen() ? beside->screen()->availableGeometry() : QRect();
+        const int outer = frameGeometry().width();
+        corner = QPoint(main.right() + 1, main.top());
+        if (screen.isValid() && corner.x() + outer > screen.right() + 1)
+            corner.setX(std::max(screen.left(), main.left() - outer));
+    }
+    move(corner);
+    show();
+    // With the frame known, its corner goes where it was.
+    QTimer::singleShot(0, this, [this, corner] { PlaceFrameAt(this, corner); });
+    FOpened = true;
+}
+
+void TDebriefF::closeEvent(QCloseEvent *event)
+{
+    RememberGeometry();
+    QWidget::closeEvent(event);
+}
+
+void TDebriefF::RememberGeometry()
+{
+    FPlace = QRect(frameGeometry().topLeft(), size());
+}
+
+void TDebriefF::SaveGeometry()
+{
+    if (!FOpened || FSettingsFile.isEmpty())
+        return;
+    if (isVisible())
+        RememberGeometry();
+    // Its own section, written as the settings are: the rest of the file
+    // stays as it was. A file that cannot be written keeps the old place.
+    const std::pair<const char *, int> keys[] = {
+        {"Left", FPlace.left()}, {"Top", FPlace.top()}, {"Width", FPlace.width()}, {"Height", FPlace.height()}};
+    for (const auto &[key, value] : keys)
+        WritePrivateProfileString(kSection, QString::fromLatin1(key), QString::number(value), FSettingsFile);
+}

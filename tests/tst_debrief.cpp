@@ -1,0 +1,310 @@
+// The series debrief: its arithmetic on hand-computed series, and its
+// window driven through the main window as a user drives it.
+
+#include "testsupport.h"
+
+#include "analysis/debrief.h"
+#include "analysis/thresholds.h"
+#include "model/roundtarget.h"
+#include "platform/profile.h"
+#include "platform/random.h"
+#include "ui/frmDebrief.h"
+#include "ui/frmMain.h"
+
+namespace {
+
+// A target 90 pixels wide with the black circle at 3: f = 45 / 15 = 3, so a
+// ring width is 6 pixels.
+const TargetGeometry kTarget{90, 3, 1};
+
+ShotRecord at(double x, double y, int score = 0)
+{
+    return ShotRecord{QPointF(x, y), QPointF(x, y), QPointF(), QPointF(), score};
+}
+
+QList<ShotRecord> fiveAt(double x, double y)
+{
+    return QList<ShotRecord>(5, at(x, y));
+}
+
+// A shot whose hole comes from a hold and a front-sight offset (times 3).
+ShotRecord caused(QPointF hold, QPointF sight)
+{
+    return ShotRecord{hold + 3 * sight, hold, 3 * sight, QPointF(), 0};
+}
+
+bool near(double a, double b) { return std::abs(a - b) < 1e-9; }
+
+const QPoint kBare(300, 460); // bare window area of the main window
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<ShotRecord>)
+
+class TestDebrief : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { RandSeed(1234); }
+
+    // --------------------------------------------------------- the arithmetic
+
+    // Where the group is and how tight it is.
+    void groupFigures_data()
+    {
+        QTest::addColumn<QList<ShotRecord>>("shots");
+        QTest::addColumn<QPointF>("meanPoint");
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<double>("meanRadius"); // pixels
+        QTest::addColumn<double>("spread");     // pixels
+        QTest::addColumn<int>("spreadFrom");
+        QTest::addColumn<int>("spreadTo");
+        QTest::addColumn<bool>("tight");
+        QTest::newRow("symmetric group around the centre")
+            << QList<ShotRecord>{at(6, 0), at(-6, 0), at(0, 6), at(0, -6), at(0, 0)} << QPointF(0, 0) << 0 << 4.8
+            << 12.0 << 1 << 2 << true;
+        QTest::newRow("one flyer") << QList<ShotRecord>{at(0, 0), at(0, 0), at(0, 0), at(0, 0), at(24, 0)}
+                                   << QPointF(4.8, 0) << 3 << 7.68 << 24.0 << 1 << 5 << true;
+        QTest::newRow("all on one point") << fiveAt(12, 18) << QPointF(12, 18) << 5 << 0.0 << 0.0 << 1 << 1 << true;
+        QTest::newRow("one shot") << QList<ShotRecord>{at(-5.196, -3)} << QPointF(-5.196, -3) << 10 << 0.0 << 0.0 << 1
+                                  << 1 << true;
+        QTest::newRow("loose: mean radius over 1.5 rings")
+            << QList<ShotRecord>{at(-12, 0), at(12, 0), at(0, 12), at(0, -12), at(0, 0)} << QPointF(0, 0) << 0 << 9.6
+            << 24.0 << 1 << 2 << false;
+        QTest::newRow("straight down") << QList<ShotRecord>{at(0, 30), at(0, 30), at(0, 30)} << QPointF(0, 30) << 6
+                                       << 0.0 << 0.0 << 1 << 1 << true;
+    }
+    void groupFigures()
+    {
+        QFETCH(QList<ShotRecord>, shots);
+        QFETCH(QPointF, meanPoint);
+        QFETCH(int, hour);
+        QFETCH(double, meanRadius);
+        QFETCH(double, spread);
+        QFETCH(int, spreadFrom);
+        QFETCH(int, spreadTo);
+        QFETCH(bool, tight);
+        const SeriesFigures f = AnalyseSeries(shots, kTarget, ElevationBar{6, 10});
+        QCOMPARE(f.shots, int(shots.size()));
+        QVERIFY(near(f.meanPoint.x(), meanPoint.x()) && near(f.meanPoint.y(), meanPoint.y()));
+        QCOMPARE(f.meanPointHour, hour);
+        QVERIFY(near(f.meanPointRings, std::hypot(meanPoint.x(), meanPoint.y()) / 6));
+        QVERIFY2(near(f.meanRadius, meanRadius), qPrintable(QString::number(f.meanRadius)));
+        QVERIFY(near(f.meanRadiusRings, meanRadius / 6));
+        QVERIFY(near(f.extremeSpread, spread));
+        QCOMPARE(f.spreadFrom, spreadFrom);
+        QCOMPARE(f.spreadTo, spreadTo);
+        QCOMPARE(f.tight, tight);
+        QCOMPARE(f.perShot.size(), shots.size());
+        for (const ShotFigures &s : f.perShot)
+            QCOMPARE(s.alignment + s.holdAndCorrection, s.hole);
+    }
+
+    // What the coach says: tightness first, the correction only then.
+    void advice_data()
+    {
+        QTest::addColumn<QList<ShotRecord>>("shots");
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("divisions");   // > 0: raise
+        QTest::addColumn<int>("newPosition"); // -1: nothing to apply
+        QTest::addColumn<QStringList>("says");
+        QTest::addColumn<QStringList>("neverSays");
+        const QStringList correction{"планку на"};
+        QTest::newRow("low tight group: raise by round(10 / 5) = 2")
+            << fiveAt(0, 10) << 6 << 2 << 4 << QStringList{"Группа кучная", "Поднять прицельную планку на 2 деления."}
+            << QStringList{"Выносите"};
+        QTest::newRow("high tight group: lower by 2")
+            << fiveAt(0, -10) << 6 << -2 << 8 << QStringList{"Опустить прицельную планку на 2 деления."}
+            << QStringList{};
+        QTest::newRow("on the centre in height: no correction")
+            << fiveAt(0, 2) << 6 << 0 << -1 << QStringList{"По высоте поправка не нужна.", "так держать"} << correction;
+        QTest::newRow("half a division up rounds away from zero")
+            << fiveAt(0, 12.5) << 6 << 3 << 3 << QStringList{"Поднять прицельную планку на 3 деления."} << QStringList{};
+        QTest::newRow("more than the bar can: to its limit")
+            << fiveAt(0, 30) << 1 << 1 << 0 << QStringList{"Поднять прицельную планку на 1 деление (до предела)."}
+            << QStringList{};
+        QTest::newRow("already at its limit") << fiveAt(0, 30) << 0 << 0 << -1
+                                              << QStringList{"уже поднята до предела"} << QStringList{};
+        QTest::newRow("sideways: aim off, the sight has no windage")
+            << fiveAt(12, 0) << 6 << 0 << -1
+            << QStringList{"Выносите точку прицеливания левее на 2,0 ширины кольца (12 пикс.)."} << correction;
+        QTest::newRow("left: aim off to the right")
+            << fiveAt(-6, 0) << 6 << 0 << -1 << QStringList{"правее на 1,0"} << correction;
+        QTest::newRow("one shot: not enough to judge")
+            << QList<ShotRecord>{at(0, 30)} << 6 << 0 << -1 << QStringList{"не меньше 3 пробоин"} << correction;
+        QTest::newRow("loose group from the sight picture: no correction, the hint")
+            << QList<ShotRecord>{caused({0, 20}, {0, -5}), caused({0, 20}, {0, 5}), caused({0, 20}, {0, -5}),
+                                 caused({0, 20}, {0, 5}), caused({0, 20}, {0, 0})}
+            << 6 << 0 << -1
+            << QStringList{"Группа не кучная", "Разброс даёт прицеливание", "Мушка то выше, то ниже краёв прорези"}
+            << correction + QStringList{"удержание"};
+        QTest::newRow("loose group from the hold")
+            << QList<ShotRecord>{caused({-12, 0}, {}), caused({12, 0}, {}), caused({0, 12}, {}), caused({0, -12}, {}),
+                                 caused({0, 0}, {})}
+            << 6 << 0 << -1 << QStringList{"Группа не кучная", "Разброс даёт удержание"}
+            << correction + QStringList{"Мушка"};
+        QTest::newRow("loose group from both")
+            << QList<ShotRecord>{caused({-12, 0}, {4, 0}), caused({12, 0}, {-4, 0}), caused({0, 12}, {0, 4}),
+                                 caused({0, -12}, {0, -4}), caused({0, 0}, {0, 0})}
+            << 6 << 0 << -1 << QStringList{"Разброс дают и прицеливание, и удержание."} << correction;
+        QTest::newRow("tight but the front sight stands high: holes go up")
+            << QList<ShotRecord>{caused({0, 12}, {0, -4}), caused({1, 12}, {0, -4}), caused({0, 13}, {0, -4})}
+            << 6 << 0 << -1 << QStringList{"Мушка чаще выше краёв прорези — пробоины уходят вверх."}
+            << QStringList{};
+    }
+    void advice()
+    {
+        QFETCH(QList<ShotRecord>, shots);
+        QFETCH(int, bar);
+        QFETCH(int, divisions);
+        QFETCH(int, newPosition);
+        QFETCH(QStringList, says);
+        QFETCH(QStringList, neverSays);
+        const Advice a = AnalyseSeries(shots, kTarget, ElevationBar{bar, 10}).advice;
+        const QString text = a.lines.join(QLatin1Char('\n'));
+        QCOMPARE(a.barDivisions, divisions);
+        QCOMPARE(a.newBarPosition, newPosition);
+        for (const QString &phrase : says)
+            QVERIFY2(text.contains(phrase), qPrintable(text));
+        for (const QString &phrase : neverSays)
+            QVERIFY2(!text.contains(phrase), qPrintable(text));
+    }
+
+    void clockHours_data()
+    {
+        QTest::addColumn<QPointF>("direction");
+        QTest::addColumn<int>("hour");
+        QTest::newRow("up") << QPointF(0, -1) << 12;
+        QTest::newRow("right") << QPointF(1, 0) << 3;
+        QTest::newRow("down") << QPointF(0, 1) << 6;
+        QTest::newRow("left") << QPointF(-1, 0) << 9;
+        QTest::newRow("up and right") << QPointF(1, -1.7321) << 1;
+        QTest::newRow("just left of up") << QPointF(-0.1, -1) << 12;
+        QTest::newRow("none") << QPointF(0, 0) << 0;
+    }
+    void clockHours()
+    {
+        QFETCH(QPointF, direction);
+        QFETCH(int, hour);
+        QCOMPARE(ClockHour(direction), hour);
+    }
+
+    // The rings the debrief draws are the ones that score: a hole's centre
+    // just inside a ring's line (by its own radius) scores that ring.
+    void ringsAreTheScoringRings_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("black");
+        QTest::newRow("large, black 3") << 97 << 3;
+        QTest::newRow("small, black 3") << 49 << 3;
+        QTest::newRow("large, black 1") << 97 << 1;
+        QTest::newRow("large, black 10") << 97 << 10;
+    }
+    void ringsAreTheScoringRings()
+    {
+        QFETCH(int, width);
+        QFETCH(int, black);
+        const TargetGeometry g{width, black, 1};
+        for (int score = 1; score <= 10; ++score) {
+            const double r = g.RingRadius(score) + g.markRadius;
+            QCOMPARE(ScoreForDistance(r - 1e-6, g.markRadius, width, black), score);
+            QCOMPARE(ScoreForDistance(r + 1e-6, g.markRadius, width, black), score - 1);
+        }
+    }
+
+    // ------------------------------------------------------------ the window
+
+    // Five shots through the main window: five holes where the shots went,
+    // the cross on their mean point, the figures and the advice; "Применить"
+    // moves the bar and the next shot by exactly the advice.
+    void debriefFollowsTheSeries()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWindow *window = w.windowHandle();
+        QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
+        QVERIFY(w.Debrief);
+        TDebriefF *d = w.Debrief;
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        QCOMPARE(d->windowTitle(), QStringLiteral("Разбор серии"));
+        QCOMPARE(d->tblShots->rowCount(), 0);
+
+        // A tight group 10 pixels low and a little to the right.
+        const QPoint centre = w.Target->FAnchor;
+        const QList<QPoint> offsets{{2, 9}, {3, 11}, {1, 10}, {2, 10}, {2, 10}};
+        for (const QPoint &o : offsets) {
+            w.Gun->SetSightDX(1);
+            w.Gun->SetSightDY(0);
+            w.Gun->MoveTo(centre + o - QPoint(3, 0) + QPoint(0, w.Gun->FPlankaCorrection));
+            QTest::mouseDClick(window, Qt::LeftButton, {}, kBare);
+        }
+        QCOMPARE(w.Target->FSeries->Count(), 5);
+        QTRY_COMPARE(d->tblShots->rowCount(), 5);
+
+        const SeriesFigures &f = d->Figures();
+        QCOMPARE(f.meanPoint, QPointF(2, 10));
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(f.perShot[i].hole, QPointF(offsets[i]));
+            QCOMPARE(f.perShot[i].alignment, QPointF(3, 0));
+            QCOMPARE(d->tblShots->item(i, 0)->text(), QString::number(i + 1));
+            QCOMPARE(d->tblShots->item(i, 1)->text(), w.lbSingles->text().split(QLatin1Char(' '), Qt::SkipEmptyParts)[i]);
+        }
+        const QImage drawn = d->Target->grab().toImage();
+        const qreal dpr = drawn.devicePixelRatio();
+        auto pixel = [&](QPointF p) { return QColor(drawn.pixel((p * dpr).toPoint())); };
+        QCOMPARE(pixel(d->Target->ToWidget(f.meanPoint) + QPointF(4, 0)), QColor(0, 160, 0)); // the cross
+        QVERIFY(pixel(d->Target->ToWidget(QPointF(offsets[1]))).red() > 180);                    // a hole
+        QCOMPARE(f.advice.barDivisions, 2);
+        QVERIFY(d->lbAdvice->text().contains(QStringLiteral("Поднять прицельную планку на 2 деления.")));
+
+        // Applied through the bar's own handler: the aim rises 2 x 5 pixels.
+        const QPoint aimBefore = w.Gun->AimPoint(false);
+        QVERIFY(d->btnApply->isEnabled());
+        QTest::mouseClick(d->windowHandle(), Qt::LeftButton, {}, d->btnApply->mapTo(d, d->btnApply->rect().center()));
+        QCOMPARE(w.PlankaCorrectionBar->value(), 4);
+        QCOMPARE(w.Gun->FPlankaCorrection, 30);
+        QCOMPARE(w.Gun->AimPoint(false), aimBefore - QPoint(0, 10));
+
+        // «Очистить»: an empty series, the finished one faint as the previous.
+        w.btnReset->click();
+        QTRY_COMPARE(d->tblShots->rowCount(), 0);
+        QCOMPARE(d->Target->Previous().shots.size(), 5);
+        QCOMPARE(d->Figures().shots, 0);
+        // A size change: the small target's rings.
+        w.rbSmall->click();
+        QTRY_COMPARE(d->Target->Current().target.width, 49);
+        QVERIFY(rec.errors.isEmpty());
+    }
+
+    // Its size and place are kept in a section of their own; the settings'
+    // section comes first and stays as it is.
+    void placeAndSizeAreKept()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        {
+            TMainF w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.btnDebrief->click();
+            QVERIFY(QTest::qWaitForWindowExposed(w.Debrief));
+            w.Debrief->resize(640, 380);
+        }
+        const QByteArray file = folder.read(QStringLiteral("Vimbra.INI"));
+        QVERIFY2(file.startsWith("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n[Debrief]\n"),
+                 file.constData());
+        QCOMPARE(GetPrivateProfileString("Debrief", "Width", "", folder.file("Vimbra.INI")), QStringLiteral("640"));
+        TMainF again;
+        again.show();
+        again.btnDebrief->click();
+        QCOMPARE(again.Debrief->size(), QSize(640, 380));
+        QVERIFY(rec.errors.isEmpty());
+    }
+};
+
+VIMBRA_TEST_MAIN(TestDebrief)
+#include "tst_debrief.moc"

@@ -29,9 +29,15 @@ ProgramFolder::ProgramFolder()
     QFile::remove(file(QStringLiteral("Vimbra")));
     QFile::remove(file(QStringLiteral("Vimbra.INI")));
     SetAppDirForTesting(path());
+    // The journal goes into the copy too, never into the user's own.
+    qputenv("XDG_DATA_HOME", (path() + QStringLiteral("data")).toLocal8Bit());
 }
 
-ProgramFolder::~ProgramFolder() { SetAppDirForTesting(QString()); }
+ProgramFolder::~ProgramFolder()
+{
+    SetAppDirForTesting(QString());
+    qunsetenv("XDG_DATA_HOME");
+}
 
 void ProgramFolder::write(const QString &relative, const QByteArray &data) const
 {

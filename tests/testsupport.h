@@ -15,7 +15,8 @@
 #include <QtTest>
 
 // A fresh copy of the built program folder in a temporary directory, which
-// AppDir() then names. Files can be removed or replaced freely.
+// AppDir() then names, with the journal's data folder (XDG_DATA_HOME) in it.
+// Files can be removed or replaced freely.
 class ProgramFolder
 {
 public:

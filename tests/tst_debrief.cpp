@@ -104,7 +104,7 @@ private Q_SLOTS:
     void advice_data()
     {
         QTest::addColumn<QList<ShotRecord>>("shots");
-        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("bar");         // where it stood for the series (and stands now)
         QTest::addColumn<int>("divisions");   // > 0: raise
         QTest::addColumn<int>("newPosition"); // -1: nothing to apply
         QTest::addColumn<QStringList>("says");
@@ -147,6 +147,9 @@ private Q_SLOTS:
             << QList<ShotRecord>{caused({-12, 0}, {4, 0}), caused({12, 0}, {-4, 0}), caused({0, 12}, {0, 4}),
                                  caused({0, -12}, {0, -4}), caused({0, 0}, {0, 0})}
             << 6 << 0 << -1 << QStringList{"Разброс дают и прицеливание, и удержание."} << correction;
+        QTest::newRow("applied already: nothing more to apply")
+            << fiveAt(0, 10) << -6 << 2 << -1 << QStringList{"Поднять прицельную планку на 2 деления.", "Поправка уже внесена"}
+            << QStringList{};
         QTest::newRow("tight but the front sight stands high: holes go up")
             << QList<ShotRecord>{caused({0, 12}, {0, -4}), caused({1, 12}, {0, -4}), caused({0, 13}, {0, -4})}
             << 6 << 0 << -1 << QStringList{"Мушка чаще выше краёв прорези — пробоины уходят вверх."}
@@ -160,7 +163,11 @@ private Q_SLOTS:
         QFETCH(int, newPosition);
         QFETCH(QStringList, says);
         QFETCH(QStringList, neverSays);
-        const Advice a = AnalyseSeries(shots, kTarget, ElevationBar{bar, 10}).advice;
+        // A negative bar: fired at its magnitude, moved up by the advice since.
+        const int fired = std::abs(bar), now = bar < 0 ? fired - 2 : bar;
+        for (ShotRecord &s : shots)
+            s.correction = QPointF(0, -(10 - fired) * 5);
+        const Advice a = AnalyseSeries(shots, kTarget, ElevationBar{now, 10}).advice;
         const QString text = a.lines.join(QLatin1Char('\n'));
         QCOMPARE(a.barDivisions, divisions);
         QCOMPARE(a.newBarPosition, newPosition);
@@ -187,6 +194,29 @@ private Q_SLOTS:
         QFETCH(QPointF, direction);
         QFETCH(int, hour);
         QCOMPARE(ClockHour(direction), hour);
+    }
+
+    // Geometries the target never has but may be handed: no width (an empty
+    // picture file), a black-circle value being typed beyond its range.
+    void oddGeometriesStayFinite_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("black");
+        QTest::newRow("no width") << 0 << 3;
+        QTest::newRow("black 15 being typed") << 97 << 15;
+        QTest::newRow("black 0") << 97 << 0;
+    }
+    void oddGeometriesStayFinite()
+    {
+        QFETCH(int, width);
+        QFETCH(int, black);
+        const SeriesFigures f = AnalyseSeries(fiveAt(3, 4), TargetGeometry{width, black, 1}, ElevationBar{6, 10});
+        QVERIFY(std::isfinite(f.meanPointRings) && std::isfinite(f.meanRadiusRings) && f.meanPointRings > 0);
+        TDebriefTarget target;
+        target.resize(200, 200);
+        target.Show({TargetGeometry{width, black, 1}, fiveAt(3, 4), f}, {TargetGeometry{width, black, 1}, fiveAt(1, 1), f});
+        QVERIFY(std::isfinite(target.Scale()) && target.Scale() > 0);
+        (void)target.grab();
     }
 
     // The rings the debrief draws are the ones that score: a hole's centre
@@ -268,6 +298,9 @@ private Q_SLOTS:
         QCOMPARE(w.PlankaCorrectionBar->value(), 4);
         QCOMPARE(w.Gun->FPlankaCorrection, 30);
         QCOMPARE(w.Gun->AimPoint(false), aimBefore - QPoint(0, 10));
+        // Applied once: the same series asks for nothing more.
+        QTRY_VERIFY(!d->btnApply->isEnabled());
+        QVERIFY(d->lbAdvice->text().contains(QStringLiteral("Поправка уже внесена")));
 
         // «Очистить»: an empty series, the finished one faint as the previous.
         w.btnReset->click();

@@ -43,6 +43,7 @@ private Q_SLOTS:
         QTest::newRow("Panel1") << "Panel1" << "MainF" << QRect(690, 0, 139, 517) << "";
         QTest::newRow("btnReset") << "btnReset" << "MainF" << QRect(488, 88, 81, 25) << "Очистить";
         QTest::newRow("btnDebrief") << "btnDebrief" << "MainF" << QRect(8, 8, 97, 25) << "Разбор серии";
+        QTest::newRow("btnJournal") << "btnJournal" << "MainF" << QRect(113, 8, 81, 25) << "Журнал";
         QTest::newRow("Label1") << "Label1" << "Panel1" << QRect(35, 248, 65, 41) << "Настройка прицельной планки";
         QTest::newRow("Label2") << "Label2" << "Panel1" << QRect(29, 72, 78, 49)
                                 << "Диаметр чёрного круга соответствует";
@@ -199,14 +200,14 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.PlankaCorrectionBar->setFocus();
         QList<QWidget *> visited{QApplication::focusWidget()};
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 9; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
         auto *group = w.findChild<QWidget *>(stop);
-        // The debrief's button comes last, after «Очистить».
-        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1, group, w.cbLaser,
-                                        w.btnAbout, w.btnReset, w.btnDebrief, w.PlankaCorrectionBar};
+        // The debrief's and the journal's buttons come last, after «Очистить».
+        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1,    group,     w.cbLaser,
+                                        w.btnAbout,           w.btnReset, w.btnDebrief, w.btnJournal, w.PlankaCorrectionBar};
         QCOMPARE(visited, expected);
 
         if (size < 0)

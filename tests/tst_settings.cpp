@@ -354,6 +354,17 @@ private Q_SLOTS:
             w.btnReset->setFocus(); // the erased text stays erased
             QCOMPARE(w.edBlack->text(), QString());
             QCOMPARE(w.Target->FBlackCircleValue, 1);
+            w.hide(); // ... also when the window is hidden and shown again
+            w.show();
+            QCOMPARE(w.edBlack->text(), QString());
+            QCOMPARE(w.Target->FBlackCircleValue, 1);
+            // Up from the erased field: 1 + 1, shown and scored alike.
+            w.edBlack->setFocus();
+            QTest::keyClick(w.edBlack, Qt::Key_Up);
+            QCOMPARE(w.edBlack->text(), QStringLiteral("2"));
+            QCOMPARE(w.Target->FBlackCircleValue, 2);
+            QTest::keyClick(w.edBlack, Qt::Key_Backspace);
+            QCOMPARE(w.Target->FBlackCircleValue, 1);
         }
         QCOMPARE(GetPrivateProfileString("Options", "BlackCircleValue", "", folder.file(kIni)), QStringLiteral("1"));
     }

@@ -110,8 +110,16 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
         advice.lines << hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
 
     // Height: the bar moves the hits 5 pixels a division, up as it rises.
+    // The correction counts from where the bar stood for this series (the
+    // mean of its shots' corrections), not from where it stands now: once
+    // applied, the same advice is not applied twice.
+    double fired = 0;
+    for (const ShotRecord &s : shots)
+        fired += -s.correction.y();
+    const int firedPosition = std::clamp(
+        bar.maximum - int(std::lround(fired / double(shots.size()) / Thresholds::kPixelsPerDivision)), 0, bar.maximum);
     const int wanted = int(std::lround(f.meanPoint.y() / Thresholds::kPixelsPerDivision));
-    const int possible = wanted > 0 ? std::min(wanted, bar.position) : std::max(wanted, bar.position - bar.maximum);
+    const int possible = wanted > 0 ? std::min(wanted, firedPosition) : std::max(wanted, firedPosition - bar.maximum);
     if (wanted == 0) {
         advice.lines << QStringLiteral("По высоте поправка не нужна.");
     } else if (possible == 0) {
@@ -119,11 +127,15 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
                                     : QStringLiteral("Планку нужно опустить, но она уже опущена до предела."));
     } else {
         advice.barDivisions = possible;
-        advice.newBarPosition = bar.position - possible;
         advice.lines << QStringLiteral("%1 прицельную планку на %2%3.")
                             .arg(possible > 0 ? QStringLiteral("Поднять") : QStringLiteral("Опустить"),
                                  divisions(std::abs(possible)),
                                  possible != wanted ? QStringLiteral(" (до предела)") : QString());
+        const int target = firedPosition - possible;
+        if (target == bar.position)
+            advice.lines << QStringLiteral("Поправка уже внесена: проверьте её следующей серией.");
+        else
+            advice.newBarPosition = target;
     }
 
     // Sideways there is nothing to correct on the sight: aim off.

@@ -25,14 +25,21 @@ struct TargetGeometry {
     int blackCircleValue = 3;
     int markRadius = 1;        // of a hole
 
-    double TenRadius() const { return width / 2.0 / (21 - 2 * blackCircleValue); } // f
+    // f. A picture of no width (an empty file) or a black-circle value
+    // being typed beyond 0 to 10 still gives rings that can be drawn.
+    double TenRadius() const
+    {
+        const int black = blackCircleValue < 0 ? 0 : blackCircleValue > 10 ? 10 : blackCircleValue;
+        return (width > 0 ? width : 1) / 2.0 / (21 - 2 * black);
+    }
     double RingWidth() const { return 2 * TenRadius(); }
     // The radius of the boundary inside which a hole's centre scores at
     // least score (10 to 1), before the hole's own radius.
     double RingRadius(int score) const;
 };
 
-// The elevation bar as the debrief sees it: its position and range.
+// The elevation bar as it stands now: its position and range. The advice
+// counts from where it stood for the series (its shots' corrections).
 struct ElevationBar {
     int position = 6;
     int maximum = 10;
@@ -48,8 +55,8 @@ struct ShotFigures {
 
 struct Advice {
     QStringList lines;       // what the coach says, in order
-    int barDivisions = 0;    // > 0: raise the bar (hits go up), < 0: lower it
-    int newBarPosition = -1; // where "apply" puts the bar; -1: nothing to apply
+    int barDivisions = 0;    // > 0: raise the bar (hits go up), < 0: lower it, from the series' place
+    int newBarPosition = -1; // where "apply" puts the bar; -1: nothing (left) to apply
     double aimOff = 0;       // pixels to aim left (< 0) or right (> 0)
 };
 

@@ -9,102 +9,17 @@
 namespace {
 // The paper reaches a little beyond the 1.
 constexpr double kMargin = 1.06;
-} // namespace
 
-TDebriefTarget::TDebriefTarget(QWidget *parent) : QWidget(parent)
-{
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+using Series = TDebriefTarget::Series;
 
-void TDebriefTarget::Show(const Series &current, const Series &previous)
-{
-    FCurrent = current;
-    FPrevious = previous;
-    update();
-}
-
-// The target as far out as the ring below the lowest score (down to the 1):
-// a good group is seen close, and no shot ever falls off the picture.
-double TDebriefTarget::Scale() const
-{
-    const TargetGeometry &t = FCurrent.target;
-    int lowest = 8;
-    for (const Series *series : {&FCurrent, &FPrevious})
-        for (const ShotRecord &s : series->shots)
-            lowest = std::min(lowest, s.score);
-    double outer = t.RingRadius(std::max(1, lowest - 1)) + t.markRadius;
-    auto reach = [&outer](const Series &series, double ratio) {
-        for (const ShotRecord &s : series.shots)
-            outer = std::max(outer, std::hypot(s.hole.x(), s.hole.y()) * ratio + 4 * series.target.markRadius);
-    };
-    reach(FCurrent, 1.0);
-    if (!FPrevious.shots.isEmpty())
-        reach(FPrevious, t.RingWidth() / FPrevious.target.RingWidth());
-    return std::min(width(), height()) / (2 * outer * kMargin);
-}
-
-QPointF TDebriefTarget::ToWidget(QPointF targetPoint) const
-{
-    return QPointF(width() / 2.0, height() / 2.0) + targetPoint * Scale();
-}
-
-void TDebriefTarget::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), palette().window());
-
-    const TargetGeometry &t = FCurrent.target;
-    const double scale = Scale();
-    const QPointF centre(width() / 2.0, height() / 2.0);
-    painter.fillRect(rect(), Qt::white); // the paper
-
-    // The black circle covers the rings from the black-circle value inwards.
-    const int black = std::clamp(t.blackCircleValue, 1, 10);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
-    const double blackRadius = t.RingRadius(black) * scale;
-    painter.drawEllipse(centre, blackRadius, blackRadius);
-
-    // Ring lines: light on the black, dark on the paper; numbers along the
-    // horizontal, to the right.
-    QFont numbers = font();
-    numbers.setPixelSize(std::max(8, int(t.RingWidth() * scale * 0.45)));
-    painter.setFont(numbers);
-    for (int score = 1; score <= 10; ++score) {
-        const double r = t.RingRadius(score) * scale;
-        // A ring inside the black circle has a light line and number.
-        const QColor ink = score > black ? QColor(230, 230, 230) : QColor(40, 40, 40);
-        painter.setPen(QPen(ink, 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(centre, r, r);
-        painter.setPen(score >= black ? QColor(230, 230, 230) : QColor(40, 40, 40));
-        if (score < 9 && t.RingWidth() * scale >= 14) {
-            // The ring's number in its middle, right of the centre.
-            const double inner = t.RingRadius(score + 1) * scale;
-            painter.drawText(QRectF(centre.x() + inner, centre.y() - numbers.pixelSize(), r - inner,
-                                    2 * numbers.pixelSize()),
-                             Qt::AlignCenter, QString::number(score));
-        }
-    }
-
-    // The previous series scaled to this target's rings, so that its holes
-    // stand in the rings they scored.
-    if (!FPrevious.shots.isEmpty()) {
-        const double ratio = t.RingWidth() / FPrevious.target.RingWidth();
-        drawSeries(painter, FPrevious, ratio, true);
-    }
-    drawSeries(painter, FCurrent, 1.0, false);
-}
-
-void TDebriefTarget::drawSeries(QPainter &painter, const Series &series, double ringScale, bool faint) const
+void drawSeries(QPainter &painter, const DebriefTargetMapping &map, const Series &series, double ringScale,
+                bool faint, const QFont &font)
 {
     const SeriesFigures &f = series.figures;
     if (series.shots.isEmpty())
         return;
-    const double scale = Scale();
-    auto at = [&](QPointF p) { return ToWidget(p * ringScale); };
+    const double scale = map.scale;
+    auto at = [&](QPointF p) { return map.Map(p * ringScale); };
     const QColor ink = faint ? QColor(150, 150, 150, 150) : QColor(220, 30, 30);
     const QColor text = faint ? QColor(130, 130, 130, 170) : QColor(0, 90, 200);
 
@@ -122,7 +37,7 @@ void TDebriefTarget::drawSeries(QPainter &painter, const Series &series, double 
 
     // The holes: their true size, never smaller than a dot one can see.
     const double holeRadius = std::max(series.target.markRadius * ringScale * scale, 2.5);
-    QFont number = font();
+    QFont number = font;
     number.setPixelSize(std::max(9, int(holeRadius * 2.6)));
     number.setBold(!faint);
     painter.setFont(number);
@@ -149,4 +64,104 @@ void TDebriefTarget::drawSeries(QPainter &painter, const Series &series, double 
     painter.setPen(QPen(faint ? ink : QColor(0, 160, 0), faint ? 1.5 : 2.5));
     painter.drawLine(mpi - QPointF(arm, 0), mpi + QPointF(arm, 0));
     painter.drawLine(mpi - QPointF(0, arm), mpi + QPointF(0, arm));
+}
+
+} // namespace
+
+// The target as far out as the ring below the lowest score (down to the 1):
+// a good group is seen close, and no shot ever falls off the picture.
+DebriefTargetMapping MapDebriefTarget(const QRectF &area, const Series &current, const Series &previous)
+{
+    const TargetGeometry &t = current.target;
+    int lowest = 8;
+    for (const Series *series : {&current, &previous})
+        for (const ShotRecord &s : series->shots)
+            lowest = std::min(lowest, s.score);
+    double outer = t.RingRadius(std::max(1, lowest - 1)) + t.markRadius;
+    auto reach = [&outer](const Series &series, double ratio) {
+        for (const ShotRecord &s : series.shots)
+            outer = std::max(outer, std::hypot(s.hole.x(), s.hole.y()) * ratio + 4 * series.target.markRadius);
+    };
+    reach(current, 1.0);
+    if (!previous.shots.isEmpty())
+        reach(previous, t.RingWidth() / previous.target.RingWidth());
+    return DebriefTargetMapping{area.center(), std::min(area.width(), area.height()) / (2 * outer * kMargin)};
+}
+
+void PaintDebriefTarget(QPainter &painter, const QRectF &area, const Series &current, const Series &previous,
+                        const QFont &font)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.fillRect(area, Qt::white); // the paper
+
+    const TargetGeometry &t = current.target;
+    const DebriefTargetMapping map = MapDebriefTarget(area, current, previous);
+    const double scale = map.scale;
+    const QPointF centre = map.centre;
+
+    // The black circle covers the rings from the black-circle value inwards.
+    const int black = std::clamp(t.blackCircleValue, 1, 10);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    const double blackRadius = t.RingRadius(black) * scale;
+    painter.drawEllipse(centre, blackRadius, blackRadius);
+
+    // Ring lines: light on the black, dark on the paper; numbers along the
+    // horizontal, to the right.
+    QFont numbers = font;
+    numbers.setPixelSize(std::max(8, int(t.RingWidth() * scale * 0.45)));
+    painter.setFont(numbers);
+    for (int score = 1; score <= 10; ++score) {
+        const double r = t.RingRadius(score) * scale;
+        // A ring inside the black circle has a light line and number.
+        const QColor ink = score > black ? QColor(230, 230, 230) : QColor(40, 40, 40);
+        painter.setPen(QPen(ink, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, r, r);
+        painter.setPen(score >= black ? QColor(230, 230, 230) : QColor(40, 40, 40));
+        if (score < 9 && t.RingWidth() * scale >= 14) {
+            // The ring's number in its middle, right of the centre.
+            const double inner = t.RingRadius(score + 1) * scale;
+            painter.drawText(QRectF(centre.x() + inner, centre.y() - numbers.pixelSize(), r - inner,
+                                    2 * numbers.pixelSize()),
+                             Qt::AlignCenter, QString::number(score));
+        }
+    }
+
+    // The previous series scaled to this target's rings, so that its holes
+    // stand in the rings they scored.
+    if (!previous.shots.isEmpty()) {
+        const double ratio = t.RingWidth() / previous.target.RingWidth();
+        drawSeries(painter, map, previous, ratio, true, font);
+    }
+    drawSeries(painter, map, current, 1.0, false, font);
+    painter.restore();
+}
+
+TDebriefTarget::TDebriefTarget(QWidget *parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TDebriefTarget::Show(const Series &current, const Series &previous)
+{
+    FCurrent = current;
+    FPrevious = previous;
+    update();
+}
+
+double TDebriefTarget::Scale() const { return MapDebriefTarget(rect(), FCurrent, FPrevious).scale; }
+
+QPointF TDebriefTarget::ToWidget(QPointF targetPoint) const
+{
+    return MapDebriefTarget(rect(), FCurrent, FPrevious).Map(targetPoint);
+}
+
+void TDebriefTarget::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    PaintDebriefTarget(painter, rect(), FCurrent, FPrevious, font());
 }

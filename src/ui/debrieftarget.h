@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 // The target of the debrief, drawn from the geometry that scores: the rings
 // as vectors, so it is crisp at any size and screen scale. On it the holes
 // numbered in firing order, the mean point of impact as a cross, the
@@ -36,8 +38,24 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void drawSeries(QPainter &painter, const Series &series, double ringScale, bool faint) const;
-
     Series FCurrent;
     Series FPrevious;
 };
+
+// Where the target of a series lands in an area: its centre in the middle,
+// zoomed so that the group is seen close and no hole falls off the picture.
+struct DebriefTargetMapping {
+    QPointF centre;
+    double scale = 1; // units of the area for one pixel of the target
+
+    QPointF Map(QPointF targetPoint) const { return centre + targetPoint * scale; }
+};
+DebriefTargetMapping MapDebriefTarget(const QRectF &area, const TDebriefTarget::Series &current,
+                                      const TDebriefTarget::Series &previous);
+
+// The debrief's target painted into an area of any device: the widget's
+// picture, and the printed one alike. Sizes of lines, dots and numbers are in
+// the painter's units taken as screen pixels, so scale the painter to print
+// at a given size.
+void PaintDebriefTarget(QPainter &painter, const QRectF &area, const TDebriefTarget::Series &current,
+                        const TDebriefTarget::Series &previous, const QFont &font);

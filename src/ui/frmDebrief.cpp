@@ -6,6 +6,7 @@
 #include "ui/placement.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QTimer>
@@ -31,7 +32,11 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     tblShots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblShots->horizontalHeader()->setStretchLastSection(true);
+    // Room for the five shots of a series without scrolling.
+    const int row = tblShots->verticalHeader()->defaultSectionSize();
+    tblShots->setMinimumHeight(tblShots->horizontalHeader()->sizeHint().height() + 5 * row + 2 * tblShots->frameWidth());
     btnApply->setEnabled(false);
+    connect(btnJournal, &QPushButton::clicked, this, [this] { Q_EMIT OpenJournal(); });
     connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
         if (FFigures.advice.newBarPosition >= 0)
             Q_EMIT ApplyCorrection(FFigures.advice.newBarPosition);
@@ -61,14 +66,15 @@ void TDebriefF::ShowSeries(const Input &input)
                                   "ширина кольца %4 пикс.).<br>")
                        .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
                             signedPixels(f.meanPoint.y()), Decimal(ring));
-        if (f.shots >= 2)
-            figures += QStringLiteral("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3 — "
-                                      "между %4-й и %5-й пробоинами.<br>")
+        if (f.shots >= 2) {
+            figures += QStringLiteral("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3")
                            .arg(Decimal(f.meanRadiusRings),
                                 f.tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"),
-                                Decimal(f.extremeSpreadRings))
-                           .arg(f.spreadFrom)
-                           .arg(f.spreadTo);
+                                Decimal(f.extremeSpreadRings));
+            if (f.extremeSpread > 0)
+                figures += QStringLiteral(" — между %1-й и %2-й пробоинами").arg(f.spreadFrom).arg(f.spreadTo);
+            figures += QStringLiteral(".<br>");
+        }
         figures += QStringLiteral("<b>Причины:</b> мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 "
                                   "(разброс %4).")
                        .arg(DistanceAndHour(f.meanAlignment, ring), Decimal(f.alignmentSpread / ring),
@@ -113,9 +119,15 @@ void TDebriefF::Open(QWidget *beside)
         if (left && top && w && h && *w > 0 && *h > 0)
             FPlace = QRect(*left, *top, std::min(*w, 4000), std::min(*h, 4000));
     }
-    const bool stored = FPlace.isValid();
-    if (stored)
+    // A place on no screen now (a monitor gone) is forgotten; the size stays.
+    bool stored = FPlace.isValid();
+    if (stored) {
         resize(FPlace.size());
+        bool seen = false;
+        for (const QScreen *screen : QGuiApplication::screens())
+            seen = seen || screen->availableGeometry().intersected(QRect(FPlace.topLeft(), FPlace.size())).width() >= 100;
+        stored = seen;
+    }
     QPoint corner;
     if (stored) {
         corner = FPlace.topLeft();

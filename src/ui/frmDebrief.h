@@ -36,6 +36,8 @@ public:
 Q_SIGNALS:
     // "Применить": the elevation bar is to stand at this position.
     void ApplyCorrection(int barPosition);
+    // "Журнал": the journal window is wanted.
+    void OpenJournal();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

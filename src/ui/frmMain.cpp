@@ -13,6 +13,8 @@
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDebrief.h"
+#include "ui/frmJournal.h"
+#include "ui/journalkeeper.h"
 #include "ui/frmHelp.h"
 #include "ui/radiogroup.h"
 
@@ -100,6 +102,7 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     connect(edBlack->lineEdit(), &QLineEdit::textChanged, this, Guarded([this] { edBlackChange(); }));
     connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
     connect(btnDebrief, &QPushButton::clicked, this, Guarded([this] { btnDebriefClick(); }));
+    connect(btnJournal, &QPushButton::clicked, this, Guarded([this] { btnJournalClick(); }));
 
     Guard([this] { FormCreate(); });
 }
@@ -112,6 +115,11 @@ TMainF::~TMainF()
     // only when the settings were read.
     if (Debrief && m_settingsRead)
         Debrief->SaveGeometry();
+    // Windows of their own beside this one (none is above it): closed here.
+    delete JournalWindow;
+    JournalWindow = nullptr;
+    delete Debrief;
+    Debrief = nullptr;
 }
 
 QString TMainF::SettingsPath() { return AppDir() + QStringLiteral("Vimbra.INI"); }
@@ -281,6 +289,8 @@ void TMainF::Fire()
     ScheduleDebriefUpdate();
 
     if (!Target->FSeriesOpen) {
+        // Filed in the journal once this event is done, off the firing path.
+        QTimer::singleShot(0, this, Guarded([this] { RecordFinishedSeries(); }));
         SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
@@ -373,14 +383,58 @@ void TMainF::EndSeriesRecords()
     ScheduleDebriefUpdate();
 }
 
+TJournalKeeper *TMainF::Journal()
+{
+    if (!m_journal) {
+        m_journal = new TJournalKeeper(JournalStore::DefaultPath(), this);
+        connect(m_journal, &TJournalKeeper::SeriesWritten, this, Guarded([this] {
+            if (JournalWindow && JournalWindow->isVisible())
+                JournalWindow->Refresh();
+        }));
+    }
+    return m_journal;
+}
+
+void TMainF::btnJournalClick()
+{
+    if (!JournalWindow)
+        JournalWindow = new TJournalF(Journal());
+    JournalWindow->Open(this);
+}
+
+void TMainF::RecordFinishedSeries()
+{
+    if (!Target || !Gun || FShotRecords.size() < Target->FSeries->FMaxShots)
+        return;
+    const TargetGeometry geometry = CurrentGeometry();
+    const SeriesFigures figures = AnalyseSeries(FShotRecords, geometry, ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()});
+    JournalSeries series;
+    series.firedAt = QDateTime::currentDateTimeUtc();
+    series.targetWidth = geometry.width;
+    series.largeTarget = Target->FLarge;
+    series.blackCircleValue = Target->FBlackCircleValue;
+    series.correction = int(-FShotRecords.last().correction.y());
+    series.total = Target->FTotal;
+    series.meanPoint = figures.meanPoint;
+    series.meanRadius = figures.meanRadius;
+    series.extremeSpread = figures.extremeSpread;
+    series.ringWidth = geometry.RingWidth();
+    for (int i = 0; i < FShotRecords.size(); ++i) {
+        const ShotRecord &r = FShotRecords[i];
+        series.shots << JournalShot{i + 1, r.hole, r.score, r.hold, r.alignment, r.correction};
+    }
+    Journal()->Record(series);
+}
+
 void TMainF::btnDebriefClick()
 {
     if (!Debrief) {
-        Debrief = new TDebriefF(this);
+        Debrief = new TDebriefF;
         Debrief->SetSettingsFile(SettingsPath());
         connect(Debrief, &TDebriefF::ApplyCorrection, this, Guarded([this](int position) {
             PlankaCorrectionBar->setValue(position);
         }));
+        connect(Debrief, &TDebriefF::OpenJournal, this, Guarded([this] { btnJournalClick(); }));
     }
     UpdateDebrief();
     Debrief->Open(this);

@@ -10,6 +10,8 @@
 // The main window: the target, the gun, the results and the settings panel.
 // Its design lives in frmMain.ui; the handlers below give it life.
 class TDebriefF;
+class TJournalKeeper;
+class TJournalF;
 
 class TMainF : public QWidget, public Ui::TMainF
 {
@@ -38,9 +40,12 @@ public:
     QList<ShotRecord> FShotRecords;
     QList<ShotRecord> FPreviousShots;
     TargetGeometry FPreviousTarget;
-    TDebriefF *Debrief = nullptr; // made when first opened
+    TDebriefF *Debrief = nullptr;      // made when first opened
+    TJournalF *JournalWindow = nullptr; // made when first opened
     // The geometry the target scores with now.
     TargetGeometry CurrentGeometry() const;
+    // The journal of finished series, made when first needed.
+    TJournalKeeper *Journal();
 
     // The settings file beside the executable.
     static QString SettingsPath();
@@ -63,6 +68,7 @@ private:
     bool m_soundPrepared = false;
     bool m_settingsRead = false;
     bool m_debriefPending = false;
+    TJournalKeeper *m_journal = nullptr;
 
     void FormCreate();
     void FormClose();
@@ -76,11 +82,13 @@ private:
     int BlackCircleValue() const;
     void rgTargetSizeClick();
     void btnDebriefClick();
+    void btnJournalClick();
     // The debrief follows the series once the event at hand is done, so
     // the firing path never waits for it.
     void ScheduleDebriefUpdate();
     void UpdateDebrief();
     void EndSeriesRecords();
+    void RecordFinishedSeries();
 
     void Fire();
     void UpdateLaser();

@@ -29,3 +29,25 @@ void TSpinEdit::hideEvent(QHideEvent *event)
     }
     QSpinBox::hideEvent(event);
 }
+
+void TSpinEdit::showEvent(QShowEvent *event)
+{
+    if (IsErased()) {
+        QWidget::showEvent(event);
+        return;
+    }
+    QSpinBox::showEvent(event);
+}
+
+void TSpinEdit::stepBy(int steps)
+{
+    if (!IsErased()) {
+        QSpinBox::stepBy(steps);
+        return;
+    }
+    // Typed in, so that the text, the value and whoever follows the text
+    // all see the new number.
+    const int value = qBound(minimum(), minimum() + steps, maximum());
+    lineEdit()->setText(QString::number(value));
+    setValue(value);
+}

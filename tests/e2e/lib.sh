@@ -34,7 +34,7 @@ wait_window() {
 # Starts the program from another working directory, as app_pid.
 start_program() {
   mkdir -p "$work/elsewhere"
-  (cd "$work/elsewhere" && exec "$prog/Vimbra") >>"$work/out.log" 2>&1 &
+  (cd "$work/elsewhere" && XDG_DATA_HOME="$work/data" exec "$prog/Vimbra") >>"$work/out.log" 2>&1 &
   app_pid=$!
 }
 

@@ -37,7 +37,7 @@ xdotool mousemove --window "$main" 56 20 click 1
 debrief=$(wait_window '^Разбор серии$')
 sleep 0.5
 [ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
-shown() { /usr/bin/python3 "$here/xregion.py" "$debrief" 0 0 300 300; }
+shown() { /usr/bin/python3 "$here/xregion.py" "$debrief" 0 0 600 400; }
 before=$(shown)
 for _ in 1 2 3; do
   xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1

@@ -1,0 +1,392 @@
+#include "platform/journalstore.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QVariant>
+
+namespace {
+
+// Each version's changes, from the empty file on: version n is reached by
+// applying migrations[n - 1]. A later version adds to the list, never edits
+// an entry, so every file ever written opens.
+const QList<QStringList> &migrations()
+{
+    static const QList<QStringList> steps{
+        {
+            QStringLiteral("CREATE TABLE shooter (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)"),
+            QStringLiteral("CREATE TABLE series ("
+                           " id INTEGER PRIMARY KEY,"
+                           " shooter_id INTEGER NOT NULL REFERENCES shooter(id),"
+                           " fired_at TEXT NOT NULL," // ISO 8601, UTC
+                           " target_width INTEGER NOT NULL, large_target INTEGER NOT NULL,"
+                           " black_circle INTEGER NOT NULL, correction INTEGER NOT NULL,"
+                           " exercise TEXT NOT NULL DEFAULT '',"
+                           " total INTEGER NOT NULL,"
+                           " mean_x REAL NOT NULL, mean_y REAL NOT NULL,"
+                           " mean_radius REAL NOT NULL, extreme_spread REAL NOT NULL, ring_width REAL NOT NULL)"),
+            QStringLiteral("CREATE INDEX series_by_shooter ON series (shooter_id, fired_at)"),
+            QStringLiteral("CREATE TABLE shot ("
+                           " series_id INTEGER NOT NULL REFERENCES series(id) ON DELETE CASCADE,"
+                           " number INTEGER NOT NULL,"
+                           " x REAL NOT NULL, y REAL NOT NULL, score INTEGER NOT NULL,"
+                           " hold_x REAL NOT NULL, hold_y REAL NOT NULL,"
+                           " align_x REAL NOT NULL, align_y REAL NOT NULL,"
+                           " correction_x REAL NOT NULL, correction_y REAL NOT NULL,"
+                           " PRIMARY KEY (series_id, number)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE setting (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID"),
+        },
+    };
+    return steps;
+}
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("vimbra-journal-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// What a user is told, from what SQLite said.
+QString reasonFor(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("26") || code == QLatin1String("11"))
+        return QStringLiteral("файл повреждён или это не журнал");
+    if (code == QLatin1String("13"))
+        return QStringLiteral("нет места на диске");
+    if (code == QLatin1String("8") || code == QLatin1String("23"))
+        return QStringLiteral("нет прав на запись");
+    if (code == QLatin1String("14"))
+        return QStringLiteral("файл не открывается");
+    if (code == QLatin1String("5") || code == QLatin1String("6"))
+        return QStringLiteral("журнал занят другой программой");
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("неизвестная ошибка") : text;
+}
+
+bool exec(QSqlQuery &query, const QString &sql, QString *reason)
+{
+    if (query.exec(sql))
+        return true;
+    if (reason)
+        *reason = reasonFor(query.lastError());
+    return false;
+}
+
+JournalSeries seriesFrom(const QSqlQuery &q)
+{
+    JournalSeries s;
+    s.id = q.value(0).toLongLong();
+    s.firedAt = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
+    s.firedAt.setTimeSpec(Qt::UTC);
+    s.shooter = q.value(2).toString();
+    s.targetWidth = q.value(3).toInt();
+    s.largeTarget = q.value(4).toBool();
+    s.blackCircleValue = q.value(5).toInt();
+    s.correction = q.value(6).toInt();
+    s.exercise = q.value(7).toString();
+    s.total = q.value(8).toInt();
+    s.meanPoint = QPointF(q.value(9).toDouble(), q.value(10).toDouble());
+    s.meanRadius = q.value(11).toDouble();
+    s.extremeSpread = q.value(12).toDouble();
+    s.ringWidth = q.value(13).toDouble();
+    return s;
+}
+
+const char kSeriesColumns[] = "s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
+                              " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width"
+                              " FROM series s JOIN shooter h ON h.id = s.shooter_id";
+
+} // namespace
+
+JournalStore::JournalStore() : FConnection(nextConnectionName()) {}
+
+JournalStore::~JournalStore() { Close(); }
+
+QString JournalStore::DefaultPath()
+{
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/vimbra/journal.sqlite");
+}
+
+int JournalStore::SchemaVersion() { return int(migrations().size()); }
+
+bool JournalStore::IsOpen() const
+{
+    return QSqlDatabase::contains(FConnection) && QSqlDatabase::database(FConnection, false).isOpen();
+}
+
+void JournalStore::Close()
+{
+    if (!QSqlDatabase::contains(FConnection))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(FConnection);
+}
+
+bool JournalStore::Open(const QString &path, QString *reason, bool *damaged)
+{
+    Close();
+    FPath = path;
+    QString ignored;
+    QString &why = reason ? *reason : ignored;
+    if (damaged)
+        *damaged = false;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        why = QStringLiteral("на месте файла журнала папка");
+        return false;
+    }
+    if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
+        why = QStringLiteral("не удаётся создать папку %1").arg(info.absolutePath());
+        return false;
+    }
+    if (info.exists() && !info.isReadable()) {
+        why = QStringLiteral("нет прав на чтение");
+        return false;
+    }
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        why = reasonFor(db.lastError());
+        db = QSqlDatabase();
+        Close();
+        return false;
+    }
+    // Every statement here runs to its end (finish()), so that no read
+    // lingers on: two programs opening at once must not lock each other out.
+    QString failure;
+    bool isDamaged = false;
+    const bool ok = [&] {
+        QSqlQuery q(db);
+        // The file's first page tells whether it is a database at all; a
+        // damaged one fails the quick check. Neither is touched further.
+        const bool ran = exec(q, QStringLiteral("PRAGMA quick_check"), &failure);
+        if (!ran || !q.next() || q.value(0).toString() != QLatin1String("ok")) {
+            const QString code = q.lastError().nativeErrorCode();
+            isDamaged = ran || code == QLatin1String("26") || code == QLatin1String("11");
+            if (failure.isEmpty() || ran)
+                failure = QStringLiteral("файл повреждён");
+            return false;
+        }
+        q.finish();
+        if (!exec(q, QStringLiteral("PRAGMA user_version"), &failure) || !q.next())
+            return false;
+        const int version = q.value(0).toInt();
+        q.finish();
+        if (version > SchemaVersion()) {
+            failure = QStringLiteral("журнал записан более новой версией программы");
+            return false;
+        }
+        if (info.exists() && !info.isWritable()) {
+            failure = QStringLiteral("нет прав на запись");
+            return false;
+        }
+        // Switching to WAL takes the file for a moment, and SQLite does not
+        // wait for a program that is switching it at the same time: retry.
+        QElapsedTimer waited;
+        waited.start();
+        while (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+            if (q.lastError().nativeErrorCode() != QLatin1String("5") || waited.elapsed() > 5000) {
+                failure = reasonFor(q.lastError());
+                return false;
+            }
+            QThread::msleep(10);
+        }
+        q.finish();
+        if (!exec(q, QStringLiteral("PRAGMA foreign_keys=ON"), &failure)
+            || !exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), &failure))
+            return false;
+        if (version == SchemaVersion())
+            return true;
+        // Bring the file up to this program's schema, all steps in one go;
+        // another program may have done it meanwhile.
+        if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), &failure))
+            return false;
+        int now = version;
+        if (exec(q, QStringLiteral("PRAGMA user_version"), &failure) && q.next())
+            now = q.value(0).toInt();
+        q.finish();
+        bool done = true;
+        for (int step = now; done && step < SchemaVersion(); ++step)
+            for (const QString &sql : migrations()[step])
+                done = done && exec(q, sql, &failure);
+        done = done && exec(q, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion()), &failure)
+               && exec(q, QStringLiteral("COMMIT"), &failure);
+        if (!done)
+            q.exec(QStringLiteral("ROLLBACK"));
+        return done;
+    }();
+    if (!ok) {
+        why = failure;
+        if (damaged)
+            *damaged = isDamaged;
+        db = QSqlDatabase();
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool JournalStore::Write(JournalSeries &series, QString *reason)
+{
+    if (!IsOpen()) {
+        if (reason)
+            *reason = QStringLiteral("журнал не открыт");
+        return false;
+    }
+    // Filed under the shooter in use when the series names none.
+    if (series.shooter.isNull())
+        series.shooter = Setting(QStringLiteral("shooter"));
+    if (series.shooter.isNull())
+        series.shooter = QLatin1String("");
+    QSqlDatabase db = QSqlDatabase::database(FConnection);
+    QSqlQuery q(db);
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), reason))
+        return false;
+    auto fail = [&](QSqlQuery &failed) {
+        if (reason)
+            *reason = reasonFor(failed.lastError());
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    q.prepare(QStringLiteral("INSERT INTO shooter (name) VALUES (?) ON CONFLICT (name) DO NOTHING"));
+    q.addBindValue(series.shooter);
+    if (!q.exec())
+        return fail(q);
+    q.prepare(QStringLiteral("INSERT INTO series (shooter_id, fired_at, target_width, large_target, black_circle,"
+                             " correction, exercise, total, mean_x, mean_y, mean_radius, extreme_spread, ring_width)"
+                             " VALUES ((SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant &v : {QVariant(series.shooter), QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)),
+                              QVariant(series.targetWidth), QVariant(int(series.largeTarget)),
+                              QVariant(series.blackCircleValue), QVariant(series.correction),
+                              QVariant(series.exercise.isNull() ? QLatin1String("") : series.exercise),
+                              QVariant(series.total), QVariant(series.meanPoint.x()), QVariant(series.meanPoint.y()),
+                              QVariant(series.meanRadius), QVariant(series.extremeSpread), QVariant(series.ringWidth)})
+        q.addBindValue(v);
+    if (!q.exec())
+        return fail(q);
+    const qint64 id = q.lastInsertId().toLongLong();
+    q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
+                             " correction_x, correction_y) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const JournalShot &s : series.shots) {
+        for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(s.hole.x()), QVariant(s.hole.y()),
+                                  QVariant(s.score), QVariant(s.hold.x()), QVariant(s.hold.y()),
+                                  QVariant(s.alignment.x()), QVariant(s.alignment.y()), QVariant(s.correction.x()),
+                                  QVariant(s.correction.y())})
+            q.addBindValue(v);
+        if (!q.exec())
+            return fail(q);
+    }
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return fail(q);
+    series.id = id;
+    return true;
+}
+
+QStringList JournalStore::Shooters()
+{
+    QStringList names;
+    if (!IsOpen())
+        return names;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    if (q.exec(QStringLiteral("SELECT name FROM shooter ORDER BY name")))
+        while (q.next())
+            names << q.value(0).toString();
+    return names;
+}
+
+QList<JournalSeries> JournalStore::Summaries(const QString &shooter)
+{
+    QList<JournalSeries> list;
+    if (!IsOpen())
+        return list;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC")
+                  .arg(QLatin1String(kSeriesColumns)));
+    q.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
+    if (q.exec())
+        while (q.next())
+            list << seriesFrom(q);
+    return list;
+}
+
+std::optional<JournalSeries> JournalStore::Read(qint64 id)
+{
+    if (!IsOpen())
+        return std::nullopt;
+    QSqlDatabase db = QSqlDatabase::database(FConnection);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT %1 WHERE s.id = ?").arg(QLatin1String(kSeriesColumns)));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    JournalSeries series = seriesFrom(q);
+    QSqlQuery shots(db);
+    shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
+                                 " correction_y FROM shot WHERE series_id = ? ORDER BY number"));
+    shots.addBindValue(id);
+    if (shots.exec())
+        while (shots.next())
+            series.shots << JournalShot{shots.value(0).toInt(),
+                                        QPointF(shots.value(1).toDouble(), shots.value(2).toDouble()),
+                                        shots.value(3).toInt(),
+                                        QPointF(shots.value(4).toDouble(), shots.value(5).toDouble()),
+                                        QPointF(shots.value(6).toDouble(), shots.value(7).toDouble()),
+                                        QPointF(shots.value(8).toDouble(), shots.value(9).toDouble())};
+    return series;
+}
+
+QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
+{
+    QList<JournalSeries> all;
+    const QList<JournalSeries> summaries = Summaries(shooter);
+    for (auto it = summaries.crbegin(); it != summaries.crend(); ++it)
+        if (const auto series = Read(it->id))
+            all << *series;
+    return all;
+}
+
+QString JournalStore::Setting(const QString &key)
+{
+    if (!IsOpen())
+        return QString();
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.prepare(QStringLiteral("SELECT value FROM setting WHERE key = ?"));
+    q.addBindValue(key);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+bool JournalStore::SetSetting(const QString &key, const QString &value)
+{
+    if (!IsOpen())
+        return false;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.prepare(QStringLiteral("INSERT INTO setting (key, value) VALUES (?, ?)"
+                             " ON CONFLICT (key) DO UPDATE SET value = excluded.value"));
+    q.addBindValue(key);
+    q.addBindValue(value);
+    return q.exec();
+}
+
+bool JournalStore::IntegrityOk()
+{
+    if (!IsOpen())
+        return false;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    return q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() && q.value(0).toString() == QLatin1String("ok");
+}

@@ -1,0 +1,217 @@
+#include "ui/frmJournal.h"
+
+#include "analysis/debrief.h"
+#include "base/errorbox.h"
+#include "ui/journalexport.h"
+#include "ui/journalkeeper.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace {
+std::function<QString(const QString &)> &savePathHook()
+{
+    static std::function<QString(const QString &)> hook;
+    return hook;
+}
+
+QString fileName(const QString &text)
+{
+    QString name = text;
+    for (QChar &c : name)
+        if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
+            c = u'_';
+    return name;
+}
+} // namespace
+
+TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, Qt::Window), FKeeper(keeper)
+{
+    setupUi(this);
+    tvSeries->setModel(&FModel);
+    tvSeries->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tvSeries->horizontalHeader()->setStretchLastSection(true);
+    Split->setStretchFactor(0, 2);
+    Split->setStretchFactor(1, 3);
+    connect(cbShooter, &QComboBox::activated, this, Guarded([this] { ChooseShooter(); }));
+    connect(cbShooter->lineEdit(), &QLineEdit::editingFinished, this, Guarded([this] { ChooseShooter(); }));
+    connect(tvSeries->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
+    connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
+        Export(fileName(FShooter.isEmpty() ? QStringLiteral("журнал") : FShooter) + QStringLiteral(".csv"),
+               [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
+    }));
+    connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
+        Export(fileName(FShooter + QStringLiteral("-серия.pdf")),
+               [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
+    }));
+    connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
+        Export(fileName(FShooter + QStringLiteral("-день.pdf")),
+               [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
+    }));
+}
+
+void TJournalF::SetSavePathHookForTesting(std::function<QString(const QString &)> hook)
+{
+    savePathHook() = std::move(hook);
+}
+
+void TJournalF::Open(QWidget *beside)
+{
+    if (!FPlaced && beside) {
+        // Over the main window, a little lower and to the right: the journal
+        // is read between series, not while shooting.
+        FPlaced = true;
+        move(beside->frameGeometry().topLeft() + QPoint(40, 40));
+    }
+    show();
+    raise();
+    activateWindow();
+    const QString shooter = FKeeper->Shooter();
+    JournalStore *store = FKeeper->Reader();
+    cbShooter->blockSignals(true);
+    cbShooter->clear();
+    if (store)
+        cbShooter->addItems(store->Shooters());
+    cbShooter->setEditText(shooter);
+    cbShooter->blockSignals(false);
+    ShowShooter(shooter);
+}
+
+void TJournalF::ChooseShooter()
+{
+    const QString name = cbShooter->currentText().trimmed();
+    if (name == FShooter)
+        return;
+    FKeeper->SetShooter(name);
+    ShowShooter(name);
+}
+
+void TJournalF::ShowShooter(const QString &name)
+{
+    FShooter = name;
+    JournalStore *store = FKeeper->Reader();
+    const bool usable = store != nullptr;
+    for (QWidget *w : std::initializer_list<QWidget *>{btnCsv, btnPdfSeries, btnPdfDay, tvSeries})
+        w->setEnabled(usable);
+    FModel.SetSeries(usable ? store->Summaries(name) : QList<JournalSeries>());
+    const QList<JournalSeries> &series = FModel.Series();
+    lbCount->setText(usable ? QStringLiteral("серий: %1").arg(series.size())
+                            : QStringLiteral("журнал недоступен: %1").arg(FKeeper->Path()));
+
+    QList<TProgressChart::Point> points;
+    points.reserve(series.size());
+    for (auto it = series.crbegin(); it != series.crend(); ++it)
+        points << TProgressChart::Point{it->firedAt, it->total, it->ringWidth > 0 ? it->meanRadius / it->ringWidth : 0};
+    Chart->SetPoints(points);
+    if (!series.isEmpty())
+        tvSeries->selectRow(0);
+    else
+        SelectRow(-1);
+}
+
+void TJournalF::Refresh() { ShowShooter(FShooter); }
+
+void TJournalF::SelectRow(int row)
+{
+    JournalStore *store = FKeeper->Reader();
+    const auto series = store && row >= 0 && row < FModel.rowCount() ? store->Read(FModel.At(row).id) : std::nullopt;
+    if (!series) {
+        Target->Show({}, {});
+        lbSelected->clear();
+        btnPdfSeries->setEnabled(false);
+        btnPdfDay->setEnabled(false);
+        return;
+    }
+    btnPdfSeries->setEnabled(true);
+    btnPdfDay->setEnabled(true);
+    const TDebriefTarget::Series drawn = DebriefSeries(*series);
+    Target->Show(drawn, {});
+    const SeriesFigures &f = drawn.figures;
+    const double ring = drawn.target.RingWidth();
+    QStringList scores;
+    for (const JournalShot &s : series->shots)
+        scores << QString::number(s.score);
+    lbSelected->setText(QStringLiteral("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
+                                       "ширины кольца.%8")
+                            .arg(series->firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                                 scores.join(QStringLiteral(" ")),
+                                 series->largeTarget ? QStringLiteral("большая мишень") : QStringLiteral("маленькая мишень"))
+                            .arg(series->total)
+                            .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
+                                 Decimal(f.extremeSpreadRings),
+                                 series->exercise.isEmpty() ? QString() : QStringLiteral(" Упражнение: ") + series->exercise));
+}
+
+QList<JournalSeries> TJournalF::DayOfSelected()
+{
+    QList<JournalSeries> day;
+    JournalStore *store = FKeeper->Reader();
+    const int row = tvSeries->currentIndex().row();
+    if (!store || row < 0)
+        return day;
+    const QDate date = FModel.At(row).firedAt.toLocalTime().date();
+    const QList<JournalSeries> &all = FModel.Series();
+    for (auto it = all.crbegin(); it != all.crend(); ++it) // oldest first
+        if (it->firedAt.toLocalTime().date() == date)
+            if (const auto full = store->Read(it->id))
+                day << *full;
+    return day;
+}
+
+bool TJournalF::ExportCsvTo(const QString &path, QString *error)
+{
+    JournalStore *store = FKeeper->Reader();
+    if (!store) {
+        *error = QStringLiteral("журнал недоступен");
+        return false;
+    }
+    return ExportCsv(store->ReadAll(FShooter), path, error);
+}
+
+bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
+{
+    JournalStore *store = FKeeper->Reader();
+    const int row = tvSeries->currentIndex().row();
+    const auto series = store && row >= 0 ? store->Read(FModel.At(row).id) : std::nullopt;
+    if (!series) {
+        *error = QStringLiteral("серия не выбрана");
+        return false;
+    }
+    const QString title = QStringLiteral("Серия стрелка %1 — %2")
+                              .arg(FShooter.isEmpty() ? QStringLiteral("(без имени)") : FShooter,
+                                   series->firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    return ExportPdf({*series}, title, path, error);
+}
+
+bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
+{
+    const QList<JournalSeries> day = DayOfSelected();
+    if (day.isEmpty()) {
+        *error = QStringLiteral("серия не выбрана");
+        return false;
+    }
+    const QString title = QStringLiteral("Журнал стрелка %1 — %2")
+                              .arg(FShooter.isEmpty() ? QStringLiteral("(без имени)") : FShooter,
+                                   day.first().firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy")));
+    return ExportPdf(day, title, path, error);
+}
+
+void TJournalF::Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path = savePathHook() ? savePathHook()(suggested)
+                                        : QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить"),
+                                                                       QDir(folder).filePath(suggested));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!write(path, &error))
+        QMessageBox::warning(this, QStringLiteral("Журнал"),
+                             QStringLiteral("Не удалось сохранить %1: %2").arg(path, error));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ui/debrieftarget.h"
+#include "ui/progresschart.h"
+#include "ui/seriestablemodel.h"
+#include "ui_frmJournal.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class TJournalKeeper;
+
+// The journal window: the shooter in use, their series newest first, the
+// chosen series drawn as in the debrief, the progress over time, and the
+// exports for the coach (CSV of every shot; a PDF of a series or of a day).
+class TJournalF : public QWidget, public Ui::TJournalF
+{
+    Q_OBJECT
+public:
+    explicit TJournalF(TJournalKeeper *keeper, QWidget *parent = nullptr);
+
+    // Shows the window (beside the given one the first time) with the
+    // shooter in use.
+    void Open(QWidget *beside);
+    // Lists and charts a shooter's series.
+    void ShowShooter(const QString &name);
+    // Lists the shown shooter's series again (a new one was written).
+    void Refresh();
+    // Chooses a listed series (0: the newest).
+    void SelectRow(int row);
+
+    bool ExportCsvTo(const QString &path, QString *error);
+    bool ExportSeriesPdfTo(const QString &path, QString *error);
+    bool ExportDayPdfTo(const QString &path, QString *error);
+
+    // Tests give the file to save instead of a dialog; an empty function
+    // restores the dialog. Returns the chosen path, or nothing to cancel.
+    static void SetSavePathHookForTesting(std::function<QString(const QString &suggested)> hook);
+
+private:
+    void ChooseShooter();
+    void Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write);
+    QList<JournalSeries> DayOfSelected();
+
+    TJournalKeeper *FKeeper;
+    TSeriesTableModel FModel;
+    QString FShooter;
+    bool FPlaced = false;
+};

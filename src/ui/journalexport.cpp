@@ -1,0 +1,355 @@
+#include "ui/journalexport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The journal's shots in firing order (as it keeps them, should their
+// numbers be missing).
+QList<JournalShot> inFiringOrder(QList<JournalShot> shots)
+{
+    std::stable_sort(shots.begin(), shots.end(),
+                     [](const JournalShot &a, const JournalShot &b) { return a.number < b.number; });
+    return shots;
+}
+
+// ------------------------------------------------------------------ writing
+
+// Why a file could not be written, in words: what the user can change.
+QString failure(const QString &path, bool opened)
+{
+    const QFileInfo info(path);
+    QString why;
+    if (info.isDir())
+        why = QStringLiteral("на этом месте папка");
+    else if (!info.absoluteDir().exists())
+        why = QStringLiteral("такой папки нет");
+    else if (!opened)
+        why = QStringLiteral("нет прав на запись в эту папку");
+    else
+        why = QStringLiteral("ошибка записи — возможно, диск заполнен");
+    return QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
+}
+
+// Sets *error, if asked for it, and says false.
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+// ---------------------------------------------------------------------- CSV
+
+// A number as a Russian spreadsheet reads it: a decimal comma, no group
+// separators, an ASCII minus, never "-0". Empty for what is no number.
+QString csvNumber(double value, int decimals, bool trimZeros)
+{
+    if (!std::isfinite(value))
+        return QString();
+    QString s = QString::number(value, 'f', decimals);
+    if (trimZeros && s.contains(QLatin1Char('.'))) {
+        while (s.endsWith(QLatin1Char('0')))
+            s.chop(1);
+        if (s.endsWith(QLatin1Char('.')))
+            s.chop(1);
+    }
+    const bool zero = std::none_of(s.cbegin(), s.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
+    if (zero && s.startsWith(QLatin1Char('-')))
+        s.remove(0, 1);
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+// Coordinates: pixels, to hundredths where they are fractional.
+QString coordinate(double v) { return csvNumber(v, 2, true); }
+// The series' figures: pixels, one decimal.
+QString figure(double v) { return csvNumber(v, 1, false); }
+
+// A field quoted as RFC 4180 has it when it holds a separator, a quote or a
+// line break.
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
+        && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString csvRow(const QStringList &fields)
+{
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString &f : fields)
+        quoted << csvField(f);
+    return quoted.join(QLatin1Char(';')) + QLatin1String("\r\n");
+}
+
+QString localTime(const QDateTime &when, const QString &format)
+{
+    return when.isValid() ? when.toLocalTime().toString(format) : QString();
+}
+
+QString targetName(bool large) { return large ? QStringLiteral("большая") : QStringLiteral("маленькая"); }
+
+// ---------------------------------------------------------------------- PDF
+
+// The page, in millimetres. Three series a page, each a block: a heading
+// line, then the target (75 mm square) with its figures in words to its
+// right. So one series takes one page, and a day of seven takes three.
+constexpr int kSeriesPerPage = 3;
+constexpr double kPageWidth = 210, kPageHeight = 297;
+constexpr double kLeft = 18, kRight = 18, kTop = 12;
+constexpr double kTitleHeight = 12;     // the report's title, under it a rule
+constexpr double kBlockHeading = 7;     // the series' date and total
+constexpr double kTargetSide = 75;      // the printed target
+constexpr double kBlockGap = 4;         // between blocks, a thin rule in it
+constexpr double kTextGap = 7;          // between the target and its words
+constexpr double kFooterHeight = 6, kFooterTop = kPageHeight - 8 - kFooterHeight;
+static_assert(kTop + kTitleHeight + kSeriesPerPage * (kBlockHeading + kTargetSide) + (kSeriesPerPage - 1) * kBlockGap
+                  <= kFooterTop,
+              "the blocks of a page run into its foot");
+
+class PdfPage
+{
+public:
+    PdfPage(QPainter &painter, double dotsPerInch) : FPainter(painter), FDotsPerMm(dotsPerInch / 25.4) {}
+
+    double mm(double v) const { return v * FDotsPerMm; }
+    QRectF mm(double x, double y, double w, double h) const { return QRectF(mm(x), mm(y), mm(w), mm(h)); }
+
+    // Text in a box of the page, cut at its edges; a single line that is
+    // too long ends in an ellipsis. Returns the millimetres it took downwards.
+    double text(const QRectF &boxMm, const QString &text, double points, bool bold, QColor ink,
+                int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap)
+    {
+        if (boxMm.height() <= 0)
+            return 0;
+        QFont font = FBase;
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        FPainter.setFont(font);
+        FPainter.setPen(ink);
+        const QRectF box = mm(boxMm.x(), boxMm.y(), boxMm.width(), boxMm.height());
+        const QString shown = flags & Qt::TextSingleLine
+                                  ? QFontMetricsF(font, FPainter.device()).elidedText(text, Qt::ElideRight, box.width())
+                                  : text;
+        QRectF used;
+        FPainter.drawText(box, flags, shown, &used);
+        return used.height() / FDotsPerMm;
+    }
+
+    void rule(double x1, double y, double x2, QColor ink)
+    {
+        FPainter.setPen(QPen(ink, mm(0.25)));
+        FPainter.drawLine(QPointF(mm(x1), mm(y)), QPointF(mm(x2), mm(y)));
+    }
+
+    // The debrief's target in a square: painted with a unit of 1/96 inch,
+    // the screen's pixel, so its lines, dots and numbers keep their
+    // proportions on paper.
+    void target(double x, double y, double side, const TDebriefTarget::Series &series)
+    {
+        FPainter.save();
+        const double unit = FDotsPerMm * 25.4 / 96;
+        FPainter.translate(mm(x), mm(y));
+        FPainter.scale(unit, unit);
+        const QRectF area(0, 0, mm(side) / unit, mm(side) / unit);
+        PaintDebriefTarget(FPainter, area, series, TDebriefTarget::Series(), FBase);
+        FPainter.setRenderHint(QPainter::Antialiasing);
+        FPainter.setPen(QPen(QColor(160, 160, 160), 1));
+        FPainter.setBrush(Qt::NoBrush);
+        FPainter.drawRect(area);
+        FPainter.restore();
+    }
+
+private:
+    QPainter &FPainter;
+    double FDotsPerMm;
+    QFont FBase;
+};
+
+QString scoresText(const QList<JournalShot> &shots)
+{
+    QStringList scores;
+    for (const JournalShot &s : shots)
+        scores << QString::number(s.score);
+    return scores.join(QStringLiteral(", "));
+}
+
+// The figures of a series in words, as the debrief puts them.
+QStringList seriesWords(const JournalSeries &s, const TDebriefTarget::Series &drawn)
+{
+    const SeriesFigures &f = drawn.figures;
+    const double ring = drawn.target.RingWidth();
+    QStringList lines;
+    if (!s.exercise.isEmpty())
+        lines << QStringLiteral("Упражнение: %1").arg(s.exercise);
+    if (f.shots == 0) {
+        lines << QStringLiteral("Выстрелов нет.");
+        return lines;
+    }
+    lines << QStringLiteral("Очки: %1 (выстрелов %2).").arg(scoresText(inFiringOrder(s.shots))).arg(f.shots);
+    lines << QStringLiteral("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
+    if (f.shots >= 2) {
+        lines << QStringLiteral("Средний радиус: %1 ширины кольца — %2.")
+                     .arg(Decimal(f.meanRadiusRings),
+                          f.tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"));
+        lines << QStringLiteral("Наибольший разброс: %1 ширины кольца, между %2-й и %3-й пробоинами.")
+                     .arg(Decimal(f.extremeSpreadRings))
+                     .arg(f.spreadFrom)
+                     .arg(f.spreadTo);
+    }
+    return lines;
+}
+
+void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
+{
+    const double width = kPageWidth - kLeft - kRight;
+    QString heading = localTime(s.firedAt, QStringLiteral("dd.MM.yyyy, HH:mm"));
+    heading += (heading.isEmpty() ? QString() : QStringLiteral(" — ")) + QStringLiteral("сумма %1").arg(s.total);
+    page.text(QRectF(kLeft, top, width, kBlockHeading), heading, 12, true, Qt::black,
+              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+
+    const double targetTop = top + kBlockHeading;
+    const TDebriefTarget::Series drawn = DebriefSeries(s);
+    page.target(kLeft, targetTop, kTargetSide, drawn);
+
+    const double x = kLeft + kTargetSide + kTextGap;
+    const double textWidth = kPageWidth - kRight - x;
+    const double bottom = targetTop + kTargetSide;
+    double y = targetTop;
+    for (const QString &line : seriesWords(s, drawn))
+        y += page.text(QRectF(x, y, textWidth, bottom - y), line, 10.5, false, Qt::black) + 1.5;
+
+    QString details;
+    if (!s.shooter.isEmpty())
+        details += QStringLiteral("Стрелок: %1. ").arg(s.shooter);
+    details += QStringLiteral("Мишень %1, чёрный круг — кольцо %2, поправка планки %3 пикс.")
+                   .arg(targetName(s.largeTarget))
+                   .arg(s.blackCircleValue)
+                   .arg(s.correction);
+    page.text(QRectF(x, y + 2, textWidth, bottom - y - 2), details, 8.5, false, QColor(90, 90, 90));
+}
+
+} // namespace
+
+TDebriefTarget::Series DebriefSeries(const JournalSeries &s)
+{
+    TDebriefTarget::Series series;
+    series.target = TargetGeometry{s.targetWidth, s.blackCircleValue, 1};
+    for (const JournalShot &shot : inFiringOrder(s.shots))
+        series.shots << ShotRecord{shot.hole, shot.hold, shot.alignment, shot.correction, shot.score};
+    // The bar only matters to the advice, which the journal does not show.
+    series.figures = AnalyseSeries(series.shots, series.target, ElevationBar());
+    return series;
+}
+
+bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error)
+{
+    QString text;
+    text += csvRow({QStringLiteral("Стрелок"), QStringLiteral("Дата"), QStringLiteral("Серия"),
+                    QStringLiteral("Упражнение"), QStringLiteral("Мишень"), QStringLiteral("Чёрный круг"),
+                    QStringLiteral("Поправка"), QStringLiteral("№ выстрела"), QStringLiteral("Очки"),
+                    QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Удержание X"),
+                    QStringLiteral("Удержание Y"), QStringLiteral("Мушка X"), QStringLiteral("Мушка Y"),
+                    QStringLiteral("Поправка Y"), QStringLiteral("Сумма серии"), QStringLiteral("СТП X"),
+                    QStringLiteral("СТП Y"), QStringLiteral("Средний радиус"),
+                    QStringLiteral("Наибольший разброс")});
+    for (const JournalSeries &s : series) {
+        const QStringList head{s.shooter,
+                               localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
+                               QString::number(s.id),
+                               s.exercise,
+                               targetName(s.largeTarget),
+                               QString::number(s.blackCircleValue),
+                               QString::number(s.correction)};
+        const QStringList tail{QString::number(s.total), figure(s.meanPoint.x()), figure(s.meanPoint.y()),
+                               figure(s.meanRadius), figure(s.extremeSpread)};
+        const QList<JournalShot> shots = inFiringOrder(s.shots);
+        if (shots.isEmpty())
+            text += csvRow(head + QStringList(9, QString()) + tail);
+        for (int i = 0; i < shots.size(); ++i) {
+            const JournalShot &shot = shots[i];
+            const QStringList own{QString::number(shot.number > 0 ? shot.number : i + 1),
+                                  QString::number(shot.score),
+                                  coordinate(shot.hole.x()),
+                                  coordinate(shot.hole.y()),
+                                  coordinate(shot.hold.x()),
+                                  coordinate(shot.hold.y()),
+                                  coordinate(shot.alignment.x()),
+                                  coordinate(shot.alignment.y()),
+                                  coordinate(shot.correction.y())};
+            text += csvRow(head + own + tail);
+        }
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, failure(path, false));
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return fail(error, failure(path, true));
+    return true;
+}
+
+bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, failure(path, false));
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
+                                         QPageLayout::Millimeter));
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Vimbra"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return fail(error, failure(path, true));
+        PdfPage page(painter, writer.resolution());
+
+        const int pages = std::max<int>(1, (series.size() + kSeriesPerPage - 1) / kSeriesPerPage);
+        const double width = kPageWidth - kLeft - kRight;
+        for (int p = 0; p < pages; ++p) {
+            if (p > 0)
+                writer.newPage();
+            // The title heads every page, large on the first.
+            page.text(QRectF(kLeft, kTop, width, kTitleHeight - 2), title, p == 0 ? 15 : 10, p == 0,
+                      p == 0 ? Qt::black : QColor(90, 90, 90),
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+            page.rule(kLeft, kTop + kTitleHeight - 1, kPageWidth - kRight, QColor(120, 120, 120));
+
+            double top = kTop + kTitleHeight;
+            if (series.isEmpty())
+                page.text(QRectF(kLeft, top + 2, width, 10), QStringLiteral("Серий нет."), 11, false, Qt::black);
+            for (int i = p * kSeriesPerPage; i < std::min<int>(series.size(), (p + 1) * kSeriesPerPage); ++i) {
+                if (top > kTop + kTitleHeight)
+                    page.rule(kLeft, top - kBlockGap / 2, kPageWidth - kRight, QColor(200, 200, 200));
+                paintSeriesBlock(page, top, series[i]);
+                top += kBlockHeading + kTargetSide + kBlockGap;
+            }
+
+            page.text(QRectF(kLeft, kFooterTop, width, kFooterHeight),
+                      QStringLiteral("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
+                      Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
+        }
+        if (!painter.end())
+            return fail(error, failure(path, true));
+    }
+    if (!file.commit())
+        return fail(error, failure(path, true));
+    return true;
+}

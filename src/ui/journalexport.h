@@ -1,0 +1,25 @@
+#pragma once
+
+// The journal taken out of the program: a table for a coach's spreadsheet and
+// a printable report with each series' target.
+
+#include "platform/journal.h"
+#include "ui/debrieftarget.h"
+
+#include <QList>
+#include <QString>
+
+// A series of the journal as the debrief draws it: its target's scoring
+// geometry, its shots in firing order and their figures.
+TDebriefTarget::Series DebriefSeries(const JournalSeries &s);
+
+// One row a shot, the series' own columns repeated on each of its rows (a
+// series without shots keeps one row with those columns empty). UTF-8 with a
+// byte-order mark, ";" between fields, decimal comma, CR LF: what a spreadsheet
+// set to Russian opens as numbers. The file is replaced only once it is
+// wholly written; on failure false, and the reason in *error.
+bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error);
+
+// A4 report: the title, then a block for each series with its date, total,
+// exercise, target and figures in words; pages numbered at the foot.
+bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error);

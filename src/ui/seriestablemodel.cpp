@@ -1,0 +1,45 @@
+#include "ui/seriestablemodel.h"
+
+#include "analysis/debrief.h"
+
+void TSeriesTableModel::SetSeries(QList<JournalSeries> series)
+{
+    beginResetModel();
+    FSeries = std::move(series);
+    endResetModel();
+}
+
+int TSeriesTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(FSeries.size()); }
+
+int TSeriesTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }
+
+QVariant TSeriesTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= FSeries.size())
+        return {};
+    const JournalSeries &s = FSeries[index.row()];
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (index.column()) {
+    case 0: return s.firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    case 1: return s.total;
+    case 2: return s.ringWidth > 0 ? Decimal(s.meanRadius / s.ringWidth) : QString();
+    case 3: return s.correction;
+    }
+    return {};
+}
+
+QVariant TSeriesTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0: return QStringLiteral("Дата");
+    case 1: return QStringLiteral("Сумма");
+    case 2: return QStringLiteral("Ср. радиус");
+    case 3: return QStringLiteral("Поправка");
+    }
+    return {};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/journal.h"
+
+#include <QAbstractTableModel>
+
+// A shooter's series as a table, newest first: date, total, mean radius (in
+// ring widths) and the elevation correction. Holds the summaries only; the
+// view asks for the rows it shows, so a journal of thousands lists at once.
+class TSeriesTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetSeries(QList<JournalSeries> series);
+    const JournalSeries &At(int row) const { return FSeries[row]; }
+    const QList<JournalSeries> &Series() const { return FSeries; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QList<JournalSeries> FSeries;
+};

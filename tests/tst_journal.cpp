@@ -1,0 +1,411 @@
+// The learner's journal: the database kept whatever happens to the program
+// or the file, the writer off the GUI thread, the message when the journal
+// cannot be used, and the series of the main window filed in it.
+
+#include "testsupport.h"
+
+#include "platform/journalstore.h"
+#include "platform/journalwriter.h"
+#include "platform/pause.h"
+#include "platform/random.h"
+#include "ui/frmMain.h"
+#include "ui/journalkeeper.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <unistd.h>
+
+namespace {
+
+JournalSeries sample(const QString &shooter, int total, QDateTime when = QDateTime::currentDateTimeUtc())
+{
+    JournalSeries s;
+    s.firedAt = when;
+    s.shooter = shooter;
+    s.targetWidth = 49;
+    s.largeTarget = false;
+    s.blackCircleValue = 4;
+    s.correction = 35;
+    s.exercise = QStringLiteral("Кучность");
+    s.total = total;
+    s.meanPoint = QPointF(1.5, -2.25);
+    s.meanRadius = 3.125;
+    s.extremeSpread = 8.5;
+    s.ringWidth = 7.54;
+    for (int i = 1; i <= 5; ++i)
+        s.shots << JournalShot{i, QPointF(i, -i), 10 - i, QPointF(i + 1, -i + 30), QPointF(-1, 0), QPointF(0, -35)};
+    return s;
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1) : QByteArray();
+}
+
+int seriesCount(const QString &path)
+{
+    JournalStore store;
+    if (!store.Open(path, nullptr))
+        return -1;
+    int n = 0;
+    for (const QString &shooter : store.Shooters())
+        n += int(store.Summaries(shooter).size());
+    return n;
+}
+
+// Answers the journal's message for the tests and counts it.
+struct Messages {
+    QStringList texts;
+    bool startNew = false;
+    Messages()
+    {
+        TJournalKeeper::SetMessageHookForTesting([this](const QString &text, bool offerNew) {
+            texts << text;
+            return offerNew && startNew;
+        });
+    }
+    ~Messages() { TJournalKeeper::SetMessageHookForTesting({}); }
+};
+
+} // namespace
+
+class TestJournal : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+private Q_SLOTS:
+    void init() { RandSeed(1234); }
+
+    // Written and read back, every field; made with its folders on first use.
+    void writesAndReadsBack()
+    {
+        const QString file = path("new/folder/journal.sqlite");
+        JournalStore store;
+        QString reason;
+        QVERIFY2(store.Open(file, &reason), qPrintable(reason));
+        QVERIFY(QFile::exists(file));
+        JournalSeries older = sample(QStringLiteral("Иванов; \"И.\""), 41, QDateTime::currentDateTimeUtc().addSecs(-60));
+        JournalSeries newer = sample(QStringLiteral("Иванов; \"И.\""), 47);
+        JournalSeries other = sample(QStringLiteral("Петрова"), 30);
+        QVERIFY(store.Write(older, &reason) && store.Write(newer, &reason) && store.Write(other, &reason));
+        QVERIFY(older.id > 0 && newer.id > older.id);
+        QCOMPARE(store.Shooters(), (QStringList{QStringLiteral("Иванов; \"И.\""), QStringLiteral("Петрова")}));
+        const QList<JournalSeries> list = store.Summaries(QStringLiteral("Иванов; \"И.\""));
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list[0].id, newer.id); // newest first
+        QVERIFY(list[0].shots.isEmpty());
+
+        const JournalSeries back = *store.Read(newer.id);
+        QCOMPARE(back.firedAt.toMSecsSinceEpoch(), newer.firedAt.toMSecsSinceEpoch());
+        QCOMPARE(back.shooter, newer.shooter);
+        QCOMPARE(back.targetWidth, 49);
+        QVERIFY(!back.largeTarget);
+        QCOMPARE(back.blackCircleValue, 4);
+        QCOMPARE(back.correction, 35);
+        QCOMPARE(back.exercise, QStringLiteral("Кучность"));
+        QCOMPARE(back.total, 47);
+        QCOMPARE(back.meanPoint, QPointF(1.5, -2.25));
+        QCOMPARE(back.meanRadius, 3.125);
+        QCOMPARE(back.extremeSpread, 8.5);
+        QCOMPARE(back.ringWidth, 7.54);
+        QCOMPARE(back.shots.size(), 5);
+        for (int i = 0; i < 5; ++i) {
+            const JournalShot &s = back.shots[i], &o = newer.shots[i];
+            QVERIFY(s.number == o.number && s.hole == o.hole && s.score == o.score && s.hold == o.hold
+                    && s.alignment == o.alignment && s.correction == o.correction);
+        }
+        QCOMPARE(store.ReadAll(QStringLiteral("Иванов; \"И.\"")).first().id, older.id); // oldest first
+        QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Петрова")));
+        QCOMPARE(store.Setting(QStringLiteral("shooter")), QStringLiteral("Петрова"));
+        QVERIFY(store.IntegrityOk());
+
+        // WAL mode, the schema version stamped.
+        store.Close();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
+        QCOMPARE(q.value(0).toInt(), JournalStore::SchemaVersion());
+        q.finish();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    }
+
+    // Files the program cannot use: refused with a reason a user can read,
+    // and left exactly as they were.
+    void unusableFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // "dir": a folder in the file's place
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("damaged");
+        QByteArray random(8192, '\0');
+        QRandomGenerator gen(7);
+        for (char &c : random)
+            c = char(gen.bounded(256));
+        QTest::newRow("random bytes") << random << "повреждён" << true;
+        QTest::newRow("text") << QByteArray("not a journal at all\n") << "повреждён" << true;
+        QTest::newRow("a folder in its place") << QByteArray("dir") << "папка" << false;
+        QTest::newRow("a later version's journal") << QByteArray("later") << "более новой версией" << false;
+        QTest::newRow("a truncated journal") << QByteArray("truncated") << "повреждён" << true;
+    }
+    void unusableFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QFETCH(bool, damaged);
+        const QString file = path("bad.sqlite");
+        QFile::remove(file);
+        QDir(file).removeRecursively();
+        if (bytes == "dir") {
+            QVERIFY(QDir().mkpath(file));
+        } else if (bytes == "later" || bytes == "truncated") {
+            JournalStore store;
+            QVERIFY(store.Open(file, nullptr));
+            for (int i = 0; i < 200; ++i) {
+                JournalSeries s = sample(QStringLiteral("Иванов"), i % 50);
+                QVERIFY(store.Write(s, nullptr));
+            }
+            store.Close();
+            if (bytes == "later") {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
+                db.setDatabaseName(file);
+                QVERIFY(db.open());
+                QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version=99"));
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(QStringLiteral("later"));
+            } else {
+                QFile f(file);
+                QVERIFY(f.resize(f.size() / 2));
+            }
+        } else {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const QByteArray before = digest(file);
+        JournalStore store;
+        QString why;
+        bool isDamaged = false;
+        QVERIFY(!store.Open(file, &why, &isDamaged));
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(isDamaged, damaged);
+        QCOMPARE(digest(file), before);
+        QVERIFY(!QFile::exists(file + QStringLiteral("-wal")) || bytes == "later");
+    }
+
+    // A journal the user may not read or write: refused, as the user it is.
+    void noRights()
+    {
+        const QString folder = path("private");
+        QDir().mkpath(folder);
+        // Others may pass through the test's folder, not into the journal.
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther);
+        const QString file = folder + QStringLiteral("/journal.sqlite");
+        {
+            JournalStore store;
+            QVERIFY(store.Open(file, nullptr));
+        }
+        QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ExeOther);
+        QProcess writer;
+        writer.start(QStringLiteral(JOURNAL_WRITER), {file, QStringLiteral("1"), QStringLiteral("--as-nobody")});
+        QVERIFY(writer.waitForFinished(20000));
+        const QString out = QString::fromUtf8(writer.readAllStandardOutput());
+        QCOMPARE(writer.exitCode(), 2);
+        QVERIFY2(out.startsWith(QStringLiteral("unavailable: нет прав")), qPrintable(out));
+    }
+
+    // A full disk (writes past a file size limit fail): the failure is told,
+    // and what was committed before is all there and sound.
+    void fullDisk()
+    {
+        const QString file = path("full.sqlite");
+        QProcess writer;
+        writer.start(QStringLiteral(JOURNAL_WRITER), {file, QStringLiteral("100000"), QStringLiteral("--file-size-limit"),
+                                                      QStringLiteral("1048576")});
+        QVERIFY(writer.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(writer.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(writer.exitCode(), 3);
+        QVERIFY2(lines.last().startsWith(QStringLiteral("failed:")), qPrintable(lines.last()));
+        const int committed = lines[lines.size() - 2].section(QLatin1Char(' '), 1).toInt();
+        QVERIFY(committed > 0);
+        QCOMPARE(seriesCount(file), committed);
+        JournalStore store;
+        QVERIFY(store.Open(file, nullptr) && store.IntegrityOk());
+    }
+
+    // Killed at random moments while it writes, many times over: the journal
+    // always opens, passes the full integrity check and holds every series
+    // whose commit was reported (and at most the one in flight).
+    void killedWhileWriting()
+    {
+        const QString file = path("killed.sqlite");
+        QRandomGenerator random(20261210);
+        int committed = 0;
+        for (int round = 0; round < 40; ++round) {
+            QProcess writer;
+            writer.start(QStringLiteral(JOURNAL_WRITER), {file, QStringLiteral("1000000")});
+            QVERIFY(writer.waitForReadyRead(10000));
+            QThread::msleep(random.bounded(5, 80));
+            writer.kill();
+            QVERIFY(writer.waitForFinished(10000));
+            const QStringList lines = QString::fromUtf8(writer.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            int reported = 0;
+            for (const QString &line : lines)
+                if (line.startsWith(QStringLiteral("committed ")))
+                    reported = line.section(QLatin1Char(' '), 1).toInt();
+            JournalStore store;
+            QVERIFY2(store.Open(file, nullptr), qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY(store.IntegrityOk());
+            const int held = int(store.Summaries(QStringLiteral("Тест")).size());
+            QVERIFY2(held >= committed + reported && held <= committed + reported + 1,
+                     qPrintable(QStringLiteral("round %1: %2 held, %3 + %4 reported").arg(round).arg(held).arg(committed).arg(reported)));
+            for (const JournalSeries &s : store.Summaries(QStringLiteral("Тест")).mid(0, 3))
+                QCOMPARE(store.Read(s.id)->shots.size(), 5); // never a series without its shots
+            committed = held;
+        }
+        QVERIFY(committed > 40);
+    }
+
+    // Two programs writing at once: both series kept.
+    void twoWritersAtOnce()
+    {
+        const QString file = path("shared.sqlite");
+        QProcess first, second;
+        first.start(QStringLiteral(JOURNAL_WRITER), {file, QStringLiteral("200"), QStringLiteral("Первый")});
+        second.start(QStringLiteral(JOURNAL_WRITER), {file, QStringLiteral("200"), QStringLiteral("Второй")});
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(second.exitCode(), 0);
+        JournalStore store;
+        QVERIFY(store.Open(file, nullptr));
+        QCOMPARE(store.Summaries(QStringLiteral("Первый")).size(), 200);
+        QCOMPARE(store.Summaries(QStringLiteral("Второй")).size(), 200);
+        QVERIFY(store.IntegrityOk());
+    }
+
+    // The writer's thread: a series that cannot be written is kept and
+    // written once the journal can be used; the user is told once.
+    void keptUntilTheJournalCanBeUsed()
+    {
+        const QString file = path("later/journal.sqlite");
+        QDir().mkpath(file); // a folder in its place, for now
+        Messages messages;
+        {
+            TJournalKeeper keeper(file);
+            QSignalSpy written(&keeper, &TJournalKeeper::SeriesWritten);
+            keeper.Record(sample(QString(), 40));
+            QTRY_COMPARE(messages.texts.size(), 1);
+            QCOMPARE(messages.texts[0], QStringLiteral("Журнал недоступен: %1: на месте файла журнала папка").arg(file));
+            keeper.Record(sample(QString(), 41));
+            QTRY_COMPARE(keeper.Pending(), 2);
+            QVERIFY(!keeper.Reader());
+            QCOMPARE(messages.texts.size(), 1); // told once
+
+            QDir(file).removeRecursively();
+            keeper.Record(sample(QString(), 42));
+            QTRY_COMPARE(written.size(), 3);
+            QCOMPARE(keeper.Pending(), 0);
+        }
+        JournalStore store;
+        QVERIFY(store.Open(file, nullptr));
+        QList<int> totals;
+        for (const JournalSeries &s : store.Summaries(QString()))
+            totals << s.total;
+        std::sort(totals.begin(), totals.end());
+        QCOMPARE(totals, (QList<int>{40, 41, 42}));
+    }
+
+    // A damaged journal: nothing written to it; on the user's choice it is set
+    // aside, bytes intact, and a new journal takes its place.
+    void damagedJournalSetAsideOnlyOnRequest_data()
+    {
+        QTest::addColumn<bool>("startNew");
+        QTest::newRow("continue without") << false;
+        QTest::newRow("start a new journal") << true;
+    }
+    void damagedJournalSetAsideOnlyOnRequest()
+    {
+        QFETCH(bool, startNew);
+        QTemporaryDir here;
+        const QString file = here.filePath(QStringLiteral("journal.sqlite"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        const QByteArray before = digest(file);
+        Messages messages;
+        messages.startNew = startNew;
+        {
+            TJournalKeeper keeper(file);
+            keeper.Record(sample(QString(), 40));
+            QTRY_COMPARE(messages.texts.size(), 1);
+            QVERIFY(messages.texts[0].contains(QStringLiteral("повреждён")));
+            if (startNew)
+                QTRY_COMPARE(keeper.Written(), 1);
+            else
+                QTRY_COMPARE(keeper.Pending(), 1);
+        }
+        const QStringList aside = QDir(here.path()).entryList({QStringLiteral("journal.sqlite.damaged-*")});
+        if (startNew) {
+            QCOMPARE(aside.size(), 1);
+            QCOMPARE(digest(here.filePath(aside[0])), before);
+            QCOMPARE(seriesCount(file), 1);
+        } else {
+            QVERIFY(aside.isEmpty());
+            QCOMPARE(digest(file), before);
+        }
+    }
+
+    // A series fired in the main window is filed, after its fifth shot's
+    // pause, exactly as the debrief saw it, under the shooter in use.
+    void theMainWindowFilesItsSeries()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        {
+            TMainF w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.Journal()->SetShooter(QStringLiteral("Сидоров"));
+            for (int i = 0; i < 5; ++i)
+                QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+            QCOMPARE(rec.pauses.size(), 5);
+            QTRY_COMPARE(w.Journal()->Written(), 1);
+        }
+        JournalStore store;
+        QVERIFY(store.Open(data.filePath(QStringLiteral("vimbra/journal.sqlite")), nullptr));
+        const QList<JournalSeries> list = store.ReadAll(QStringLiteral("Сидоров"));
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list[0].shots.size(), 5);
+        QCOMPARE(list[0].targetWidth, 97);
+        QCOMPARE(list[0].blackCircleValue, 3);
+        int total = 0;
+        for (const JournalShot &s : list[0].shots) {
+            QCOMPARE(s.hole, s.hold + s.alignment + s.correction);
+            total += s.score;
+        }
+        QCOMPARE(list[0].total, total);
+        QCOMPARE(store.Setting(QStringLiteral("shooter")), QStringLiteral("Сидоров"));
+        qunsetenv("XDG_DATA_HOME");
+    }
+};
+
+VIMBRA_TEST_MAIN(TestJournal)
+#include "tst_journal.moc"

@@ -8,10 +8,12 @@
 #include "platform/journalwriter.h"
 #include "platform/pause.h"
 #include "platform/random.h"
+#include "ui/frmJournal.h"
 #include "ui/frmMain.h"
 #include "ui/journalkeeper.h"
 
 #include <QCryptographicHash>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -369,6 +371,73 @@ private Q_SLOTS:
             QVERIFY(aside.isEmpty());
             QCOMPARE(digest(file), before);
         }
+    }
+
+    // The journal window: each learner's own history, newest first, drawn and
+    // charted; a new learner's series go to them; exports for the coach; the
+    // shooter in use remembered for the next run.
+    void journalWindowKeepsEachLearnersHistory()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        Messages messages;
+        const QString file = JournalStore::DefaultPath();
+        QVERIFY(file.startsWith(folder.path()));
+        {
+            JournalStore store;
+            QVERIFY(store.Open(file, nullptr));
+            const QDateTime day(QDate(2026, 12, 9), QTime(10, 0), Qt::LocalTime);
+            for (int i = 0; i < 3; ++i) {
+                JournalSeries s = sample(QStringLiteral("Анна"), 30 + i, day.addSecs(600 * i).toUTC());
+                QVERIFY(store.Write(s, nullptr));
+            }
+            JournalSeries other = sample(QStringLiteral("Борис"), 44, day.addDays(-1).toUTC());
+            QVERIFY(store.Write(other, nullptr));
+            QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Анна")));
+        }
+        QTemporaryDir out;
+        TJournalF::SetSavePathHookForTesting([&](const QString &suggested) { return out.filePath(suggested); });
+        {
+            TMainF w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.btnJournal->geometry().center());
+            TJournalF *j = w.JournalWindow;
+            QVERIFY(j && QTest::qWaitForWindowExposed(j));
+            QCOMPARE(j->windowTitle(), QStringLiteral("Журнал"));
+            QCOMPARE(j->cbShooter->currentText(), QStringLiteral("Анна"));
+            QCOMPARE(j->tvSeries->model()->rowCount(), 3);
+            QCOMPARE(j->tvSeries->model()->index(0, 1).data().toInt(), 32); // newest first
+            QCOMPARE(j->Chart->Points().size(), 3);
+            QCOMPARE(j->Chart->Points().first().total, 30); // oldest first
+            QCOMPARE(j->Target->Current().shots.size(), 5);
+
+            // Exports of what is shown: a CSV row per shot, a PDF of the day.
+            QTest::mouseClick(j->btnCsv, Qt::LeftButton);
+            QFile csv(out.filePath(QStringLiteral("Анна.csv")));
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            QCOMPARE(csv.readAll().count("\r\n"), 1 + 3 * 5);
+            QTest::mouseClick(j->btnPdfDay, Qt::LeftButton);
+            QVERIFY(QFileInfo(out.filePath(QStringLiteral("Анна-день.pdf"))).size() > 1000);
+
+            // Another learner: their own, nothing of Анна's.
+            j->cbShooter->setEditText(QStringLiteral("Вера"));
+            Q_EMIT j->cbShooter->lineEdit()->editingFinished();
+            QCOMPARE(j->tvSeries->model()->rowCount(), 0);
+            for (int i = 0; i < 5; ++i)
+                QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+            QTRY_COMPARE(j->tvSeries->model()->rowCount(), 1);
+            j->cbShooter->setEditText(QStringLiteral("Борис"));
+            Q_EMIT j->cbShooter->lineEdit()->editingFinished();
+            QCOMPARE(j->tvSeries->model()->rowCount(), 1);
+            j->cbShooter->setEditText(QStringLiteral("Вера"));
+            Q_EMIT j->cbShooter->lineEdit()->editingFinished();
+        }
+        TJournalF::SetSavePathHookForTesting({});
+        TMainF again; // the next run goes on with Вера
+        QCOMPARE(again.Journal()->Shooter(), QStringLiteral("Вера"));
+        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(rec.errors.isEmpty());
     }
 
     // A series fired in the main window is filed, after its fifth shot's

@@ -79,12 +79,33 @@ bool exec(QSqlQuery &query, const QString &sql, QString *reason)
     return false;
 }
 
+// "yyyy-MM-ddTHH:mm:ss.zzzZ", as the journal writes it, read directly (a
+// long journal is read in one go); anything else through the general parser.
+QDateTime utcFrom(const QString &text)
+{
+    if (text.size() == 24 && text[4] == u'-' && text[7] == u'-' && text[10] == u'T' && text[13] == u':'
+        && text[16] == u':' && text[19] == u'.' && text[23] == u'Z') {
+        auto n = [&text](int at, int digits) {
+            int v = 0;
+            for (int i = at; i < at + digits; ++i)
+                v = v * 10 + (text[i].unicode() - u'0');
+            return v;
+        };
+        const QDate date(n(0, 4), n(5, 2), n(8, 2));
+        const QTime time(n(11, 2), n(14, 2), n(17, 2), n(20, 3));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time, Qt::UTC);
+    }
+    QDateTime parsed = QDateTime::fromString(text, Qt::ISODate);
+    parsed.setTimeSpec(Qt::UTC);
+    return parsed;
+}
+
 JournalSeries seriesFrom(const QSqlQuery &q)
 {
     JournalSeries s;
     s.id = q.value(0).toLongLong();
-    s.firedAt = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
-    s.firedAt.setTimeSpec(Qt::UTC);
+    s.firedAt = utcFrom(q.value(1).toString());
     s.shooter = q.value(2).toString();
     s.targetWidth = q.value(3).toInt();
     s.largeTarget = q.value(4).toBool();
@@ -135,7 +156,7 @@ void JournalStore::Close()
     QSqlDatabase::removeDatabase(FConnection);
 }
 
-bool JournalStore::Open(const QString &path, QString *reason, bool *damaged)
+bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Check check)
 {
     Close();
     FPath = path;
@@ -174,8 +195,10 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged)
         QSqlQuery q(db);
         // The file's first page tells whether it is a database at all; a
         // damaged one fails the quick check. Neither is touched further.
-        const bool ran = exec(q, QStringLiteral("PRAGMA quick_check"), &failure);
-        if (!ran || !q.next() || q.value(0).toString() != QLatin1String("ok")) {
+        const bool thorough = check == Check::Thorough;
+        const bool ran = exec(q, thorough ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA schema_version"),
+                              &failure);
+        if (!ran || !q.next() || (thorough && q.value(0).toString() != QLatin1String("ok"))) {
             const QString code = q.lastError().nativeErrorCode();
             isDamaged = ran || code == QLatin1String("26") || code == QLatin1String("11");
             if (failure.isEmpty() || ran)

@@ -33,7 +33,11 @@ public:
     // False with a reason a user can read ("файл повреждён", ...) when the
     // file cannot serve as the journal; *damaged tells a file that is not a
     // sound database (a new journal beside it may be offered).
-    bool Open(const QString &path, QString *reason, bool *damaged = nullptr);
+    // Thorough runs SQLite's quick check over the whole file (as the writer
+    // does before it writes); otherwise only the file's header is read, and
+    // damage further in shows as failed reads.
+    enum class Check { Thorough, Header };
+    bool Open(const QString &path, QString *reason, bool *damaged = nullptr, Check check = Check::Thorough);
     bool IsOpen() const;
     QString Path() const { return FPath; }
     void Close();

@@ -133,14 +133,18 @@ void TDebriefF::Open(QWidget *beside)
         corner = FPlace.topLeft();
     } else if (beside) {
         // Right of the main window if there is room, else left of it; on a
-        // screen too narrow for either, at the screen's left edge, where it
-        // covers the example picture rather than the target and the gun.
+        // screen too narrow for either, in its bottom-left corner, where it
+        // leaves the main window's buttons, results and target in sight.
         const QRect main = beside->frameGeometry();
         const QRect screen = beside->screen() ? beside->screen()->availableGeometry() : QRect();
-        const int outer = frameGeometry().width();
+        const QSize outer = frameGeometry().size();
         corner = QPoint(main.right() + 1, main.top());
-        if (screen.isValid() && corner.x() + outer > screen.right() + 1)
-            corner.setX(std::max(screen.left(), main.left() - outer));
+        if (screen.isValid() && corner.x() + outer.width() > screen.right() + 1) {
+            if (main.left() - outer.width() >= screen.left())
+                corner.setX(main.left() - outer.width());
+            else
+                corner = QPoint(screen.left(), std::max(screen.top(), screen.bottom() + 1 - outer.height()));
+        }
     }
     move(corner);
     show();

@@ -34,8 +34,16 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
 {
     setupUi(this);
     tvSeries->setModel(&FModel);
-    tvSeries->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns as wide as their longest possible text, measured once: sizing
+    // them to their contents would read every row of a long journal.
+    const QFontMetrics metrics(tvSeries->font());
+    const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+    const char *widest[] = {"00.00.0000 00:00", "Сумма", "Ср. радиус", "Поправка"};
+    for (int column = 0; column < 4; ++column)
+        tvSeries->setColumnWidth(column, metrics.horizontalAdvance(QString::fromUtf8(widest[column])) + pad);
     tvSeries->horizontalHeader()->setStretchLastSection(true);
+    tvSeries->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    tvSeries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Split->setStretchFactor(0, 2);
     Split->setStretchFactor(1, 3);
     connect(cbShooter, &QComboBox::activated, this, Guarded([this] { ChooseShooter(); }));

@@ -57,7 +57,9 @@ JournalStore *TJournalKeeper::Reader()
     FReader = std::make_unique<JournalStore>();
     QString reason;
     bool damaged = false;
-    if (FReader->Open(FPath, &reason, &damaged))
+    // The window reads: the header is checked here; the writer checks the
+    // whole file before it writes.
+    if (FReader->Open(FPath, &reason, &damaged, JournalStore::Check::Header))
         return FReader.get();
     Unavailable(reason, damaged);
     return FReader && FReader->IsOpen() ? FReader.get() : nullptr;

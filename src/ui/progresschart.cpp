@@ -3,6 +3,9 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
+#include <QTimeZone>
+
+#include <limits>
 
 #include <algorithm>
 #include <cmath>
@@ -137,6 +140,12 @@ void TProgressChart::SetPoints(const QList<Point> &points)
     FNewDays.clear();
     double largest = 0;
     QDate day;
+    // The local time's offset, looked up again only where the time zone
+    // changes it (summer time): converting every point to local time would
+    // cost more than all the rest.
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    qint64 offsetFrom = std::numeric_limits<qint64>::max(), offsetUntil = std::numeric_limits<qint64>::min();
+    qint64 offsetMs = 0;
     for (int i = 0; i < points.size(); ++i) {
         const Point &p = points[i];
         const double radius = std::isfinite(p.meanRadiusRings) ? std::max(0.0, p.meanRadiusRings) : 0.0;
@@ -144,7 +153,14 @@ void TProgressChart::SetPoints(const QList<Point> &points)
         FRadii << radius;
         largest = std::max(largest, radius);
         if (p.when.isValid()) {
-            const QDate today = p.when.toLocalTime().date();
+            const qint64 ms = p.when.toMSecsSinceEpoch();
+            if (ms < offsetFrom || ms >= offsetUntil) {
+                offsetMs = qint64(zone.offsetFromUtc(p.when)) * 1000;
+                const QTimeZone::OffsetData next = zone.nextTransition(p.when);
+                offsetFrom = ms;
+                offsetUntil = next.atUtc.isValid() ? next.atUtc.toMSecsSinceEpoch() : std::numeric_limits<qint64>::max();
+            }
+            const QDate today = QDate(1970, 1, 1).addDays((ms + offsetMs) / 86400000 - ((ms + offsetMs) % 86400000 < 0));
             if (today != day)
                 FNewDays << i;
             day = today;

@@ -45,8 +45,20 @@ for _ in 1 2 3; do
 done
 [ "$before" != "$(shown)" ] || { echo "the series did not update the debrief"; exit 1; }
 [ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
+
+# The journal: «Журнал» (113, 8, 81 x 25) opens it; the finished series is
+# in the database, whole and sound, once the program has ended.
+xdotool mousemove --window "$main" 153 20 click 1
+wait_window '^Журнал$' >/dev/null
 close_program "$main"
 expect_clean_exit
+/usr/bin/python3 - "$work/data/vimbra/journal.sqlite" <<'PY' || { echo "the journal does not hold the series"; exit 1; }
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+assert db.execute("PRAGMA integrity_check").fetchone()[0] == "ok"
+assert db.execute("SELECT count(*) FROM series").fetchone()[0] == 1
+assert db.execute("SELECT count(*) FROM shot").fetchone()[0] == 5
+PY
 
 expected=$'[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0'
 actual=$(head -n 4 "$prog/Vimbra.INI")

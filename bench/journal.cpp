@@ -1,0 +1,155 @@
+// The journal at scale, against the bare database in the same run:
+//   - a journal of 20 000 series (100 000 shots): its window opens, lists
+//     and charts the shooter, against a bare QSqlQuery reading the same rows;
+//   - the file's size per series, at 10 000 and at 20 000 series;
+//   - filing a series: what it costs the GUI thread, and the writer's time.
+//   bench_journal [series]
+
+#include "app/application.h"
+#include "platform/journalstore.h"
+#include "ui/frmJournal.h"
+#include "ui/journalkeeper.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+JournalSeries sample(int n, const QString &shooter, QDateTime when)
+{
+    JournalSeries s;
+    s.firedAt = when;
+    s.shooter = shooter;
+    s.total = 20 + n % 31;
+    s.meanPoint = QPointF(n % 9 - 4, n % 7 - 3);
+    s.meanRadius = 3 + n % 13;
+    s.extremeSpread = 8 + n % 17;
+    s.ringWidth = 6.47;
+    s.correction = 20;
+    for (int i = 1; i <= 5; ++i)
+        s.shots << JournalShot{i, QPointF(i - 3, n % 11 - 5), 10 - i, QPointF(i, 20), QPointF(-1, 2), QPointF(0, -20)};
+    return s;
+}
+
+qint64 fileSize(const QString &path)
+{
+    return QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    VimbraApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(100, atoi(argv[1])) : 20000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
+    const QString shooter = QStringLiteral("Иванов");
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-count / 10);
+
+    qint64 halfSize = 0;
+    {
+        JournalStore store;
+        QString reason;
+        if (!store.Open(path, &reason)) {
+            std::fprintf(stderr, "cannot open: %s\n", qPrintable(reason));
+            return 1;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        for (int n = 0; n < count; ++n) {
+            JournalSeries s = sample(n, shooter, start.addSecs(n * 600));
+            store.Write(s, nullptr);
+            if (n + 1 == count / 2) {
+                store.Close(); // the last connection to close folds the log in
+                halfSize = fileSize(path);
+                store.Open(path, nullptr);
+            }
+        }
+        store.SetSetting(QStringLiteral("shooter"), shooter);
+        std::printf("journal of %d series (%d shots) written in %.1f s, %.0f us a series (one transaction each)\n",
+                    count, count * 5, clock.nsecsElapsed() / 1e9, clock.nsecsElapsed() / 1e3 / count);
+    }
+    const qint64 size = fileSize(path); // closed: the log folded in
+    std::printf("file size: %.1f MiB, %.0f bytes a series (%.0f at %d series: it grows linearly)\n",
+                size / 1048576.0, double(size) / count, double(halfSize) / (count / 2), count / 2);
+
+    // The bare database: the same rows the window lists.
+    std::vector<double> bare, window;
+    for (int round = 0; round < 9; ++round) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bare"));
+        db.setDatabaseName(path);
+        db.open();
+        QElapsedTimer clock;
+        clock.start();
+        {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            q.prepare(QStringLiteral("SELECT s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle,"
+                                     " s.correction, s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius,"
+                                     " s.extreme_spread, s.ring_width FROM series s JOIN shooter h ON h.id = s.shooter_id"
+                                     " WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC"));
+            q.addBindValue(shooter);
+            q.exec();
+            double sink = 0;
+            while (q.next())
+                for (int c = 0; c < 14; ++c)
+                    sink += q.value(c).isNull() ? 0 : 1;
+            if (sink < 0)
+                std::puts("");
+        }
+        bare.push_back(clock.nsecsElapsed() / 1e6);
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("bare"));
+
+        // The window: opened, the shooter listed and charted, painted.
+        TJournalKeeper keeper(path);
+        TJournalF journal(&keeper);
+        journal.resize(900, 560);
+        clock.start();
+        journal.Open(nullptr);
+        if (!QTest::qWaitForWindowExposed(&journal))
+            return 1;
+        journal.repaint();
+        window.push_back(clock.nsecsElapsed() / 1e6);
+        if (journal.tvSeries->model()->rowCount() != count)
+            std::fprintf(stderr, "the window lists %d series\n", journal.tvSeries->model()->rowCount());
+    }
+    std::printf("the journal window with %d series: opened, listed, charted and painted in %.0f ms; a bare QSqlQuery "
+                "reading the same rows %.0f ms; ratio %.2f (goal <= 2)\n",
+                count, median(window), median(bare), median(window) / median(bare));
+
+    // Filing a series from the GUI thread: the call, and the writer's work.
+    {
+        TJournalKeeper keeper(path);
+        QSignalSpy written(&keeper, &TJournalKeeper::SeriesWritten);
+        const int n = 200;
+        QElapsedTimer clock, gui;
+        qint64 inGui = 0;
+        clock.start();
+        for (int i = 0; i < n; ++i) {
+            gui.start();
+            keeper.Record(sample(i, shooter, QDateTime::currentDateTimeUtc()));
+            inGui += gui.nsecsElapsed();
+        }
+        while (written.size() < n && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::printf("filing a series: %.1f us on the GUI thread; the writer's thread %.0f us a series (%d series)\n",
+                    inGui / 1e3 / n, clock.nsecsElapsed() / 1e3 / n, n);
+    }
+    return 0;
+}

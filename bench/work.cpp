@@ -6,6 +6,7 @@
 
 #include "base/appdir.h"
 #include "app/application.h"
+#include "analysis/exercise.h"
 #include "model/Globals.h"
 #include "platform/richedit.h"
 #include "platform/pause.h"
@@ -304,6 +305,29 @@ void benchFiring(int shots, const QString &only = QString())
     SetPauseHook({});
 }
 
+// The aim trace over an hour of movement: samples every 8 ms (a mouse at
+// 125 Hz) and a shot every 5 s taking its last two seconds. What the trace
+// holds must stay bounded however long the session.
+void benchTrace()
+{
+    AimTrace trace;
+    size_t most = 0;
+    qint64 taken = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 hour = 3600LL * 1000;
+    for (qint64 ms = 0; ms < hour; ms += 8) {
+        trace.Add(ms, QPointF(double(ms % 1000), double(ms % 777)));
+        most = std::max(most, trace.Size());
+        if (ms % 5000 == 0)
+            taken += trace.Before(ms).size();
+    }
+    const double perSample = clock.nsecsElapsed() / double(hour / 8);
+    std::printf("aim trace, an hour of movement (%lld samples, a shot every 5 s): at most %zu samples held "
+                "(%zu bytes), %.0f ns a sample; %lld samples taken into shots\n",
+                hour / 8, most, most * (sizeof(qint64) + sizeof(QPointF)), perSample, taken);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -319,6 +343,7 @@ int main(int argc, char *argv[])
     benchDrag(moves);
     benchLoad();
     benchModel();
+    benchTrace();
     benchFiring(500);
     return 0;
 }

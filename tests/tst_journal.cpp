@@ -145,6 +145,74 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("peek"));
     }
 
+    // A journal written by the first version opens: brought up to today's
+    // schema, its series intact; the exercises' data then round-trips.
+    void firstVersionJournalMigrates()
+    {
+        const QString file = path("v1.sqlite");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v1"));
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (const char *sql : {
+                     "PRAGMA journal_mode=WAL",
+                     "CREATE TABLE shooter (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)",
+                     "CREATE TABLE series (id INTEGER PRIMARY KEY, shooter_id INTEGER NOT NULL REFERENCES shooter(id),"
+                     " fired_at TEXT NOT NULL, target_width INTEGER NOT NULL, large_target INTEGER NOT NULL,"
+                     " black_circle INTEGER NOT NULL, correction INTEGER NOT NULL, exercise TEXT NOT NULL DEFAULT '',"
+                     " total INTEGER NOT NULL, mean_x REAL NOT NULL, mean_y REAL NOT NULL, mean_radius REAL NOT NULL,"
+                     " extreme_spread REAL NOT NULL, ring_width REAL NOT NULL)",
+                     "CREATE INDEX series_by_shooter ON series (shooter_id, fired_at)",
+                     "CREATE TABLE shot (series_id INTEGER NOT NULL REFERENCES series(id) ON DELETE CASCADE,"
+                     " number INTEGER NOT NULL, x REAL NOT NULL, y REAL NOT NULL, score INTEGER NOT NULL,"
+                     " hold_x REAL NOT NULL, hold_y REAL NOT NULL, align_x REAL NOT NULL, align_y REAL NOT NULL,"
+                     " correction_x REAL NOT NULL, correction_y REAL NOT NULL, PRIMARY KEY (series_id, number)) WITHOUT ROWID",
+                     "CREATE TABLE setting (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID",
+                     "INSERT INTO shooter (name) VALUES ('Старый')",
+                     "INSERT INTO series VALUES (1, 1, '2026-01-02T03:04:05.000Z', 97, 1, 3, 20, '', 44, 1, 2, 3, 4, 6.47)",
+                     "INSERT INTO shot VALUES (1, 1, 1, 2, 9, 1, 22, 0, 0, 0, -20)",
+                     "PRAGMA user_version=1"})
+                QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
+            q.finish();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+        }
+        JournalStore store;
+        QString reason;
+        QVERIFY2(store.Open(file, &reason), qPrintable(reason));
+        const JournalSeries old = *store.Read(1);
+        QCOMPARE(old.shooter, QStringLiteral("Старый"));
+        QCOMPARE(old.total, 44);
+        QCOMPARE(old.firedAt, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC));
+        QCOMPARE(old.shots.size(), 1);
+        QCOMPARE(old.shots[0].sincePreviousMs, -1);
+        QVERIFY(!old.shots[0].called);
+        QCOMPARE(old.zeroingSeries, 0);
+
+        JournalSeries fresh = sample(QStringLiteral("Старый"), 45);
+        fresh.hiddenError = QPoint(-7, 13);
+        fresh.zeroingSeries = 3;
+        fresh.shots[1].called = true;
+        fresh.shots[1].call = QPointF(2.5, -4);
+        fresh.shots[1].sincePreviousMs = 4321;
+        for (int ms = -2000; ms <= 0; ms += 250)
+            fresh.shots[1].trace << JournalTracePoint{ms, QPointF(ms / 100.0, 1)};
+        QVERIFY(store.Write(fresh, &reason));
+        const JournalSeries back = *store.Read(fresh.id);
+        QCOMPARE(back.hiddenError, QPoint(-7, 13));
+        QCOMPARE(back.zeroingSeries, 3);
+        QVERIFY(back.shots[1].called && !back.shots[0].called);
+        QCOMPARE(back.shots[1].call, QPointF(2.5, -4));
+        QCOMPARE(back.shots[1].sincePreviousMs, 4321);
+        QCOMPARE(back.shots[1].trace.size(), 9);
+        QCOMPARE(back.shots[1].trace.first().ms, -2000);
+        QCOMPARE(back.shots[1].trace.last().aim, QPointF(0, 1));
+        QVERIFY(back.shots[0].trace.isEmpty());
+        QVERIFY(store.IntegrityOk());
+    }
+
     // Files the program cannot use: refused with a reason a user can read,
     // and left exactly as they were.
     void unusableFiles_data()

@@ -200,14 +200,16 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.PlankaCorrectionBar->setFocus();
         QList<QWidget *> visited{QApplication::focusWidget()};
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 10; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
         auto *group = w.findChild<QWidget *>(stop);
-        // The debrief's and the journal's buttons come last, after «Очистить».
-        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack, w.Button1,    group,     w.cbLaser,
-                                        w.btnAbout,           w.btnReset, w.btnDebrief, w.btnJournal, w.PlankaCorrectionBar};
+        // The debrief's and the journal's buttons and the exercise come last,
+        // after «Очистить».
+        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack,   w.Button1,  group,
+                                        w.cbLaser,             w.btnAbout,  w.btnReset, w.btnDebrief,
+                                        w.btnJournal,          w.cbExercise, w.PlankaCorrectionBar};
         QCOMPARE(visited, expected);
 
         if (size < 0)

@@ -10,13 +10,28 @@
 #include <QString>
 #include <QStringList>
 
-// One shot with its causes: hole = hold + alignment + correction.
+// Where the sights pointed, some milliseconds before a shot (ms <= 0).
+struct TraceSample {
+    int ms = 0;
+    QPointF aim;
+};
+
+// One shot with its causes: hole = hold + alignment + correction (+ a gun's
+// hidden error, in the zeroing exercise, which counts with the hold).
 struct ShotRecord {
+    ShotRecord() = default;
+    ShotRecord(QPointF hole, QPointF hold, QPointF alignment, QPointF correction, int score = 0)
+        : hole(hole), hold(hold), alignment(alignment), correction(correction), score(score) {}
+
     QPointF hole;       // where it went
     QPointF hold;       // where the rear sight's notch pointed (the gun's hold)
     QPointF alignment;  // the front sight's offset in the notch, three times over
     QPointF correction; // the elevation correction: (0, -correction)
     int score = 0;
+    int sincePreviousMs = -1;  // since the shot before it; -1 for the first
+    QList<TraceSample> trace;  // the aim's path over the last two seconds
+    bool called = false;       // calling the shot: where the shooter said it went
+    QPointF call;
 };
 
 // The target the shots went at: what scoring uses.

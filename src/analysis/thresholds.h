@@ -37,4 +37,15 @@ constexpr double kAimOff = 0.5;
 // half a division or less calls for no correction.
 constexpr double kPixelsPerDivision = 5;
 
+// «Кучность»: the norm a group must meet, in ring widths.
+constexpr double kGroupingMeanRadius = 1.0;
+constexpr double kGroupingSpread = 3.0;
+
+// «Приведение к нормальному бою» is done when a tight group's mean point of
+// impact lies within this many ring widths of the centre.
+constexpr double kZeroedWithin = 1.0;
+
+// «Объявление пробоины»: a call within this many ring widths of its hole is good.
+constexpr double kCallWithin = 1.0;
+
 } // namespace Thresholds

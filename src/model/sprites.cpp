@@ -2,6 +2,8 @@
 
 #include "platform/errors.h"
 
+#include <QPainter>
+
 // ---------------------------------------------------------------- TTemplate
 
 TTemplate::TTemplate()
@@ -42,6 +44,31 @@ TLaser::TLaser()
     SetPenMode(Copy);
     SetPenColor(QColor(255, 0, 0));
     SetBrushColor(QColor(255, 0, 0));
+}
+
+// --------------------------------------------------------------- TCallMark
+
+namespace {
+constexpr int kCallRing = 3; // the call's ring's radius
+}
+
+TCallMark::TCallMark(QPoint call, QPoint hole) : FCall(call), FHole(hole)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    const QRect span = QRect(call, hole).normalized().adjusted(-kCallRing - 1, -kCallRing - 1, kCallRing + 1,
+                                                                 kCallRing + 1);
+    setGeometry(span);
+}
+
+void TCallMark::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF call = FCall - pos(), hole = FHole - pos();
+    painter.setPen(QPen(QColor(0, 120, 255), 1));
+    painter.drawLine(call, hole);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(call, kCallRing, kCallRing);
 }
 
 // ------------------------------------------------------------------ TSeria

@@ -49,6 +49,21 @@ public:
     TLaser();
 };
 
+// Calling the shot: where the shooter said the shot went (a small ring) and
+// a line from there to the hole. Drawn over the target, taking no mouse.
+class TCallMark : public TControl
+{
+    Q_OBJECT
+public:
+    TCallMark(QPoint call, QPoint hole);
+
+    QPoint FCall;
+    QPoint FHole;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 // An owning list of shot marks. It frees what it deletes; a mark destroyed by
 // other means simply leaves the list.
 class TSeria : public QObject

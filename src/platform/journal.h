@@ -6,16 +6,31 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPoint>
 #include <QPointF>
 #include <QString>
 
+// Where the sights pointed, some milliseconds before the shot (ms <= 0).
+struct JournalTracePoint {
+    int ms = 0;
+    QPointF aim;
+};
+
 struct JournalShot {
+    JournalShot() = default;
+    JournalShot(int number, QPointF hole, int score, QPointF hold, QPointF alignment, QPointF correction)
+        : number(number), hole(hole), score(score), hold(hold), alignment(alignment), correction(correction) {}
+
     int number = 0;     // in firing order, from 1
     QPointF hole;       // where it went
     int score = 0;
     QPointF hold;       // the parts that sent it there: hole = hold + alignment + correction
     QPointF alignment;
     QPointF correction;
+    int sincePreviousMs = -1;         // since the shot before it in the series; -1: none
+    bool called = false;              // calling the shot: where the shooter said it went
+    QPointF call;
+    QList<JournalTracePoint> trace;   // the aim's path over the last two seconds
 };
 
 struct JournalSeries {
@@ -27,6 +42,8 @@ struct JournalSeries {
     int blackCircleValue = 3;
     int correction = 0;      // the elevation correction, pixels
     QString exercise;        // empty: free shooting
+    QPoint hiddenError;      // zeroing: the gun's error, found by the learner
+    int zeroingSeries = 0;   // zeroing: the series it took, on the series that finished it
     int total = 0;
     QPointF meanPoint;       // of impact
     double meanRadius = 0;   // pixels

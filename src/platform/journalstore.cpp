@@ -42,6 +42,21 @@ const QList<QStringList> &migrations()
                            " PRIMARY KEY (series_id, number)) WITHOUT ROWID"),
             QStringLiteral("CREATE TABLE setting (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID"),
         },
+        {
+            // The exercises: the time between shots, the called shot, the
+            // zeroing gun's error and the series it took; the aim's traces.
+            QStringLiteral("ALTER TABLE shot ADD COLUMN since_previous_ms INTEGER"),
+            QStringLiteral("ALTER TABLE shot ADD COLUMN call_x REAL"),
+            QStringLiteral("ALTER TABLE shot ADD COLUMN call_y REAL"),
+            QStringLiteral("ALTER TABLE series ADD COLUMN hidden_x INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE series ADD COLUMN hidden_y INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE series ADD COLUMN zeroing_series INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("CREATE TABLE trace ("
+                           " series_id INTEGER NOT NULL REFERENCES series(id) ON DELETE CASCADE,"
+                           " number INTEGER NOT NULL, seq INTEGER NOT NULL,"
+                           " ms INTEGER NOT NULL, x REAL NOT NULL, y REAL NOT NULL,"
+                           " PRIMARY KEY (series_id, number, seq)) WITHOUT ROWID"),
+        },
     };
     return steps;
 }
@@ -117,11 +132,14 @@ JournalSeries seriesFrom(const QSqlQuery &q)
     s.meanRadius = q.value(11).toDouble();
     s.extremeSpread = q.value(12).toDouble();
     s.ringWidth = q.value(13).toDouble();
+    s.hiddenError = QPoint(q.value(14).toInt(), q.value(15).toInt());
+    s.zeroingSeries = q.value(16).toInt();
     return s;
 }
 
 const char kSeriesColumns[] = "s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
-                              " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width"
+                              " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width,"
+                              " s.hidden_x, s.hidden_y, s.zeroing_series"
                               " FROM series s JOIN shooter h ON h.id = s.shooter_id";
 
 } // namespace
@@ -291,28 +309,44 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
     if (!q.exec())
         return fail(q);
     q.prepare(QStringLiteral("INSERT INTO series (shooter_id, fired_at, target_width, large_target, black_circle,"
-                             " correction, exercise, total, mean_x, mean_y, mean_radius, extreme_spread, ring_width)"
-                             " VALUES ((SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                             " correction, exercise, total, mean_x, mean_y, mean_radius, extreme_spread, ring_width,"
+                             " hidden_x, hidden_y, zeroing_series)"
+                             " VALUES ((SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &v : {QVariant(series.shooter), QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)),
                               QVariant(series.targetWidth), QVariant(int(series.largeTarget)),
                               QVariant(series.blackCircleValue), QVariant(series.correction),
                               QVariant(series.exercise.isNull() ? QLatin1String("") : series.exercise),
                               QVariant(series.total), QVariant(series.meanPoint.x()), QVariant(series.meanPoint.y()),
-                              QVariant(series.meanRadius), QVariant(series.extremeSpread), QVariant(series.ringWidth)})
+                              QVariant(series.meanRadius), QVariant(series.extremeSpread), QVariant(series.ringWidth),
+                              QVariant(series.hiddenError.x()), QVariant(series.hiddenError.y()),
+                              QVariant(series.zeroingSeries)})
         q.addBindValue(v);
     if (!q.exec())
         return fail(q);
     const qint64 id = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
-                             " correction_x, correction_y) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                             " correction_x, correction_y, since_previous_ms, call_x, call_y)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery trace(db);
+    trace.prepare(QStringLiteral("INSERT INTO trace (series_id, number, seq, ms, x, y) VALUES (?, ?, ?, ?, ?, ?)"));
     for (const JournalShot &s : series.shots) {
+        const QVariant none(QMetaType::fromType<double>());
         for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(s.hole.x()), QVariant(s.hole.y()),
                                   QVariant(s.score), QVariant(s.hold.x()), QVariant(s.hold.y()),
                                   QVariant(s.alignment.x()), QVariant(s.alignment.y()), QVariant(s.correction.x()),
-                                  QVariant(s.correction.y())})
+                                  QVariant(s.correction.y()),
+                                  s.sincePreviousMs >= 0 ? QVariant(s.sincePreviousMs) : QVariant(QMetaType::fromType<int>()),
+                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none})
             q.addBindValue(v);
         if (!q.exec())
             return fail(q);
+        for (int seq = 0; seq < s.trace.size(); ++seq) {
+            for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(seq), QVariant(s.trace[seq].ms),
+                                      QVariant(s.trace[seq].aim.x()), QVariant(s.trace[seq].aim.y())})
+                trace.addBindValue(v);
+            if (!trace.exec())
+                return fail(trace);
+        }
     }
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail(q);
@@ -361,16 +395,34 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id)
     JournalSeries series = seriesFrom(q);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
-                                 " correction_y FROM shot WHERE series_id = ? ORDER BY number"));
+                                 " correction_y, since_previous_ms, call_x, call_y"
+                                 " FROM shot WHERE series_id = ? ORDER BY number"));
     shots.addBindValue(id);
     if (shots.exec())
-        while (shots.next())
-            series.shots << JournalShot{shots.value(0).toInt(),
-                                        QPointF(shots.value(1).toDouble(), shots.value(2).toDouble()),
-                                        shots.value(3).toInt(),
-                                        QPointF(shots.value(4).toDouble(), shots.value(5).toDouble()),
-                                        QPointF(shots.value(6).toDouble(), shots.value(7).toDouble()),
-                                        QPointF(shots.value(8).toDouble(), shots.value(9).toDouble())};
+        while (shots.next()) {
+            JournalShot shot{shots.value(0).toInt(),
+                             QPointF(shots.value(1).toDouble(), shots.value(2).toDouble()),
+                             shots.value(3).toInt(),
+                             QPointF(shots.value(4).toDouble(), shots.value(5).toDouble()),
+                             QPointF(shots.value(6).toDouble(), shots.value(7).toDouble()),
+                             QPointF(shots.value(8).toDouble(), shots.value(9).toDouble())};
+            shot.sincePreviousMs = shots.value(10).isNull() ? -1 : shots.value(10).toInt();
+            shot.called = !shots.value(11).isNull();
+            if (shot.called)
+                shot.call = QPointF(shots.value(11).toDouble(), shots.value(12).toDouble());
+            series.shots << shot;
+        }
+    QSqlQuery trace(db);
+    trace.prepare(QStringLiteral("SELECT number, ms, x, y FROM trace WHERE series_id = ? ORDER BY number, seq"));
+    trace.addBindValue(id);
+    if (trace.exec())
+        while (trace.next()) {
+            const int number = trace.value(0).toInt();
+            for (JournalShot &shot : series.shots)
+                if (shot.number == number)
+                    shot.trace << JournalTracePoint{trace.value(1).toInt(),
+                                                    QPointF(trace.value(2).toDouble(), trace.value(3).toDouble())};
+        }
     return series;
 }
 

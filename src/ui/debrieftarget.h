@@ -23,6 +23,10 @@ public:
         SeriesFigures figures;
     };
     void Show(const Series &current, const Series &previous);
+    // The aim's path before one shot, drawn over the target coloured by time
+    // (its last 0.2 s in red) as far as `upToMs` (<= 0): a replay moves it on.
+    void ShowTrace(const QList<TraceSample> &trace, int upToMs = 0);
+    const QList<TraceSample> &Trace() const { return FTrace; }
     const Series &Current() const { return FCurrent; }
     const Series &Previous() const { return FPrevious; }
 
@@ -40,6 +44,8 @@ protected:
 private:
     Series FCurrent;
     Series FPrevious;
+    QList<TraceSample> FTrace;
+    int FTraceUpTo = 0;
 };
 
 // Where the target of a series lands in an area: its centre in the middle,

@@ -4,8 +4,12 @@
 #include "platform/intconv.h"
 #include "platform/profile.h"
 #include "ui/placement.h"
+#include "analysis/thresholds.h"
 
 #include <QCloseEvent>
+#include <QSignalBlocker>
+
+#include <cmath>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -37,6 +41,19 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     tblShots->setMinimumHeight(tblShots->horizontalHeader()->sizeHint().height() + 5 * row + 2 * tblShots->frameWidth());
     btnApply->setEnabled(false);
     connect(btnJournal, &QPushButton::clicked, this, [this] { Q_EMIT OpenJournal(); });
+    connect(btnReplay, &QPushButton::clicked, this, Guarded([this] { Replay(); }));
+    connect(tblShots, &QTableWidget::currentCellChanged, this,
+            Guarded([this](int row, int, int, int) { ShowTraceOf(row); }));
+    FReplay = new QTimer(this);
+    FReplay->setInterval(16);
+    connect(FReplay, &QTimer::timeout, this, [this] {
+        // At real speed: two seconds of aiming in two seconds.
+        const int at = int(FReplayClock.elapsed()) - 2000;
+        if (FTraceShot >= 0 && FTraceShot < FShots.size())
+            Target->ShowTrace(FShots[FTraceShot].trace, std::min(at, 0));
+        if (at >= 0)
+            FReplay->stop();
+    });
     connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
         if (FFigures.advice.newBarPosition >= 0)
             Q_EMIT ApplyCorrection(FFigures.advice.newBarPosition);
@@ -50,7 +67,10 @@ void TDebriefF::ShowSeries(const Input &input)
     TDebriefTarget::Series previous = input.previous;
     previous.figures = AnalyseSeries(previous.shots, previous.target, input.bar);
     FFigures = current.figures;
+    const bool newShots = current.shots.size() != FShots.size();
+    FShots = current.shots;
     Target->Show(current, previous);
+    const bool scoresHidden = input.exercise == Exercise::Grouping && !input.finished;
 
     const SeriesFigures &f = FFigures;
     const double ring = current.target.RingWidth();
@@ -61,7 +81,9 @@ void TDebriefF::ShowSeries(const Input &input)
         int total = 0;
         for (const ShotRecord &s : current.shots)
             total += s.score;
-        figures += QStringLiteral("<b>Серия:</b> выстрелов %1, сумма %2.<br>").arg(f.shots).arg(total);
+        figures += QStringLiteral("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
+                       .arg(f.shots)
+                       .arg(scoresHidden ? QStringLiteral("откроется в конце серии") : QString::number(total));
         figures += QStringLiteral("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
                                   "ширина кольца %4 пикс.).<br>")
                        .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
@@ -87,8 +109,20 @@ void TDebriefF::ShowSeries(const Input &input)
     tblShots->setRowCount(int(f.perShot.size()));
     for (int row = 0; row < f.perShot.size(); ++row) {
         const ShotFigures &s = f.perShot[row];
-        const QStringList cells{QString::number(s.number), QString::number(s.score), DistanceAndHour(s.hole, ring),
-                                DistanceAndHour(s.alignment, ring), DistanceAndHour(s.holdAndCorrection, ring)};
+        const ShotRecord &r = current.shots[row];
+        QString called;
+        if (r.called) {
+            const QPointF miss = r.call - r.hole;
+            called = Decimal(std::hypot(miss.x(), miss.y()) / ring);
+        }
+        const QStringList cells{QString::number(s.number),
+                                scoresHidden ? QStringLiteral("?") : QString::number(s.score),
+                                DistanceAndHour(s.hole, ring),
+                                DistanceAndHour(s.alignment, ring),
+                                DistanceAndHour(s.holdAndCorrection, ring),
+                                r.sincePreviousMs >= 0 ? Decimal(r.sincePreviousMs / 1000.0) : QStringLiteral("—"),
+                                r.trace.size() >= 2 ? Decimal(TraceLength(r.trace, -1000) / ring) : QStringLiteral("—"),
+                                called};
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
@@ -96,11 +130,83 @@ void TDebriefF::ShowSeries(const Input &input)
         }
     }
 
-    lbAdvice->setText(f.advice.lines.join(QLatin1Char('\n')));
+    tblShots->setColumnHidden(7, input.exercise != Exercise::Calling);
+    // The trace of the newest shot, unless another one is chosen meanwhile.
+    if (newShots || FTraceShot >= FShots.size())
+        FTraceShot = int(FShots.size()) - 1;
+    {
+        const QSignalBlocker quiet(tblShots);
+        tblShots->setCurrentCell(FTraceShot, 0);
+    }
+    FReplay->stop();
+    Target->ShowTrace(FTraceShot >= 0 ? FShots[FTraceShot].trace : QList<TraceSample>());
+    btnReplay->setEnabled(FTraceShot >= 0 && FShots[FTraceShot].trace.size() >= 2);
+
+    // The exercise's own word first, then the coach's advice.
+    QStringList lines;
+    switch (input.exercise) {
+    case Exercise::Free:
+        break;
+    case Exercise::Grouping:
+        if (input.finished)
+            lines << JudgeGrouping(f).text;
+        else
+            lines << QStringLiteral("Кучность: сумма и очки откроются в конце серии.");
+        break;
+    case Exercise::Zeroing:
+        if (input.zeroed) {
+            const QPoint e = input.hiddenError;
+            lines << QStringLiteral("Оружие приведено к нормальному бою за %1 серий. Его ошибка была: %2 пикс. по "
+                                    "высоте (около %3 делений планки, %4) и %5 пикс. по горизонтали (%6).")
+                         .arg(input.zeroingSeries)
+                         .arg(std::abs(e.y()))
+                         .arg(std::lround(std::abs(e.y()) / Thresholds::kPixelsPerDivision))
+                         .arg(e.y() > 0 ? QStringLiteral("вниз") : QStringLiteral("вверх"))
+                         .arg(std::abs(e.x()))
+                         .arg(e.x() > 0 ? QStringLiteral("вправо") : QStringLiteral("влево"));
+        } else {
+            lines << QStringLiteral("Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не "
+                                    "дальше %2 ширины кольца от центра.")
+                         .arg(input.zeroingSeries + (input.finished ? 0 : 1))
+                         .arg(Decimal(Thresholds::kZeroedWithin));
+        }
+        break;
+    case Exercise::Calling: {
+        const CallFigures calls = JudgeCalls(current.shots, current.target);
+        if (calls.called > 0)
+            lines << QStringLiteral("Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.")
+                         .arg(calls.called)
+                         .arg(Decimal(Thresholds::kCallWithin))
+                         .arg(std::lround(100 * calls.share));
+        break;
+    }
+    }
+    if (!scoresHidden)
+        lines += f.advice.lines;
+    lbAdvice->setText(lines.join(QLatin1Char('\n')));
     btnApply->setEnabled(f.advice.newBarPosition >= 0);
     btnApply->setToolTip(f.advice.newBarPosition >= 0
                              ? QStringLiteral("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
                              : QString());
+}
+
+void TDebriefF::ShowTraceOf(int shot)
+{
+    if (shot < 0 || shot >= FShots.size())
+        return;
+    FTraceShot = shot;
+    FReplay->stop();
+    Target->ShowTrace(FShots[shot].trace);
+    btnReplay->setEnabled(FShots[shot].trace.size() >= 2);
+}
+
+void TDebriefF::Replay()
+{
+    if (FTraceShot < 0 || FTraceShot >= FShots.size())
+        return;
+    FReplayClock.start();
+    Target->ShowTrace(FShots[FTraceShot].trace, -2000);
+    FReplay->start();
 }
 
 void TDebriefF::Open(QWidget *beside)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "analysis/debrief.h"
+#include "analysis/exercise.h"
 #include "ui/debrieftarget.h"
 #include "ui_frmDebrief.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 // The debrief of the series: its target drawn large with the holes, the
@@ -21,9 +24,17 @@ public:
         TDebriefTarget::Series current;  // its figures are worked out here
         TDebriefTarget::Series previous; // the last finished series, if any
         ElevationBar bar;
+        Exercise exercise = Exercise::Free;
+        bool finished = false;           // the series has all its shots
+        int zeroingSeries = 0;           // zeroing: the series fired so far
+        bool zeroed = false;             // zeroing: done
+        QPoint hiddenError;              // zeroing: told once it is done
     };
     void ShowSeries(const Input &input);
     const SeriesFigures &Figures() const { return FFigures; }
+    // The shot whose aim trace is drawn (0 for the first); "Повтор" replays it.
+    void ShowTraceOf(int shot);
+    void Replay();
 
     // Size and place are kept in this settings file, section [Debrief].
     void SetSettingsFile(const QString &path) { FSettingsFile = path; }
@@ -44,6 +55,10 @@ protected:
 
 private:
     void RememberGeometry();
+    QList<ShotRecord> FShots;
+    int FTraceShot = -1;
+    QTimer *FReplay = nullptr;
+    QElapsedTimer FReplayClock;
     QString FSettingsFile;
     QRect FPlace; // frame corner and inner size; invalid: none yet
     SeriesFigures FFigures;

@@ -64,6 +64,15 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     }));
 }
 
+TJournalF::~TJournalF()
+{
+    // The shooter's field reports its end of editing as it loses the focus
+    // while the window goes: nothing is to be chosen then.
+    cbShooter->lineEdit()->disconnect(this);
+    cbShooter->disconnect(this);
+    tvSeries->selectionModel()->disconnect(this);
+}
+
 void TJournalF::SetSavePathHookForTesting(std::function<QString(const QString &)> hook)
 {
     savePathHook() = std::move(hook);

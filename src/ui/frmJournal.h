@@ -19,6 +19,7 @@ class TJournalF : public QWidget, public Ui::TJournalF
     Q_OBJECT
 public:
     explicit TJournalF(TJournalKeeper *keeper, QWidget *parent = nullptr);
+    ~TJournalF() override;
 
     // Shows the window (beside the given one the first time) with the
     // shooter in use.

@@ -19,6 +19,9 @@
 #include "ui/radiogroup.h"
 
 #include <QCloseEvent>
+#include <QSignalBlocker>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -27,6 +30,9 @@ TMainF *MainF = nullptr;
 namespace {
 
 const QString kSection = QStringLiteral("Options");
+const QString kSettingsFile = QStringLiteral("Vimbra.INI");
+const QString kExerciseSection = QStringLiteral("Exercise");
+const QString kExerciseKey = QStringLiteral("Current");
 const QString kShotSound = QStringLiteral("Sounds/BAR_01");
 
 // A label that sizes itself to its text, keeping its top-left corner.
@@ -47,13 +53,15 @@ void FitKeepingRight(QLabel *label)
 
 int ReadIntSetting(const QString &key, int defaultValue)
 {
-    const QString text = GetPrivateProfileString(kSection, key, QString(), TMainF::SettingsPath());
+    const QString text = GetPrivateProfileString(kSection, key, QString(), TMainF::SettingsReadPath());
     return TextToInt(text).value_or(defaultValue);
 }
 
 void WriteIntSetting(const QString &key, int value)
 {
     const QString path = TMainF::SettingsPath();
+    if (path != AppDir() + kSettingsFile)
+        QDir().mkpath(QFileInfo(path).absolutePath()); // the user's own folder, made on first use
     if (!WritePrivateProfileString(kSection, key, QString::number(value), path))
         throw AppError(QStringLiteral("Unable to write to %1").arg(path));
 }
@@ -103,16 +111,31 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
     connect(btnDebrief, &QPushButton::clicked, this, Guarded([this] { btnDebriefClick(); }));
     connect(btnJournal, &QPushButton::clicked, this, Guarded([this] { btnJournalClick(); }));
+    connect(cbExercise, &QComboBox::currentIndexChanged, this, Guarded([this] { cbExerciseChange(); }));
+    lbExerciseHint->setAttribute(Qt::WA_TransparentForMouseEvents); // the bare window beneath takes the mouse
+    m_clock.start();
 
     Guard([this] { FormCreate(); });
 }
 
 TMainF::~TMainF()
 {
+    // The zeroing exercise gives the bar back as it stood before it, so
+    // what is saved means what it always means.
+    const Exercise exercise = FExercise;
+    Guard([this] { EndExercise(); });
+    FExercise = exercise;
     hide();
     Guard([this] { FormDestroy(); });
     // After the settings, so that a new file begins with them; like them,
-    // only when the settings were read.
+    // only when the settings were read. A file that cannot be written keeps
+    // these as they were, quietly: the error box has said so already.
+    // Free shooting, the default, leaves a file that never knew exercises as
+    // it was.
+    if (m_settingsRead
+        && (FExercise != Exercise::Free
+            || !GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsPath()).isEmpty()))
+        WritePrivateProfileString(kExerciseSection, kExerciseKey, ExerciseKey(FExercise), SettingsPath());
     if (Debrief && m_settingsRead)
         Debrief->SaveGeometry();
     // Windows of their own beside this one (none is above it): closed here.
@@ -122,7 +145,31 @@ TMainF::~TMainF()
     Debrief = nullptr;
 }
 
-QString TMainF::SettingsPath() { return AppDir() + QStringLiteral("Vimbra.INI"); }
+// Beside the program when its folder may be written, as ever. Installed
+// where only the administrator may write (a package puts it in /usr/lib),
+// each user's settings go to their own config folder, and are read from
+// there once they exist; until then the file beside the program, if any,
+// gives the settings to start with.
+QString TMainF::UserSettingsPath()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/vimbra/") + kSettingsFile;
+}
+
+QString TMainF::SettingsPath()
+{
+    if (QFileInfo(AppDir()).isWritable())
+        return AppDir() + kSettingsFile;
+    return UserSettingsPath();
+}
+
+QString TMainF::SettingsReadPath()
+{
+    const QString path = SettingsPath();
+    return QFileInfo::exists(path) || path == AppDir() + kSettingsFile ? path : AppDir() + kSettingsFile;
+}
 
 // ------------------------------------------------------------ the scene
 
@@ -134,6 +181,13 @@ void TMainF::FormCreate()
     Target->SetParentControl(Client);
     Target->PlaceAt(QPoint(TargetShape->x() + TargetShape->width() / 2,
                            TargetShape->y() + TargetShape->height() / 2));
+
+    // A shot is called by a click on the target too (the target otherwise
+    // takes no notice of the mouse).
+    connect(Target, &TControl::mouseDown, this, Guarded([this](QObject *, Qt::MouseButton b, TShiftState sh, int x, int y) {
+        if (FAwaitingCall && b == Qt::LeftButton && !sh.testFlag(ssDouble))
+            CallAt(Target->pos() + QPoint(x, y));
+    }));
 
     Gun = new TGun(Client);
     Gun->SetParentControl(Client);
@@ -227,6 +281,12 @@ void TMainF::FormMouseDown(QObject *Sender, Qt::MouseButton Button, TShiftState 
 {
     if (!Gun)
         return;
+    if (!Shift.testFlag(ssDouble))
+        m_swallowDouble = false; // a new click: a double-click now fires again
+    if (FAwaitingCall && Button == Qt::LeftButton && !Shift.testFlag(ssShift) && !Shift.testFlag(ssDouble)) {
+        CallAt(ClientPoint(Sender, X, Y));
+        return;
+    }
     if (Shift.testFlag(ssShift) || Button == Qt::RightButton) {
         DragMode = 1;
         SetScreenCursor(Qt::SizeAllCursor);
@@ -249,6 +309,8 @@ void TMainF::FormMouseMove(QObject *Sender, TShiftState, int X, int Y)
         Gun->SetSightDY(Gun->FSightDY + Y - LastMouse.y());
         LastMouse = QPoint(X, Y);
     }
+    if (DragMode != 0)
+        RecordAim();
     if (LaserOn)
         UpdateLaser();
 }
@@ -259,25 +321,58 @@ void TMainF::FormMouseUp(QObject *, Qt::MouseButton, TShiftState, int, int)
     SetScreenCursor(Qt::ArrowCursor);
 }
 
-void TMainF::FormDblClick(QObject *) { Fire(); }
+void TMainF::FormDblClick(QObject *)
+{
+    // Calling the shot: no shot until the last one is called, and the
+    // double-click whose first press made the call fires nothing.
+    if (FAwaitingCall)
+        return;
+    if (m_swallowDouble) {
+        m_swallowDouble = false;
+        return;
+    }
+    Fire();
+}
 
 void TMainF::Fire()
 {
     if (!Target || !Gun || !Target->FSeriesOpen)
         return;
     PlaySoundFile(AppDir() + kShotSound);
-    const QPoint aim = Gun->AimPoint(true);
-    Target->AddShot(aim);
+    QPoint aim = Gun->AimPoint(true);
+    if (!HiddenError().isNull()) // a gun not yet zeroed shoots off its sights
+        Gun->FLastShot = aim = aim + HiddenError();
+    const int index = Target->AddShot(aim);
     SetCaption(edCount, QString::number(Target->FSeries->Count()));
     const int score = Target->Score(Gun->FLastShot);
     SetCaption(edBalls, QString::number(score));
-    // What sent the shot there, for the debrief: hole = hold + alignment + correction.
+    // What sent the shot there, for the debrief: hole = hold + alignment +
+    // correction (a hidden error counts with the hold); the aim's path.
     const QPointF centre = Target->FAnchor;
-    FShotRecords.append(ShotRecord{QPointF(aim) - centre, QPointF(Gun->FPlanka->FAnchor) - centre,
-                                   QPointF(Gun->FSightDX * Gun->FLeverage, Gun->FSightDY * Gun->FLeverage),
-                                   QPointF(0, -Gun->FPlankaCorrection), score});
+    ShotRecord record{QPointF(aim) - centre, QPointF(Gun->FPlanka->FAnchor + HiddenError()) - centre,
+                      QPointF(Gun->FSightDX * Gun->FLeverage, Gun->FSightDY * Gun->FLeverage),
+                      QPointF(0, -Gun->FPlankaCorrection), score};
+    const qint64 now = m_clock.elapsed();
+    record.sincePreviousMs = FShotRecords.isEmpty() || m_lastShotMs < 0 ? -1 : int(now - m_lastShotMs);
+    record.trace = FTrace.Before(now);
+    for (TraceSample &sample : record.trace)
+        sample.aim -= centre;
+    m_lastShotMs = now;
+    FShotRecords.append(record);
     SetCaption(edSum, QString::number(Target->FTotal));
     SetCaption(lbSingles, lbSingles->text() + QStringLiteral("  ") + edBalls->text());
+    if (FExercise == Exercise::Grouping || FExercise == Exercise::Calling) {
+        // The score is not seen yet: until the series' end, or the call.
+        for (QLabel *label : {edBalls, edSum})
+            SetCaption(label, QStringLiteral("?"));
+        SetCaption(lbSingles, QString(FShotRecords.size(), QLatin1Char(' ')).replace(QLatin1String(" "), QStringLiteral("  ·")));
+    }
+    if (FExercise == Exercise::Calling) {
+        if (TShoot *mark = Target->GetShot(index))
+            mark->hide();
+        FAwaitingCall = true;
+        ShowExerciseHint();
+    }
 
     // The jolt: the gun and its front sight land somewhere new.
     const int dx = RandomSpread(10);
@@ -289,8 +384,10 @@ void TMainF::Fire()
     ScheduleDebriefUpdate();
 
     if (!Target->FSeriesOpen) {
-        // Filed in the journal once this event is done, off the firing path.
-        QTimer::singleShot(0, this, Guarded([this] { RecordFinishedSeries(); }));
+        // Filed in the journal once this event is done, off the firing path
+        // (a called series once its last shot is called).
+        if (!FAwaitingCall)
+            QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); RecordFinishedSeries(); }));
         SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
@@ -375,11 +472,19 @@ TargetGeometry TMainF::CurrentGeometry() const
 // the previous series.
 void TMainF::EndSeriesRecords()
 {
+    for (const QPointer<TCallMark> &mark : std::as_const(FCallMarks))
+        delete mark.data();
+    FCallMarks.clear();
+    FAwaitingCall = false;
+    m_lastShotMs = -1;
+    if (FExercise == Exercise::Zeroing && FZeroing.done)
+        QTimer::singleShot(0, this, Guarded([this] { StartExercise(Exercise::Zeroing); })); // another gun
     if (Target && !FShotRecords.isEmpty() && FShotRecords.size() >= Target->FSeries->FMaxShots) {
         FPreviousShots = FShotRecords;
         FPreviousTarget = CurrentGeometry();
     }
     FShotRecords.clear();
+    ShowExerciseHint();
     ScheduleDebriefUpdate();
 }
 
@@ -415,13 +520,26 @@ void TMainF::RecordFinishedSeries()
     series.blackCircleValue = Target->FBlackCircleValue;
     series.correction = int(-FShotRecords.last().correction.y());
     series.total = Target->FTotal;
+    if (FExercise != Exercise::Free)
+        series.exercise = ExerciseName(FExercise);
+    if (FExercise == Exercise::Zeroing) {
+        series.hiddenError = FZeroing.error;
+        if (FZeroing.done)
+            series.zeroingSeries = FZeroing.series;
+    }
     series.meanPoint = figures.meanPoint;
     series.meanRadius = figures.meanRadius;
     series.extremeSpread = figures.extremeSpread;
     series.ringWidth = geometry.RingWidth();
     for (int i = 0; i < FShotRecords.size(); ++i) {
         const ShotRecord &r = FShotRecords[i];
-        series.shots << JournalShot{i + 1, r.hole, r.score, r.hold, r.alignment, r.correction};
+        JournalShot shot{i + 1, r.hole, r.score, r.hold, r.alignment, r.correction};
+        shot.sincePreviousMs = r.sincePreviousMs;
+        shot.called = r.called;
+        shot.call = r.call;
+        for (const TraceSample &sample : r.trace)
+            shot.trace << JournalTracePoint{sample.ms, sample.aim};
+        series.shots << shot;
     }
     Journal()->Record(series);
 }
@@ -456,10 +574,141 @@ void TMainF::UpdateDebrief()
     TDebriefF::Input input;
     input.current.target = CurrentGeometry();
     input.current.shots = FShotRecords;
+    if (FAwaitingCall && !input.current.shots.isEmpty())
+        input.current.shots.removeLast(); // not seen before it is called
+    input.exercise = FExercise;
+    input.finished = Target && !Target->FSeriesOpen && !FAwaitingCall;
+    input.zeroingSeries = FZeroing.series;
+    input.zeroed = FZeroing.done;
+    input.hiddenError = FZeroing.done ? FZeroing.error : QPoint();
     input.previous.target = FPreviousTarget;
     input.previous.shots = FPreviousShots;
     input.bar = ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()};
     Debrief->ShowSeries(input);
+}
+
+// ------------------------------------------------------------ the exercises
+
+QPoint TMainF::HiddenError() const { return FExercise == Exercise::Zeroing ? FZeroing.error : QPoint(); }
+
+void TMainF::cbExerciseChange()
+{
+    const int index = cbExercise->currentIndex();
+    StartExercise(index >= 0 && index <= int(Exercise::Calling) ? Exercise(index) : Exercise::Free);
+}
+
+// Each exercise starts with a new series.
+void TMainF::StartExercise(Exercise exercise)
+{
+    EndExercise();
+    FExercise = exercise;
+    if (exercise == Exercise::Zeroing) {
+        // A gun that was never zeroed: off in height by 2 to 5 divisions of
+        // the bar, in a direction the bar can make good from where it stands,
+        // and a little off sideways, for the hold to make good.
+        const int bar = PlankaCorrectionBar->value();
+        int divisions = 2 + Random(4);
+        int sign = Random(2) ? 1 : -1; // +: the gun shoots low, the bar must rise
+        if ((sign > 0 ? bar : PlankaCorrectionBar->maximum() - bar) < divisions)
+            sign = -sign;
+        divisions = std::min(divisions, sign > 0 ? bar : PlankaCorrectionBar->maximum() - bar);
+        const int sideways = (Random(2) ? 1 : -1) * (4 + Random(9));
+        FZeroing = Zeroing{QPoint(sideways, sign * divisions * 5 + RandomSpread(3)), 0, bar, false};
+    }
+    if (cbExercise->currentIndex() != int(exercise)) {
+        const QSignalBlocker quiet(cbExercise);
+        cbExercise->setCurrentIndex(int(exercise));
+    }
+    btnResetClick();
+}
+
+void TMainF::EndExercise()
+{
+    if (FExercise == Exercise::Zeroing && FZeroing.barBefore >= 0)
+        PlankaCorrectionBar->setValue(FZeroing.barBefore);
+    FZeroing = Zeroing{};
+    FExercise = Exercise::Free;
+    FAwaitingCall = false;
+    ShowExerciseHint();
+}
+
+void TMainF::ShowExerciseHint()
+{
+    QString hint;
+    switch (FExercise) {
+    case Exercise::Free: break;
+    case Exercise::Grouping:
+        hint = QStringLiteral("Кучность: очки откроются в конце серии; планку не трогайте.");
+        break;
+    case Exercise::Zeroing:
+        hint = FZeroing.done ? QStringLiteral("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
+                             : QStringLiteral("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
+        break;
+    case Exercise::Calling:
+        hint = FAwaitingCall ? QStringLiteral("Щёлкните там, куда, по-вашему, попала пуля.")
+                             : QStringLiteral("После выстрела покажите, куда попала пуля.");
+        break;
+    }
+    lbExerciseHint->setText(hint);
+}
+
+void TMainF::CallAt(QPoint p)
+{
+    if (!FAwaitingCall || !Target || FShotRecords.isEmpty())
+        return;
+    FAwaitingCall = false;
+    m_swallowDouble = true;
+    ShotRecord &shot = FShotRecords.last();
+    shot.called = true;
+    shot.call = QPointF(p) - QPointF(Target->FAnchor);
+    const int index = int(FShotRecords.size()) - 1;
+    if (TShoot *mark = Target->GetShot(index))
+        mark->show();
+    auto *line = new TCallMark(p, (shot.hole + QPointF(Target->FAnchor)).toPoint());
+    line->SetParentControl(Client);
+    FCallMarks << line;
+    SetCaption(edBalls, QString::number(shot.score));
+    SetCaption(edSum, QString::number(Target->FTotal));
+    QStringList singles;
+    for (const ShotRecord &r : std::as_const(FShotRecords))
+        singles << (r.called ? QString::number(r.score) : QStringLiteral("·"));
+    SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
+    ShowExerciseHint();
+    ScheduleDebriefUpdate();
+    if (!Target->FSeriesOpen) {
+        SeriesEndedInExercise();
+        QTimer::singleShot(0, this, Guarded([this] { RecordFinishedSeries(); }));
+    }
+}
+
+// The end of a series: the hidden scores shown; zeroing counts the series
+// and sees whether it is done.
+void TMainF::SeriesEndedInExercise()
+{
+    if (!Target || FShotRecords.size() < Target->FSeries->FMaxShots)
+        return;
+    if (FExercise == Exercise::Grouping) {
+        SetCaption(edBalls, QString::number(FShotRecords.last().score));
+        SetCaption(edSum, QString::number(Target->FTotal));
+        QStringList singles;
+        for (const ShotRecord &r : std::as_const(FShotRecords))
+            singles << QString::number(r.score);
+        SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
+    }
+    if (FExercise == Exercise::Zeroing && !FZeroing.done) {
+        ++FZeroing.series;
+        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(),
+                                                    ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()});
+        FZeroing.done = ZeroingDone(figures);
+        ShowExerciseHint();
+    }
+    ScheduleDebriefUpdate();
+}
+
+void TMainF::RecordAim()
+{
+    if (Gun && Target)
+        FTrace.Add(m_clock.elapsed(), QPointF(Gun->AimPoint(false)));
 }
 
 void TMainF::LoadSettings()
@@ -471,6 +720,10 @@ void TMainF::LoadSettings()
     PlankaCorrectionBar->setValue(bar);
     edBlack->setValue(black);
     TargetSize->SetItemIndex(size);
+    // The exercise last chosen, from a section of its own.
+    const Exercise exercise = ExerciseFromKey(
+        GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), TMainF::SettingsReadPath()));
+    cbExercise->setCurrentIndex(int(exercise));
 }
 
 void TMainF::SaveSettings()

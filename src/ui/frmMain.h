@@ -1,10 +1,13 @@
 #pragma once
 
 #include "analysis/debrief.h"
+#include "analysis/exercise.h"
 #include "model/Globals.h"
 #include "ui/radiogroup.h"
 #include "ui_frmMain.h"
 
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 // The main window: the target, the gun, the results and the settings panel.
@@ -47,8 +50,34 @@ public:
     // The journal of finished series, made when first needed.
     TJournalKeeper *Journal();
 
-    // The settings file beside the executable.
+    // The exercise chosen in «Упражнение»; free shooting is the default.
+    Exercise FExercise = Exercise::Free;
+    // «Приведение к нормальному бою»: the gun's hidden error, the series it
+    // has taken so far, and the bar as it stood before (given back after).
+    struct Zeroing {
+        QPoint error;
+        int series = 0;
+        int barBefore = -1;
+        bool done = false;
+    } FZeroing;
+    // «Объявление пробоины»: a shot waits for its call.
+    bool FAwaitingCall = false;
+    QList<QPointer<TCallMark>> FCallMarks;
+    // The aim point's path over the last two seconds, for each shot's trace.
+    AimTrace FTrace;
+    // Where a shot goes beyond what the sights say: the hidden error.
+    QPoint HiddenError() const;
+    // Calls the awaited shot at a point of the window.
+    void CallAt(QPoint p);
+
+    // The settings file written: beside the executable when its folder may
+    // be written, else the user's own (UserSettingsPath). The one read is
+    // the same, but for a user who has none yet: then the one beside the
+    // executable gives the settings to start with.
     static QString SettingsPath();
+    static QString SettingsReadPath();
+    // $XDG_CONFIG_HOME/vimbra/Vimbra.INI (~/.config/vimbra/ by default).
+    static QString UserSettingsPath();
 
     void FormMouseDown(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y);
     void FormMouseMove(QObject *Sender, TShiftState Shift, int X, int Y);
@@ -69,6 +98,9 @@ private:
     bool m_settingsRead = false;
     bool m_debriefPending = false;
     TJournalKeeper *m_journal = nullptr;
+    bool m_swallowDouble = false; // the double-click whose press made a call
+    QElapsedTimer m_clock;        // the time of aim samples and shots
+    qint64 m_lastShotMs = -1;
 
     void FormCreate();
     void FormClose();
@@ -83,6 +115,12 @@ private:
     void rgTargetSizeClick();
     void btnDebriefClick();
     void btnJournalClick();
+    void cbExerciseChange();
+    void StartExercise(Exercise exercise);
+    void EndExercise();
+    void ShowExerciseHint();
+    void SeriesEndedInExercise();
+    void RecordAim();
     // The debrief follows the series once the event at hand is done, so
     // the firing path never waits for it.
     void ScheduleDebriefUpdate();

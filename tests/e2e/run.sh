@@ -67,7 +67,41 @@ if [ "$actual" != "$expected" ]; then
   echo "settings file:"; echo "$actual"; exit 1
 fi
 
-# 2. A settings file that cannot be written: the error box at the end, and
+# 2. The exercises: each fires a whole series (a called series calls each
+#    shot with a click) and the program ends cleanly; the choice is kept, and
+#    one made with the keyboard in the drop-down is kept for the next start.
+for exercise in grouping zeroing calling; do
+  printf '[Options]\nPlankaCorrection=6\n[Exercise]\nCurrent=%s\n' "$exercise" >"$prog/Vimbra.INI"
+  start_program
+  main=$(main_window)
+  sleep 0.5
+  before=$(results "$main")
+  for _ in 1 2 3 4 5; do
+    xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
+    sleep 0.6
+    if [ "$exercise" = calling ]; then
+      xdotool mousemove --window "$main" 300 300 click 1
+      sleep 0.2
+    fi
+  done
+  [ "$before" != "$(results "$main")" ] || { echo "$exercise: the shots left no results"; exit 1; }
+  if [ "$exercise" = calling ]; then
+    # «Упражнение» (202, 8, 210 x 25): up by one, to zeroing.
+    xdotool mousemove --window "$main" 300 20 click 1
+    sleep 0.5
+    xdotool key Up Return
+    sleep 0.3
+  fi
+  close_program "$main"
+  expect_clean_exit
+  kept=$(sed -n 's/^Current=//p' "$prog/Vimbra.INI")
+  expected=$exercise
+  [ "$exercise" = calling ] && expected=zeroing
+  [ "$kept" = "$expected" ] || { echo "$exercise: the file keeps '$kept', not '$expected'"; exit 1; }
+done
+[ "$(head -n 2 "$prog/Vimbra.INI")" = $'[Options]\nPlankaCorrection=6' ] || { echo "the settings were not kept"; exit 1; }
+
+# 3. A settings file that cannot be written: the error box at the end, and
 #    still a clean exit once it is confirmed.
 rm "$prog/Vimbra.INI"
 mkdir "$prog/Vimbra.INI"
@@ -79,7 +113,7 @@ error_box=$(wait_window '^Vimbra$')
 echo "error box: $error_box"
 xdotool windowfocus --sync "$error_box" key Return
 expect_clean_exit
-# 3. Under a window manager (openbox, which frames windows), the about box
+# 4. Under a window manager (openbox, which frames windows), the about box
 #    opens centred by its outer size, frame included.
 rm -rf "$prog/Vimbra.INI"
 openbox --sm-disable >/dev/null 2>&1 &

@@ -1,0 +1,339 @@
+// The exercises a coach runs, and the aim trace: their rules on
+// hand-computed cases, and each exercise driven through the main window.
+
+#include "testsupport.h"
+
+#include "analysis/exercise.h"
+#include "analysis/thresholds.h"
+#include "platform/journalstore.h"
+#include "platform/profile.h"
+#include "platform/random.h"
+#include "ui/frmDebrief.h"
+#include "ui/frmMain.h"
+#include "ui/journalkeeper.h"
+
+namespace {
+
+const TargetGeometry kTarget{90, 3, 1}; // a ring width of 6 pixels
+const QPoint kBare(300, 460);           // bare window area
+
+ShotRecord at(double x, double y) { return ShotRecord{QPointF(x, y), QPointF(x, y), QPointF(), QPointF(), 9}; }
+
+struct Window {
+    ProgramFolder folder;
+    Recorders rec;
+    TMainF w;
+    QWindow *window = nullptr;
+
+    explicit Window(Exercise exercise = Exercise::Free)
+    {
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("no window");
+        window = w.windowHandle();
+        if (exercise != Exercise::Free)
+            w.cbExercise->setCurrentIndex(int(exercise));
+    }
+    QPoint centre() const { return w.Target->FAnchor; }
+    // The sights straight, so the next shot goes where the gun points
+    // (plus a gun's hidden error).
+    void aimAt(QPoint p)
+    {
+        w.Gun->SetSightDX(0);
+        w.Gun->SetSightDY(0);
+        w.Gun->MoveTo(p + QPoint(0, w.Gun->FPlankaCorrection));
+    }
+    void fire() { QTest::mouseDClick(window, Qt::LeftButton, {}, kBare); }
+    int shots() const { return w.Target->FSeries->Count(); }
+    void openDebrief() { QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center()); }
+};
+
+} // namespace
+
+class TestExercises : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { RandSeed(4321); }
+
+    // ------------------------------------------------------------- the rules
+
+    void groupingNorm_data()
+    {
+        QTest::addColumn<QList<double>>("xs"); // five holes on a horizontal line
+        QTest::addColumn<bool>("passed");
+        // Mean radius and extreme spread in ring widths (6 px).
+        QTest::newRow("all in one hole") << QList<double>{0, 0, 0, 0, 0} << true;
+        QTest::newRow("mean radius 0.96, spread 2.0: passes") << QList<double>{-6, -6, 6, 6, 0} << true;
+        QTest::newRow("spread 3.0 exactly: passes") << QList<double>{-9, 9, 0, 0, 0} << true;
+        QTest::newRow("spread 3.2: fails") << QList<double>{-9.6, 9.6, 0, 0, 0} << false;
+        QTest::newRow("mean radius 1.2: fails") << QList<double>{-9, -9, 9, 9, 0} << false;
+    }
+    void groupingNorm()
+    {
+        QFETCH(QList<double>, xs);
+        QFETCH(bool, passed);
+        QList<ShotRecord> shots;
+        for (double x : xs)
+            shots << at(x, 0);
+        const GroupingVerdict v = JudgeGrouping(AnalyseSeries(shots, kTarget, ElevationBar{6, 10}));
+        QCOMPARE(v.passed, passed);
+        QVERIFY(v.text.contains(passed ? QStringLiteral(": выполнен") : QStringLiteral("не выполнен")));
+    }
+
+    void zeroingDone_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("spread"); // of the group around its centre
+        QTest::addColumn<bool>("done");
+        QTest::newRow("tight, on the centre") << 0.0 << 2.0 << true;
+        QTest::newRow("tight, one ring width out") << 6.0 << 2.0 << true;
+        QTest::newRow("tight, further out") << 6.5 << 2.0 << false;
+        QTest::newRow("centred but loose") << 0.0 << 12.0 << false;
+    }
+    void zeroingDone()
+    {
+        QFETCH(double, x);
+        QFETCH(double, spread);
+        QFETCH(bool, done);
+        const QList<ShotRecord> shots{at(x - spread, 0), at(x + spread, 0), at(x, spread), at(x, -spread), at(x, 0)};
+        QCOMPARE(ZeroingDone(AnalyseSeries(shots, kTarget, ElevationBar{6, 10})), done);
+    }
+
+    // A call's error is the distance from the call to the hole in ring widths.
+    void callErrors()
+    {
+        QList<ShotRecord> shots{at(0, 0), at(6, 6), at(-3, 0), at(10, 0)};
+        shots[0].called = true, shots[0].call = QPointF(3, 4);   // 5 px: 0.83
+        shots[1].called = true, shots[1].call = QPointF(6, 18);  // 12 px: 2.0
+        shots[2].called = true, shots[2].call = QPointF(3, 0);   // 6 px: 1.0, within
+        const CallFigures c = JudgeCalls(shots, kTarget);         // the fourth was not called
+        QCOMPARE(c.called, 3);
+        QCOMPARE(c.errors, (QList<double>{5.0 / 6, 2.0, 1.0}));
+        QCOMPARE(c.share, 2.0 / 3);
+    }
+
+    // The trace keeps two seconds, in order; its length counts from a time.
+    void aimTrace()
+    {
+        AimTrace trace;
+        for (int ms = 0; ms <= 5000; ms += 10)
+            trace.Add(ms, QPointF(ms / 10.0, 0));
+        QCOMPARE(trace.Size(), size_t(201));
+        const QList<TraceSample> before = trace.Before(5000);
+        QCOMPARE(before.size(), 201);
+        QCOMPARE(before.first().ms, -2000);
+        QCOMPARE(before.last().ms, 0);
+        for (int i = 1; i < before.size(); ++i)
+            QVERIFY(before[i].ms > before[i - 1].ms);
+        QCOMPARE(trace.Before(4000).size(), 101); // up to a time, not past it
+        QCOMPARE(TraceLength(before, -1000), 100.0);
+        QCOMPARE(TraceLength(before, -2000), 200.0);
+        QCOMPARE(TraceLength({}, -1000), 0.0);
+    }
+
+    void exerciseKeys()
+    {
+        for (Exercise e : {Exercise::Free, Exercise::Grouping, Exercise::Zeroing, Exercise::Calling})
+            QCOMPARE(ExerciseFromKey(ExerciseKey(e)), e);
+        QCOMPARE(ExerciseFromKey(QStringLiteral("nonsense")), Exercise::Free);
+    }
+
+    // ----------------------------------------------------- through the window
+
+    // «Кучность»: the count shows, the scores do not until the series ends;
+    // then the debrief judges the group by the norm, and the journal says so.
+    void groupingHidesTheScoresAndJudgesTheGroup_data()
+    {
+        QTest::addColumn<int>("step"); // pixels between the holes
+        QTest::addColumn<bool>("passed");
+        QTest::newRow("tight") << 1 << true;
+        QTest::newRow("loose") << 9 << false;
+    }
+    void groupingHidesTheScoresAndJudgesTheGroup()
+    {
+        QFETCH(int, step);
+        QFETCH(bool, passed);
+        Window f(Exercise::Grouping);
+        f.openDebrief();
+        for (int i = 0; i < 5; ++i) {
+            f.aimAt(f.centre() + QPoint((i - 2) * step, 0));
+            f.fire();
+            QCOMPARE(f.w.edCount->text(), QString::number(i + 1));
+            if (i < 4) {
+                QCOMPARE(f.w.edBalls->text(), QStringLiteral("?"));
+                QCOMPARE(f.w.edSum->text(), QStringLiteral("?"));
+            }
+        }
+        QTRY_VERIFY(f.w.edSum->text() != QStringLiteral("?")); // shown at the end
+        QCOMPARE(f.w.edSum->text(), QString::number(f.w.Target->FTotal));
+        QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
+        QCOMPARE(f.w.Debrief->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
+        QTRY_COMPARE(f.w.Journal()->Written(), 1);
+        JournalStore store;
+        QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
+        QCOMPARE(store.Summaries(QString()).first().exercise, QStringLiteral("Кучность"));
+    }
+
+    // «Приведение к нормальному бою»: a hidden error; the advice applied and
+    // the hold aimed off, the next tight group lies on the centre: done in two
+    // series, the error told, the count in the journal; the bar given back.
+    void zeroingEndsOnceTheAdviceIsApplied()
+    {
+        Window f;
+        const int barBefore = f.w.PlankaCorrectionBar->value();
+        f.w.cbExercise->setCurrentIndex(int(Exercise::Zeroing));
+        const QPoint error = f.w.FZeroing.error;
+        QVERIFY(error.y() != 0 && error.x() != 0);
+        QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore); // hidden: the bar does not show it
+        f.openDebrief();
+        TDebriefF *d = f.w.Debrief;
+        // The learner holds the sights on the centre as the bar stood at first:
+        // a moved bar then moves the shots.
+        const int correction = f.w.Gun->FPlankaCorrection;
+        auto hold = [&](QPoint p) {
+            f.w.Gun->SetSightDX(0);
+            f.w.Gun->SetSightDY(0);
+            f.w.Gun->MoveTo(p + QPoint(0, correction));
+        };
+
+        for (int i = 0; i < 5; ++i) { // aimed at the centre: the error shows in the group
+            hold(f.centre());
+            f.fire();
+        }
+        QTRY_COMPARE(d->Figures().meanPoint, QPointF(error));
+        QVERIFY(!f.w.FZeroing.done);
+        QCOMPARE(f.w.FZeroing.series, 1);
+        QVERIFY(d->btnApply->isEnabled());
+        d->btnApply->click();
+        QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore - int(std::lround(error.y() / 5.0)));
+
+        f.w.btnReset->click();
+        for (int i = 0; i < 5; ++i) { // the sideways error aimed off
+            hold(f.centre() - QPoint(error.x(), 0));
+            f.fire();
+        }
+        QTRY_VERIFY(f.w.FZeroing.done);
+        QCOMPARE(f.w.FZeroing.series, 2);
+        QTRY_VERIFY(d->lbAdvice->text().contains(QStringLiteral("приведено к нормальному бою за 2 серий")));
+        QTRY_COMPARE(f.w.Journal()->Written(), 2);
+        {
+            JournalStore store;
+            QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
+            const QList<JournalSeries> list = store.Summaries(QString());
+            QCOMPARE(list.size(), 2);
+            QCOMPARE(list[0].zeroingSeries, 2); // newest first
+            QCOMPARE(list[1].zeroingSeries, 0);
+            QCOMPARE(list[0].hiddenError, error);
+        }
+        f.w.cbExercise->setCurrentIndex(int(Exercise::Free));
+        QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore);
+        f.aimAt(f.centre());
+        f.fire();
+        QCOMPARE(f.w.Target->GetShot(0)->FCenter, f.centre()); // no error outside the exercise
+    }
+
+    // «Объявление пробоины»: the mark hidden until the shot is called; a
+    // double-click then fires nothing; the call shows and its error is exact.
+    void callingTheShot()
+    {
+        Window f(Exercise::Calling);
+        f.openDebrief();
+        f.aimAt(f.centre() + QPoint(6, 0));
+        f.fire();
+        QCOMPARE(f.shots(), 1);
+        QVERIFY(f.w.FAwaitingCall);
+        QVERIFY(!f.w.Target->GetShot(0)->isVisible());
+        QCOMPARE(f.w.edBalls->text(), QStringLiteral("?"));
+        f.fire(); // its first press is the call, at the bare area: no second shot
+        QCOMPARE(f.shots(), 1);
+        QVERIFY(!f.w.FAwaitingCall);
+        QVERIFY(f.w.Target->GetShot(0)->isVisible());
+        const ShotRecord called = f.w.FShotRecords[0];
+        QVERIFY(called.called);
+        QCOMPARE(called.call, QPointF(kBare - f.centre()));
+        QCOMPARE(f.w.FCallMarks.size(), 1);
+        QVERIFY(f.w.edBalls->text() != QStringLiteral("?"));
+
+        // The next shot, called on the target itself, 6 px from its hole.
+        f.aimAt(f.centre() + QPoint(0, 6));
+        f.fire();
+        QCOMPARE(f.shots(), 2);
+        QTest::mouseClick(f.window, Qt::LeftButton, {}, f.centre() + QPoint(0, 12));
+        QVERIFY(!f.w.FAwaitingCall);
+        const double ring = f.w.CurrentGeometry().RingWidth();
+        const CallFigures calls = JudgeCalls(f.w.FShotRecords, f.w.CurrentGeometry());
+        QCOMPARE(calls.called, 2);
+        QCOMPARE(calls.errors[1], 6 / ring);
+        QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Объявлено выстрелов: 2")));
+        f.fire(); // a plain double-click fires again
+        QCOMPARE(f.shots(), 3);
+    }
+
+    // The trace: the aim's samples in order, only the last two seconds, and
+    // the replay draws the same points.
+    void aimTraceOfEachShot()
+    {
+        Window f;
+        f.aimAt(f.centre());
+        const QPoint start = f.w.Gun->FPosition + QPoint(0, 60);
+        QTest::mousePress(f.window, Qt::RightButton, {}, start);
+        for (int i = 1; i <= 30; ++i) {
+            QTest::mouseMove(f.window, start + QPoint(i, 0));
+            QTest::qWait(5);
+        }
+        QTest::mouseRelease(f.window, Qt::RightButton, {}, start + QPoint(30, 0));
+        f.fire();
+        const QList<TraceSample> &trace = f.w.FShotRecords[0].trace;
+        QVERIFY2(trace.size() >= 25, qPrintable(QString::number(trace.size())));
+        for (int i = 1; i < trace.size(); ++i) {
+            QVERIFY(trace[i].ms >= trace[i - 1].ms);
+            QCOMPARE(trace[i].aim.x() - trace[i - 1].aim.x(), 1.0); // a pixel a movement
+        }
+        QVERIFY(trace.first().ms >= -2000 && trace.last().ms <= 0);
+        // What the laser would show at the last movement, in target pixels.
+        QCOMPARE(trace.last().aim + QPointF(f.centre()), QPointF(f.w.Gun->FLastShot));
+
+        f.openDebrief();
+        TDebriefF *d = f.w.Debrief;
+        QTRY_COMPARE(d->Target->Trace().size(), trace.size());
+        d->Replay();
+        QCOMPARE(d->Target->Trace().size(), trace.size());
+        for (int i = 0; i < trace.size(); ++i)
+            QVERIFY(d->Target->Trace()[i].ms == trace[i].ms && d->Target->Trace()[i].aim == trace[i].aim);
+        QTRY_VERIFY_WITH_TIMEOUT(!d->findChild<QTimer *>()->isActive(), 4000);
+
+        // Long after, only the last two seconds count for the next shot.
+        QTest::qWait(2100);
+        f.fire();
+        QVERIFY(f.w.FShotRecords[1].trace.isEmpty());
+        QVERIFY(f.w.FShotRecords[1].sincePreviousMs >= 2100);
+    }
+
+    // The choice is remembered; free shooting leaves the settings as before.
+    void exerciseRemembered()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        {
+            TMainF w;
+            w.cbExercise->setCurrentIndex(int(Exercise::Calling));
+        }
+        QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", folder.file("Vimbra.INI")), QStringLiteral("calling"));
+        {
+            TMainF w;
+            QCOMPARE(w.cbExercise->currentIndex(), int(Exercise::Calling));
+            QCOMPARE(w.FExercise, Exercise::Calling);
+            w.cbExercise->setCurrentIndex(int(Exercise::Free));
+        }
+        QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", folder.file("Vimbra.INI")), QStringLiteral("free"));
+        folder.remove("Vimbra.INI");
+        {
+            TMainF w;
+        }
+        QVERIFY(!folder.read("Vimbra.INI").contains("Exercise"));
+    }
+};
+
+VIMBRA_TEST_MAIN(TestExercises)
+#include "tst_exercises.moc"

@@ -4,7 +4,10 @@
 //   Sounds/BAR_01                                 the shot, a PCM WAV file
 //   instructions.txt                              Windows-1251 plain text
 //   vimbra.png                                    the icon, for the desktop
-// Usage: vimbra-assets <instructions in UTF-8> <program folder>
+// and, in a folder of their own, the icon as the desktop's icon theme takes it
+// at larger sizes:
+//   vimbra-64.png, vimbra-128.png, vimbra.svg
+// Usage: vimbra-assets <instructions in UTF-8> <program folder> <icon folder>
 
 #include "ui/appicon.h"
 #include "ui/examplesight.h"
@@ -139,14 +142,21 @@ bool instructions(const QString &source, const QString &target)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vimbra-assets <instructions.txt in UTF-8> <program folder>\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: vimbra-assets <instructions.txt in UTF-8> <program folder> <icon folder>\n");
         return 2;
     }
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QDir dir(QString::fromLocal8Bit(argv[2]));
+    const QDir icons(QString::fromLocal8Bit(argv[3]));
     if (!dir.mkpath(QStringLiteral("Images")) || !dir.mkpath(QStringLiteral("Sounds")))
         return fail(QStringLiteral("cannot make the program folder")), 1;
+    if (!icons.mkpath(QStringLiteral(".")))
+        return fail(QStringLiteral("cannot make the icon folder")), 1;
+    auto icon = [&icons](int size) {
+        const QString name = QStringLiteral("vimbra-%1.png").arg(size);
+        return AppIconImageAt(size).save(icons.filePath(name), "PNG") || fail(QStringLiteral("cannot write ") + name);
+    };
 
     const bool ok = saveImage(roundTarget(97), dir.filePath(QStringLiteral("Images/LargeRound.bmp")))
                     && saveImage(roundTarget(49), dir.filePath(QStringLiteral("Images/SmallRound.bmp")))
@@ -155,6 +165,8 @@ int main(int argc, char *argv[])
                     && writeFile(dir.filePath(QStringLiteral("Sounds/BAR_01")), shotSound())
                     && instructions(source, dir.filePath(QStringLiteral("instructions.txt")))
                     && (AppIconImage().save(dir.filePath(QStringLiteral("vimbra.png")), "PNG")
-                        || fail(QStringLiteral("cannot write vimbra.png")));
+                        || fail(QStringLiteral("cannot write vimbra.png")))
+                    && icon(64) && icon(128)
+                    && writeFile(icons.filePath(QStringLiteral("vimbra.svg")), AppIconSvg().toUtf8());
     return ok ? 0 : 1;
 }

@@ -7,7 +7,7 @@ VimbraApplication::VimbraApplication(int &argc, char **argv) : QApplication(argc
     setApplicationName(QStringLiteral("Vimbra"));
     setApplicationVersion(QStringLiteral(VIMBRA_VERSION));
     setOrganizationName(QStringLiteral("Vimbra"));
-    setDesktopFileName(QStringLiteral("vimbra"));
+    setDesktopFileName(QStringLiteral("example.vimbra.Vimbra"));
 }
 
 bool VimbraApplication::notify(QObject *receiver, QEvent *event)

@@ -36,6 +36,8 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     tblShots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblShots->horizontalHeader()->setStretchLastSection(true);
+    // As wide as the column it stands in: wider tables scroll within.
+    tblShots->setSizePolicy(QSizePolicy::Ignored, tblShots->sizePolicy().verticalPolicy());
     // Room for the five shots of a series without scrolling.
     const int row = tblShots->verticalHeader()->defaultSectionSize();
     tblShots->setMinimumHeight(tblShots->horizontalHeader()->sizeHint().height() + 5 * row + 2 * tblShots->frameWidth());

@@ -1,7 +1,8 @@
 // The journal at scale, against the bare database in the same run:
 //   - a journal of 20 000 series (100 000 shots): its window opens, lists
 //     and charts the shooter, against a bare QSqlQuery reading the same rows;
-//   - the file's size per series, at 10 000 and at 20 000 series;
+//   - the file's size per series (each shot with a two-second aim trace of
+//     a mouse at 100 Hz), at 10 000 and at 20 000 series;
 //   - filing a series: what it costs the GUI thread, and the writer's time.
 //   bench_journal [series]
 
@@ -33,8 +34,14 @@ JournalSeries sample(int n, const QString &shooter, QDateTime when)
     s.extremeSpread = 8 + n % 17;
     s.ringWidth = 6.47;
     s.correction = 20;
-    for (int i = 1; i <= 5; ++i)
-        s.shots << JournalShot{i, QPointF(i - 3, n % 11 - 5), 10 - i, QPointF(i, 20), QPointF(-1, 2), QPointF(0, -20)};
+    for (int i = 1; i <= 5; ++i) {
+        JournalShot shot{i, QPointF(i - 3, n % 11 - 5), 10 - i, QPointF(i, 20), QPointF(-1, 2), QPointF(0, -20)};
+        shot.sincePreviousMs = i > 1 ? 4000 : -1;
+        // An aim trace as a mouse at 100 Hz leaves it: two seconds of samples.
+        for (int ms = -2000; ms <= 0; ms += 10)
+            shot.trace << JournalTracePoint{ms, QPointF(i + ms / 100.0, (ms % 70) / 10.0)};
+        s.shots << shot;
+    }
     return s;
 }
 

@@ -177,6 +177,22 @@ private Q_SLOTS:
             QVERIFY2(!text.contains(phrase), qPrintable(text));
     }
 
+    void russianCounts_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("text");
+        for (const auto &[n, text] : {std::pair{1, "1 серию"}, {2, "2 серии"}, {4, "4 серии"}, {5, "5 серий"},
+                                      {11, "11 серий"}, {12, "12 серий"}, {21, "21 серию"}, {22, "22 серии"},
+                                      {0, "0 серий"}})
+            QTest::addRow("%d", n) << n << QString::fromUtf8(text);
+    }
+    void russianCounts()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, text);
+        QCOMPARE(CountOf(n, "серию", "серии", "серий"), text);
+    }
+
     void clockHours_data()
     {
         QTest::addColumn<QPointF>("direction");

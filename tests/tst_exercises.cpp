@@ -79,6 +79,10 @@ private Q_SLOTS:
         const GroupingVerdict v = JudgeGrouping(AnalyseSeries(shots, kTarget, ElevationBar{6, 10}));
         QCOMPARE(v.passed, passed);
         QVERIFY(v.text.contains(passed ? QStringLiteral(": выполнен") : QStringLiteral("не выполнен")));
+        // A group that fails is told what spreads it, tight enough for the
+        // sights (mean radius 1.2) or not.
+        QCOMPARE(v.text.contains(QStringLiteral("Разброс дают") + QString()) || v.text.contains(QStringLiteral("Разброс даёт")),
+                 !passed);
     }
 
     void zeroingDone_data()
@@ -113,23 +117,35 @@ private Q_SLOTS:
         QCOMPARE(c.share, 2.0 / 3);
     }
 
-    // The trace keeps two seconds, in order; its length counts from a time.
+    // The trace keeps two seconds (and where the aim stood as they began), in
+    // order; its length counts from a time.
     void aimTrace()
     {
         AimTrace trace;
         for (int ms = 0; ms <= 5000; ms += 10)
             trace.Add(ms, QPointF(ms / 10.0, 0));
-        QCOMPARE(trace.Size(), size_t(201));
+        QCOMPARE(trace.Size(), size_t(202)); // 3000 to 5000, and 2990
         const QList<TraceSample> before = trace.Before(5000);
         QCOMPARE(before.size(), 201);
         QCOMPARE(before.first().ms, -2000);
         QCOMPARE(before.last().ms, 0);
         for (int i = 1; i < before.size(); ++i)
             QVERIFY(before[i].ms > before[i - 1].ms);
-        QCOMPARE(trace.Before(4000).size(), 101); // up to a time, not past it
+        QCOMPARE(trace.Before(4000).last().ms, 0); // up to a time, not past it
         QCOMPARE(TraceLength(before, -1000), 100.0);
         QCOMPARE(TraceLength(before, -2000), 200.0);
+        QCOMPARE(TraceLength(before, -995), 99.5); // from between two samples
         QCOMPARE(TraceLength({}, -1000), 0.0);
+
+        // A still hold: the last movement long ago stands at the span's start.
+        AimTrace still;
+        still.Add(0, QPointF(5, 5));
+        still.Add(100, QPointF(7, 5));
+        const QList<TraceSample> held = still.Before(10000);
+        QCOMPARE(held.size(), 1);
+        QCOMPARE(held[0].ms, -2000);
+        QCOMPARE(held[0].aim, QPointF(7, 5));
+        QCOMPARE(TraceLength(held, -1000), 0.0);
     }
 
     void exerciseKeys()
@@ -215,7 +231,7 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(f.w.FZeroing.done);
         QCOMPARE(f.w.FZeroing.series, 2);
-        QTRY_VERIFY(d->lbAdvice->text().contains(QStringLiteral("приведено к нормальному бою за 2 серий")));
+        QTRY_VERIFY(d->lbAdvice->text().contains(QStringLiteral("приведено к нормальному бою за 2 серии")));
         QTRY_COMPARE(f.w.Journal()->Written(), 2);
         {
             JournalStore store;
@@ -268,6 +284,13 @@ private Q_SLOTS:
         QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Объявлено выстрелов: 2")));
         f.fire(); // a plain double-click fires again
         QCOMPARE(f.shots(), 3);
+        // Called on the mark of an earlier shot, and on a caption: taken too.
+        QTest::mouseClick(f.window, Qt::LeftButton, {}, f.w.Target->GetShot(0)->FCenter);
+        QVERIFY(!f.w.FAwaitingCall);
+        QCOMPARE(f.w.FShotRecords[2].call, QPointF(f.w.Target->GetShot(0)->FCenter - f.centre()));
+        f.fire();
+        QTest::mouseClick(f.window, Qt::LeftButton, {}, f.w.Label4->geometry().center());
+        QVERIFY(!f.w.FAwaitingCall);
     }
 
     // The trace: the aim's samples in order, only the last two seconds, and
@@ -286,12 +309,13 @@ private Q_SLOTS:
         f.fire();
         const QList<TraceSample> &trace = f.w.FShotRecords[0].trace;
         QVERIFY2(trace.size() >= 25, qPrintable(QString::number(trace.size())));
-        for (int i = 1; i < trace.size(); ++i) {
+        for (int i = 1; i < trace.size() - 1; ++i) {
             QVERIFY(trace[i].ms >= trace[i - 1].ms);
             QCOMPARE(trace[i].aim.x() - trace[i - 1].aim.x(), 1.0); // a pixel a movement
         }
-        QVERIFY(trace.first().ms >= -2000 && trace.last().ms <= 0);
-        // What the laser would show at the last movement, in target pixels.
+        QVERIFY(trace.first().ms >= -2000);
+        // It ends at the shot, where the laser would have shown it.
+        QCOMPARE(trace.last().ms, 0);
         QCOMPARE(trace.last().aim + QPointF(f.centre()), QPointF(f.w.Gun->FLastShot));
 
         f.openDebrief();
@@ -303,10 +327,14 @@ private Q_SLOTS:
             QVERIFY(d->Target->Trace()[i].ms == trace[i].ms && d->Target->Trace()[i].aim == trace[i].aim);
         QTRY_VERIFY_WITH_TIMEOUT(!d->findChild<QTimer *>()->isActive(), 4000);
 
-        // Long after, only the last two seconds count for the next shot.
+        // Held still for long after (the jolt is no movement of the shooter's):
+        // the next shot's trace stands where the jolt left the aim, length 0.
         QTest::qWait(2100);
         f.fire();
-        QVERIFY(f.w.FShotRecords[1].trace.isEmpty());
+        const QList<TraceSample> &still = f.w.FShotRecords[1].trace;
+        QCOMPARE(still.size(), 2);
+        QCOMPARE(still.first().ms, -2000);
+        QCOMPARE(TraceLength(still, -1000), 0.0);
         QVERIFY(f.w.FShotRecords[1].sincePreviousMs >= 2100);
     }
 

@@ -62,12 +62,7 @@ QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
     return hints;
 }
 
-QString divisions(int n)
-{
-    const int tens = n % 100, ones = n % 10;
-    const char *word = (tens >= 11 && tens <= 14) ? "делений" : ones == 1 ? "деление" : (ones >= 2 && ones <= 4) ? "деления" : "делений";
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
-}
+QString divisions(int n) { return CountOf(n, "деление", "деления", "делений"); }
 
 Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)
 {
@@ -172,6 +167,13 @@ int ClockHour(QPointF direction)
 }
 
 QString Decimal(double value) { return QLocale(QLocale::Russian).toString(value, 'f', 1); }
+
+QString CountOf(int n, const char *one, const char *few, const char *many)
+{
+    const int tens = std::abs(n) % 100, ones = std::abs(n) % 10;
+    const char *word = (tens >= 11 && tens <= 14) ? many : ones == 1 ? one : (ones >= 2 && ones <= 4) ? few : many;
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
 
 QString DistanceAndHour(QPointF offset, double ringWidth)
 {

@@ -44,10 +44,17 @@ GroupingVerdict JudgeGrouping(const SeriesFigures &f)
                  .arg(Decimal(Thresholds::kGroupingMeanRadius), Decimal(Thresholds::kGroupingSpread),
                       v.passed ? QStringLiteral("выполнен") : QStringLiteral("не выполнен"),
                       Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
-    if (!v.passed) {
-        // What spreads the group, as the debrief says it.
+    if (!v.passed && f.shots >= 2) {
+        // What spreads the group, whether or not it counts as tight for a
+        // sight correction; then the sight picture's faults the debrief names.
+        if (f.alignmentSpread >= Thresholds::kCauseRatio * f.holdSpread)
+            v.text += QStringLiteral(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+        else if (f.holdSpread >= Thresholds::kCauseRatio * f.alignmentSpread)
+            v.text += QStringLiteral(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
+        else
+            v.text += QStringLiteral(" Разброс дают и прицеливание, и удержание.");
         for (const QString &line : f.advice.lines)
-            if (line.startsWith(QStringLiteral("Разброс")) || line.startsWith(QStringLiteral("Мушка")))
+            if (line.startsWith(QStringLiteral("Мушка")))
                 v.text += QLatin1Char(' ') + line;
     }
     return v;
@@ -77,14 +84,28 @@ CallFigures JudgeCalls(const QList<ShotRecord> &shots, const TargetGeometry &tar
 
 double TraceLength(const QList<TraceSample> &trace, int fromMs)
 {
+    // The path from where the aim stood at fromMs (between the samples about
+    // it) to the last sample.
     double length = 0;
-    const TraceSample *last = nullptr;
-    for (const TraceSample &s : trace) {
+    QPointF last;
+    bool started = false;
+    for (int i = 0; i < trace.size(); ++i) {
+        const TraceSample &s = trace[i];
         if (s.ms < fromMs)
             continue;
-        if (last)
-            length += std::hypot(s.aim.x() - last->aim.x(), s.aim.y() - last->aim.y());
-        last = &s;
+        if (!started) {
+            started = true;
+            last = s.aim;
+            if (i > 0 && s.ms > fromMs) {
+                const TraceSample &before = trace[i - 1];
+                const double t = double(fromMs - before.ms) / double(s.ms - before.ms);
+                last = before.aim + (s.aim - before.aim) * t;
+            } else {
+                continue;
+            }
+        }
+        length += std::hypot(s.aim.x() - last.x(), s.aim.y() - last.y());
+        last = s.aim;
     }
     return length;
 }
@@ -92,15 +113,29 @@ double TraceLength(const QList<TraceSample> &trace, int fromMs)
 void AimTrace::Add(qint64 ms, QPointF aim)
 {
     FSamples.push_back({ms, aim});
-    while (!FSamples.empty() && FSamples.front().ms < ms - FSpanMs)
+    // One sample older than the span stays: where the aim stood as it began.
+    while (FSamples.size() >= 2 && FSamples[1].ms < ms - FSpanMs)
         FSamples.pop_front();
 }
 
 QList<TraceSample> AimTrace::Before(qint64 ms) const
 {
+    // Where the aim stood when the span began (the last sample before it, if
+    // any, held till then), and every sample in the span.
     QList<TraceSample> trace;
-    for (const Sample &s : FSamples)
-        if (s.ms <= ms && s.ms >= ms - FSpanMs)
-            trace << TraceSample{int(s.ms - ms), s.aim};
+    const Sample *earlier = nullptr;
+    for (const Sample &s : FSamples) {
+        if (s.ms > ms)
+            break;
+        if (s.ms < ms - FSpanMs) {
+            earlier = &s;
+            continue;
+        }
+        if (earlier && trace.isEmpty() && s.ms > ms - FSpanMs)
+            trace << TraceSample{-FSpanMs, earlier->aim};
+        trace << TraceSample{int(s.ms - ms), s.aim};
+    }
+    if (trace.isEmpty() && earlier)
+        trace << TraceSample{-FSpanMs, earlier->aim};
     return trace;
 }

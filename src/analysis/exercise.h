@@ -43,19 +43,22 @@ struct CallFigures {
 };
 CallFigures JudgeCalls(const QList<ShotRecord> &shots, const TargetGeometry &target);
 
-// The length of an aim trace's path from `fromMs` (before the shot) to the
-// shot, in pixels: the steadier the hold, the shorter.
+// The length of an aim trace's path from `fromMs` (before the shot; where the
+// aim stood then is found between the samples about it) to its end, in
+// pixels: the steadier the hold, the shorter. A trace of one point is 0.
 double TraceLength(const QList<TraceSample> &trace, int fromMs);
 
 // The aim point's recent path: samples older than the span are dropped as new
-// ones come, so however long a session lasts it holds at most one span.
+// ones come (all but one, which tells where the aim stood as the span began),
+// so however long a session lasts it holds at most one span.
 class AimTrace
 {
 public:
     explicit AimTrace(int spanMs = 2000) : FSpanMs(spanMs) {}
     void Add(qint64 ms, QPointF aim);
     // The samples of the last span before `ms`, times counted back from it
-    // (<= 0), oldest first.
+    // (<= 0), oldest first; where the aim stood as the span began comes first
+    // (at -span) when it was set before.
     QList<TraceSample> Before(qint64 ms) const;
     void Clear() { FSamples.clear(); }
     size_t Size() const { return FSamples.size(); }

@@ -10,6 +10,10 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QVariant>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -51,11 +55,9 @@ const QList<QStringList> &migrations()
             QStringLiteral("ALTER TABLE series ADD COLUMN hidden_x INTEGER NOT NULL DEFAULT 0"),
             QStringLiteral("ALTER TABLE series ADD COLUMN hidden_y INTEGER NOT NULL DEFAULT 0"),
             QStringLiteral("ALTER TABLE series ADD COLUMN zeroing_series INTEGER NOT NULL DEFAULT 0"),
-            QStringLiteral("CREATE TABLE trace ("
-                           " series_id INTEGER NOT NULL REFERENCES series(id) ON DELETE CASCADE,"
-                           " number INTEGER NOT NULL, seq INTEGER NOT NULL,"
-                           " ms INTEGER NOT NULL, x REAL NOT NULL, y REAL NOT NULL,"
-                           " PRIMARY KEY (series_id, number, seq)) WITHOUT ROWID"),
+            // A shot's trace in one value (see packTrace): a row a sample
+            // would make a journal some twenty times larger.
+            QStringLiteral("ALTER TABLE shot ADD COLUMN trace BLOB"),
         },
     };
     return steps;
@@ -92,6 +94,36 @@ bool exec(QSqlQuery &query, const QString &sql, QString *reason)
     if (reason)
         *reason = reasonFor(query.lastError());
     return false;
+}
+
+// A trace as little-endian 16-bit integers, three a sample: milliseconds
+// before the shot, and the aim point in tenths of a pixel (clamped).
+QByteArray packTrace(const QList<JournalTracePoint> &trace)
+{
+    QByteArray bytes(trace.size() * 6, Qt::Uninitialized);
+    char *out = bytes.data();
+    auto put = [&out](double v) {
+        qToLittleEndian<qint16>(qint16(std::clamp(std::lround(v), -32768L, 32767L)), out);
+        out += 2;
+    };
+    for (const JournalTracePoint &p : trace) {
+        put(p.ms);
+        put(p.aim.x() * 10);
+        put(p.aim.y() * 10);
+    }
+    return bytes;
+}
+
+QList<JournalTracePoint> unpackTrace(const QByteArray &bytes)
+{
+    QList<JournalTracePoint> trace;
+    trace.reserve(bytes.size() / 6);
+    for (qsizetype at = 0; at + 6 <= bytes.size(); at += 6) {
+        const char *in = bytes.constData() + at;
+        trace << JournalTracePoint{qFromLittleEndian<qint16>(in),
+                                   QPointF(qFromLittleEndian<qint16>(in + 2) / 10.0, qFromLittleEndian<qint16>(in + 4) / 10.0)};
+    }
+    return trace;
 }
 
 // "yyyy-MM-ddTHH:mm:ss.zzzZ", as the journal writes it, read directly (a
@@ -253,14 +285,32 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
             return false;
         if (version == SchemaVersion())
             return true;
+        // A file to be changed is checked whole first, however it was opened.
+        if (!thorough) {
+            if (!exec(q, QStringLiteral("PRAGMA quick_check"), &failure) || !q.next()
+                || q.value(0).toString() != QLatin1String("ok")) {
+                failure = QStringLiteral("файл повреждён");
+                isDamaged = true;
+                return false;
+            }
+            q.finish();
+        }
         // Bring the file up to this program's schema, all steps in one go;
-        // another program may have done it meanwhile.
+        // another program may have done it meanwhile, or gone further.
         if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), &failure))
             return false;
         int now = version;
         if (exec(q, QStringLiteral("PRAGMA user_version"), &failure) && q.next())
             now = q.value(0).toInt();
         q.finish();
+        if (now >= SchemaVersion()) {
+            exec(q, QStringLiteral("ROLLBACK"), nullptr);
+            if (now > SchemaVersion()) {
+                failure = QStringLiteral("журнал записан более новой версией программы");
+                return false;
+            }
+            return true;
+        }
         bool done = true;
         for (int step = now; done && step < SchemaVersion(); ++step)
             for (const QString &sql : migrations()[step])
@@ -325,10 +375,8 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
         return fail(q);
     const qint64 id = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
-                             " correction_x, correction_y, since_previous_ms, call_x, call_y)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery trace(db);
-    trace.prepare(QStringLiteral("INSERT INTO trace (series_id, number, seq, ms, x, y) VALUES (?, ?, ?, ?, ?, ?)"));
+                             " correction_x, correction_y, since_previous_ms, call_x, call_y, trace)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const JournalShot &s : series.shots) {
         const QVariant none(QMetaType::fromType<double>());
         for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(s.hole.x()), QVariant(s.hole.y()),
@@ -336,17 +384,11 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
                                   QVariant(s.alignment.x()), QVariant(s.alignment.y()), QVariant(s.correction.x()),
                                   QVariant(s.correction.y()),
                                   s.sincePreviousMs >= 0 ? QVariant(s.sincePreviousMs) : QVariant(QMetaType::fromType<int>()),
-                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none})
+                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none,
+                                  s.trace.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(packTrace(s.trace))})
             q.addBindValue(v);
         if (!q.exec())
             return fail(q);
-        for (int seq = 0; seq < s.trace.size(); ++seq) {
-            for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(seq), QVariant(s.trace[seq].ms),
-                                      QVariant(s.trace[seq].aim.x()), QVariant(s.trace[seq].aim.y())})
-                trace.addBindValue(v);
-            if (!trace.exec())
-                return fail(trace);
-        }
     }
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail(q);
@@ -382,7 +424,7 @@ QList<JournalSeries> JournalStore::Summaries(const QString &shooter)
     return list;
 }
 
-std::optional<JournalSeries> JournalStore::Read(qint64 id)
+std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
 {
     if (!IsOpen())
         return std::nullopt;
@@ -395,8 +437,9 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id)
     JournalSeries series = seriesFrom(q);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
-                                 " correction_y, since_previous_ms, call_x, call_y"
-                                 " FROM shot WHERE series_id = ? ORDER BY number"));
+                                 " correction_y, since_previous_ms, call_x, call_y, %1"
+                                 " FROM shot WHERE series_id = ? ORDER BY number")
+                      .arg(traces ? QStringLiteral("trace") : QStringLiteral("NULL")));
     shots.addBindValue(id);
     if (shots.exec())
         while (shots.next()) {
@@ -410,18 +453,8 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id)
             shot.called = !shots.value(11).isNull();
             if (shot.called)
                 shot.call = QPointF(shots.value(11).toDouble(), shots.value(12).toDouble());
+            shot.trace = unpackTrace(shots.value(13).toByteArray());
             series.shots << shot;
-        }
-    QSqlQuery trace(db);
-    trace.prepare(QStringLiteral("SELECT number, ms, x, y FROM trace WHERE series_id = ? ORDER BY number, seq"));
-    trace.addBindValue(id);
-    if (trace.exec())
-        while (trace.next()) {
-            const int number = trace.value(0).toInt();
-            for (JournalShot &shot : series.shots)
-                if (shot.number == number)
-                    shot.trace << JournalTracePoint{trace.value(1).toInt(),
-                                                    QPointF(trace.value(2).toDouble(), trace.value(3).toDouble())};
         }
     return series;
 }
@@ -431,7 +464,7 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
     QList<JournalSeries> all;
     const QList<JournalSeries> summaries = Summaries(shooter);
     for (auto it = summaries.crbegin(); it != summaries.crend(); ++it)
-        if (const auto series = Read(it->id))
+        if (const auto series = Read(it->id, false))
             all << *series;
     return all;
 }

@@ -51,9 +51,10 @@ public:
     QStringList Shooters();
     // A shooter's series, newest first, without their shots.
     QList<JournalSeries> Summaries(const QString &shooter);
-    // One series with its shots.
-    std::optional<JournalSeries> Read(qint64 id);
-    // Every series of a shooter with its shots, oldest first (for exports).
+    // One series with its shots (and their aim traces, unless not wanted).
+    std::optional<JournalSeries> Read(qint64 id, bool traces = true);
+    // Every series of a shooter with its shots, oldest first, without the
+    // aim traces (for exports).
     QList<JournalSeries> ReadAll(const QString &shooter);
 
     // Small values kept with the journal (the shooter in use).

@@ -14,7 +14,8 @@
 // Writes finished series into the journal on a thread of its own, so that
 // neither the shot nor the window ever waits for the disk. A series that
 // cannot be written stays in memory and is written with the next one (or at
-// Retry); nothing is dropped while the program runs.
+// Retry). Those still unwritten when the writer ends are kept beside the
+// journal, in PendingPath(), and written first by the next writer.
 class JournalWriter
 {
 public:
@@ -31,6 +32,8 @@ public:
     void Retry();
     // Series waiting or failed so far.
     int Pending();
+    // Where the series unwritten at the end wait: beside the journal.
+    static QString PendingPath(const QString &journal);
 
 private:
     void run();

@@ -123,7 +123,7 @@ void TDebriefF::ShowSeries(const Input &input)
                                 DistanceAndHour(s.alignment, ring),
                                 DistanceAndHour(s.holdAndCorrection, ring),
                                 r.sincePreviousMs >= 0 ? Decimal(r.sincePreviousMs / 1000.0) : QStringLiteral("—"),
-                                r.trace.size() >= 2 ? Decimal(TraceLength(r.trace, -1000) / ring) : QStringLiteral("—"),
+                                r.trace.isEmpty() ? QStringLiteral("—") : Decimal(TraceLength(r.trace, -1000) / ring),
                                 called};
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
@@ -158,11 +158,12 @@ void TDebriefF::ShowSeries(const Input &input)
     case Exercise::Zeroing:
         if (input.zeroed) {
             const QPoint e = input.hiddenError;
-            lines << QStringLiteral("Оружие приведено к нормальному бою за %1 серий. Его ошибка была: %2 пикс. по "
-                                    "высоте (около %3 делений планки, %4) и %5 пикс. по горизонтали (%6).")
-                         .arg(input.zeroingSeries)
+            lines << QStringLiteral("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
+                                    "высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).")
+                         .arg(CountOf(input.zeroingSeries, "серию", "серии", "серий"))
                          .arg(std::abs(e.y()))
-                         .arg(std::lround(std::abs(e.y()) / Thresholds::kPixelsPerDivision))
+                         .arg(CountOf(int(std::lround(std::abs(e.y()) / Thresholds::kPixelsPerDivision)), "деления",
+                                      "делений", "делений"))
                          .arg(e.y() > 0 ? QStringLiteral("вниз") : QStringLiteral("вверх"))
                          .arg(std::abs(e.x()))
                          .arg(e.x() > 0 ? QStringLiteral("вправо") : QStringLiteral("влево"));
@@ -183,7 +184,8 @@ void TDebriefF::ShowSeries(const Input &input)
         break;
     }
     }
-    if (!scoresHidden)
+    // «Кучность» is about the group alone: no sight correction is offered.
+    if (input.exercise != Exercise::Grouping)
         lines += f.advice.lines;
     lbAdvice->setText(lines.join(QLatin1Char('\n')));
     btnApply->setEnabled(f.advice.newBarPosition >= 0);

@@ -66,6 +66,7 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
 
 TJournalF::~TJournalF()
 {
+    tvSeries->setModel(nullptr); // the model goes before the view
     // The shooter's field reports its end of editing as it loses the focus
     // while the window goes: nothing is to be chosen then.
     cbShooter->lineEdit()->disconnect(this);

@@ -19,6 +19,7 @@
 #include "ui/radiogroup.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QDir>
 #include <QFileInfo>
@@ -182,13 +183,6 @@ void TMainF::FormCreate()
     Target->PlaceAt(QPoint(TargetShape->x() + TargetShape->width() / 2,
                            TargetShape->y() + TargetShape->height() / 2));
 
-    // A shot is called by a click on the target too (the target otherwise
-    // takes no notice of the mouse).
-    connect(Target, &TControl::mouseDown, this, Guarded([this](QObject *, Qt::MouseButton b, TShiftState sh, int x, int y) {
-        if (FAwaitingCall && b == Qt::LeftButton && !sh.testFlag(ssDouble))
-            CallAt(Target->pos() + QPoint(x, y));
-    }));
-
     Gun = new TGun(Client);
     Gun->SetParentControl(Client);
     BindMouse(Gun);
@@ -231,6 +225,20 @@ void TMainF::paintEvent(QPaintEvent *event)
         m_soundPrepared = true;
         QTimer::singleShot(0, this, Guarded([] { PreloadSound(AppDir() + kShotSound); }));
     }
+}
+
+bool TMainF::eventFilter(QObject *watched, QEvent *event)
+{
+    if (FAwaitingCall && event->type() == QEvent::MouseButtonPress) {
+        auto *child = qobject_cast<QWidget *>(watched);
+        const auto *press = static_cast<QMouseEvent *>(event);
+        if (child && child->parentWidget() == Client && press->button() == Qt::LeftButton
+            && !(press->modifiers() & Qt::ShiftModifier)) {
+            Guard([&] { CallAt(child->mapTo(Client, press->position().toPoint())); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TMainF::resizeEvent(QResizeEvent *event)
@@ -354,6 +362,7 @@ void TMainF::Fire()
                       QPointF(0, -Gun->FPlankaCorrection), score};
     const qint64 now = m_clock.elapsed();
     record.sincePreviousMs = FShotRecords.isEmpty() || m_lastShotMs < 0 ? -1 : int(now - m_lastShotMs);
+    FTrace.Add(now, QPointF(aim - HiddenError())); // the aim at the shot ends its trace
     record.trace = FTrace.Before(now);
     for (TraceSample &sample : record.trace)
         sample.aim -= centre;
@@ -371,6 +380,12 @@ void TMainF::Fire()
         if (TShoot *mark = Target->GetShot(index))
             mark->hide();
         FAwaitingCall = true;
+        // The call may be a click on anything of the scene: the target, a
+        // mark, a caption, the example picture (which otherwise take the
+        // mouse and do nothing with it).
+        for (QWidget *child : Client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (child != Gun)
+                child->installEventFilter(this);
         ShowExerciseHint();
     }
 
@@ -380,6 +395,10 @@ void TMainF::Fire()
     Gun->MoveTo(Gun->FPosition + QPoint(dx, dy));
     Gun->SetSightDX(RandomSpread(10));
     Gun->SetSightDY(-RandomSpread(10));
+    // The next trace starts where the jolt left the aim: the jolt is no
+    // movement of the shooter's.
+    FTrace.Clear();
+    FTrace.Add(m_clock.elapsed(), QPointF(Gun->AimPoint(false)));
     Pause(300);
     ScheduleDebriefUpdate();
 

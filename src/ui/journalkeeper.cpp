@@ -68,7 +68,7 @@ JournalStore *TJournalKeeper::Reader()
 QString TJournalKeeper::Shooter()
 {
     if (!FShooterKnown) {
-        if (JournalStore *store = FTold ? nullptr : Reader())
+        if (JournalStore *store = Reader())
             FShooter = store->Setting(kShooterKey);
         FShooterKnown = true;
     }
@@ -81,7 +81,7 @@ void TJournalKeeper::SetShooter(const QString &name)
     if (FShooter.isNull())
         FShooter = QLatin1String("");
     FShooterKnown = true;
-    if (JournalStore *store = FTold ? nullptr : Reader())
+    if (JournalStore *store = Reader())
         store->SetSetting(kShooterKey, FShooter);
 }
 

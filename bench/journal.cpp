@@ -1,8 +1,8 @@
 // The journal at scale, against the bare database in the same run:
 //   - a journal of 20 000 series (100 000 shots): its window opens, lists
 //     and charts the shooter, against a bare QSqlQuery reading the same rows;
-//   - the file's size per series (each shot with a two-second aim trace of
-//     a mouse at 100 Hz), at 10 000 and at 20 000 series;
+//   - the file's size per series (each shot with a two-second aim trace, a
+//     sample every 8 to 15 ms), at 10 000 and at 20 000 series;
 //   - filing a series: what it costs the GUI thread, and the writer's time.
 //   bench_journal [series]
 
@@ -37,9 +37,18 @@ JournalSeries sample(int n, const QString &shooter, QDateTime when)
     for (int i = 1; i <= 5; ++i) {
         JournalShot shot{i, QPointF(i - 3, n % 11 - 5), 10 - i, QPointF(i, 20), QPointF(-1, 2), QPointF(0, -20)};
         shot.sincePreviousMs = i > 1 ? 4000 : -1;
-        // An aim trace as a mouse at 100 Hz leaves it: two seconds of samples.
-        for (int ms = -2000; ms <= 0; ms += 10)
-            shot.trace << JournalTracePoint{ms, QPointF(i + ms / 100.0, (ms % 70) / 10.0)};
+        // An aim trace as a mouse leaves it: two seconds of samples 8 to 15 ms
+        // apart, wandering a few pixels at a time (a pseudo-random walk).
+        quint32 seed = quint32(n * 7919 + i);
+        auto next = [&seed](int range) {
+            seed = seed * 1664525u + 1013904223u;
+            return int((seed >> 16) % quint32(range));
+        };
+        QPointF aim(next(60) - 30, next(60) - 30);
+        for (int ms = -2000; ms <= 0; ms += 8 + next(8)) {
+            aim += QPointF(next(7) - 3, next(7) - 3);
+            shot.trace << JournalTracePoint{ms, aim};
+        }
         s.shots << shot;
     }
     return s;

@@ -333,6 +333,9 @@ void benchTrace()
 int main(int argc, char *argv[])
 {
     VimbraApplication app(argc, argv);
+    // The series fired here go into a journal of their own, not the user's.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     SetAppDirForTesting(QStringLiteral(VIMBRA_APP_DIR));
     SetSoundHook([](const QString &) {});
     if (argc > 3 && qstrcmp(argv[1], "--firing") == 0) {

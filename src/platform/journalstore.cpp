@@ -55,9 +55,14 @@ const QList<QStringList> &migrations()
             QStringLiteral("ALTER TABLE series ADD COLUMN hidden_x INTEGER NOT NULL DEFAULT 0"),
             QStringLiteral("ALTER TABLE series ADD COLUMN hidden_y INTEGER NOT NULL DEFAULT 0"),
             QStringLiteral("ALTER TABLE series ADD COLUMN zeroing_series INTEGER NOT NULL DEFAULT 0"),
-            // A shot's trace in one value (see packTrace): a row a sample
-            // would make a journal some twenty times larger.
-            QStringLiteral("ALTER TABLE shot ADD COLUMN trace BLOB"),
+            // A shot's trace in one compressed value (see packTrace), in a
+            // table of its own with row ids, where values of a kilobyte or so
+            // pack densely: a row a sample would make a journal some twenty
+            // times larger.
+            QStringLiteral("CREATE TABLE trace ("
+                           " series_id INTEGER NOT NULL REFERENCES series(id) ON DELETE CASCADE,"
+                           " number INTEGER NOT NULL, samples BLOB NOT NULL,"
+                           " PRIMARY KEY (series_id, number))"),
         },
     };
     return steps;
@@ -97,31 +102,38 @@ bool exec(QSqlQuery &query, const QString &sql, QString *reason)
 }
 
 // A trace as little-endian 16-bit integers, three a sample: milliseconds
-// before the shot, and the aim point in tenths of a pixel (clamped).
+// before the shot, and the aim point in tenths of a pixel (clamped), each as
+// its change from the sample before, so that the whole compresses well.
 QByteArray packTrace(const QList<JournalTracePoint> &trace)
 {
     QByteArray bytes(trace.size() * 6, Qt::Uninitialized);
     char *out = bytes.data();
-    auto put = [&out](double v) {
-        qToLittleEndian<qint16>(qint16(std::clamp(std::lround(v), -32768L, 32767L)), out);
+    qint16 last[3] = {0, 0, 0};
+    auto put = [&out, &last](int i, double v) {
+        const auto value = qint16(std::clamp(std::lround(v), -32768L, 32767L));
+        qToLittleEndian<qint16>(qint16(value - last[i]), out); // wraps, and unwraps alike
+        last[i] = value;
         out += 2;
     };
     for (const JournalTracePoint &p : trace) {
-        put(p.ms);
-        put(p.aim.x() * 10);
-        put(p.aim.y() * 10);
+        put(0, p.ms);
+        put(1, p.aim.x() * 10);
+        put(2, p.aim.y() * 10);
     }
-    return bytes;
+    return qCompress(bytes, 9);
 }
 
-QList<JournalTracePoint> unpackTrace(const QByteArray &bytes)
+QList<JournalTracePoint> unpackTrace(const QByteArray &packed)
 {
     QList<JournalTracePoint> trace;
+    const QByteArray bytes = packed.isEmpty() ? QByteArray() : qUncompress(packed);
     trace.reserve(bytes.size() / 6);
+    qint16 last[3] = {0, 0, 0};
     for (qsizetype at = 0; at + 6 <= bytes.size(); at += 6) {
         const char *in = bytes.constData() + at;
-        trace << JournalTracePoint{qFromLittleEndian<qint16>(in),
-                                   QPointF(qFromLittleEndian<qint16>(in + 2) / 10.0, qFromLittleEndian<qint16>(in + 4) / 10.0)};
+        for (int i = 0; i < 3; ++i)
+            last[i] = qint16(last[i] + qFromLittleEndian<qint16>(in + 2 * i));
+        trace << JournalTracePoint{last[0], QPointF(last[1] / 10.0, last[2] / 10.0)};
     }
     return trace;
 }
@@ -375,8 +387,10 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
         return fail(q);
     const qint64 id = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
-                             " correction_x, correction_y, since_previous_ms, call_x, call_y, trace)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                             " correction_x, correction_y, since_previous_ms, call_x, call_y)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery trace(db);
+    trace.prepare(QStringLiteral("INSERT INTO trace (series_id, number, samples) VALUES (?, ?, ?)"));
     for (const JournalShot &s : series.shots) {
         const QVariant none(QMetaType::fromType<double>());
         for (const QVariant &v : {QVariant(id), QVariant(s.number), QVariant(s.hole.x()), QVariant(s.hole.y()),
@@ -384,11 +398,17 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
                                   QVariant(s.alignment.x()), QVariant(s.alignment.y()), QVariant(s.correction.x()),
                                   QVariant(s.correction.y()),
                                   s.sincePreviousMs >= 0 ? QVariant(s.sincePreviousMs) : QVariant(QMetaType::fromType<int>()),
-                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none,
-                                  s.trace.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(packTrace(s.trace))})
+                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none})
             q.addBindValue(v);
         if (!q.exec())
             return fail(q);
+        if (s.trace.isEmpty())
+            continue;
+        trace.addBindValue(id);
+        trace.addBindValue(s.number);
+        trace.addBindValue(packTrace(s.trace));
+        if (!trace.exec())
+            return fail(trace);
     }
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail(q);
@@ -437,9 +457,8 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
     JournalSeries series = seriesFrom(q);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
-                                 " correction_y, since_previous_ms, call_x, call_y, %1"
-                                 " FROM shot WHERE series_id = ? ORDER BY number")
-                      .arg(traces ? QStringLiteral("trace") : QStringLiteral("NULL")));
+                                 " correction_y, since_previous_ms, call_x, call_y"
+                                 " FROM shot WHERE series_id = ? ORDER BY number"));
     shots.addBindValue(id);
     if (shots.exec())
         while (shots.next()) {
@@ -453,9 +472,18 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
             shot.called = !shots.value(11).isNull();
             if (shot.called)
                 shot.call = QPointF(shots.value(11).toDouble(), shots.value(12).toDouble());
-            shot.trace = unpackTrace(shots.value(13).toByteArray());
             series.shots << shot;
         }
+    if (!traces)
+        return series;
+    QSqlQuery trace(db);
+    trace.prepare(QStringLiteral("SELECT number, samples FROM trace WHERE series_id = ?"));
+    trace.addBindValue(id);
+    if (trace.exec())
+        while (trace.next())
+            for (JournalShot &shot : series.shots)
+                if (shot.number == trace.value(0).toInt())
+                    shot.trace = unpackTrace(trace.value(1).toByteArray());
     return series;
 }
 

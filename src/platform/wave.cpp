@@ -48,20 +48,20 @@ QByteArray DecodeWave(const QByteArray &original)
     SDL_RWops *source = sdl->SDL_RWFromConstMem(file.constData(), int(file.size()));
     if (!source)
         return {};
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8 *samples = nullptr;
     Uint32 length = 0;
-    if (!sdl->SDL_LoadWAV_RW(source, 1, &spec, &samples, &length))
+    if (!sdl->SDL_LoadWAV_RW(source, 1, &format, &samples, &length))
         return {};
     const std::unique_ptr<Uint8, void (*)(Uint8 *)> owned(samples, sdl->SDL_FreeWAV);
 
     SDL_AudioCVT cvt{};
-    if (sdl->SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kWaveChannels, kWaveRate) < 0)
+    if (sdl->SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_S16SYS, kWaveChannels, kWaveRate) < 0)
         return {};
     // Only whole frames of the source are converted, and no more than
     // kWaveLongestSeconds of them.
-    const int sourceFrame = int(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
-    const qsizetype frames = sourceFrame > 0 ? std::min<qsizetype>(length / Uint32(sourceFrame), qsizetype(spec.freq) * kWaveLongestSeconds) : 0;
+    const int sourceFrame = int(SDL_AUDIO_BITSIZE(format.format) / 8 * format.channels);
+    const qsizetype frames = sourceFrame > 0 ? std::min<qsizetype>(length / Uint32(sourceFrame), qsizetype(format.freq) * kWaveLongestSeconds) : 0;
     const qsizetype usable = frames * sourceFrame;
     if (usable <= 0 || usable > qsizetype(INT_MAX / std::max(1, cvt.len_mult)))
         return {};

@@ -16,7 +16,7 @@ constexpr int kPieceFrames = 88; // 2 ms
 
 ReferenceStream::ReferenceStream(int burstMs) : m_burstFrames(kRate * burstMs / 1000)
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, kRate, 2};
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
     attr.tlength = kRate / 100 * 4; // 10 ms
@@ -24,7 +24,7 @@ ReferenceStream::ReferenceStream(int burstMs) : m_burstFrames(kRate * burstMs / 
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(-1);
     int error = 0;
-    m_stream = pa_simple_new(nullptr, "vimbra-test", PA_STREAM_PLAYBACK, nullptr, "reference", &spec, nullptr,
+    m_stream = pa_simple_new(nullptr, "vimbra-test", PA_STREAM_PLAYBACK, nullptr, "reference", &sampleFormat, nullptr,
                              &attr, &error);
     if (!m_stream) {
         m_error = QString::fromUtf8(pa_strerror(error));

@@ -361,6 +361,32 @@ private Q_SLOTS:
         }
         QVERIFY(!folder.read("Vimbra.INI").contains("Exercise"));
     }
+
+    // Ended in the middle of zeroing, with the bar moved by the learner: the
+    // saved correction is the bar as it stood before the exercise, and the
+    // next start gives the gun a hidden error of its own over that bar.
+    void zeroingGivesTheBarBackAtTheEnd()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        folder.write("Vimbra.INI", "[Options]\r\nPlankaCorrection=6\r\n");
+        {
+            TMainF w;
+            w.cbExercise->setCurrentIndex(int(Exercise::Zeroing));
+            w.PlankaCorrectionBar->setValue(2);
+        }
+        const QString ini = folder.file("Vimbra.INI");
+        QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", ini), QStringLiteral("6"));
+        QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", ini), QStringLiteral("zeroing"));
+        {
+            TMainF w;
+            QCOMPARE(w.FExercise, Exercise::Zeroing);
+            QCOMPARE(w.PlankaCorrectionBar->value(), 6);
+            QCOMPARE(w.FZeroing.barBefore, 6);
+            QVERIFY(w.FZeroing.error.y() != 0);
+        }
+        QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", ini), QStringLiteral("6"));
+    }
 };
 
 VIMBRA_TEST_MAIN(TestExercises)

@@ -6,6 +6,9 @@
 #include "platform/profile.h"
 #include "ui/frmMain.h"
 
+#include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace {
 const QString kIni = QStringLiteral("Vimbra.INI");
@@ -15,6 +18,36 @@ QByteArray settingsFile(int bar, int black, int size)
     return QStringLiteral("[Options]\nPlankaCorrection=%1\nBlackCircleValue=%2\nTargetSize=%3\n")
         .arg(bar).arg(black).arg(size).toLatin1();
 }
+
+// For its lifetime the folder may be read and entered by anyone and written
+// by no one, and the superuser, who writes anywhere, acts as an ordinary
+// user; as a package installs the program and a learner runs it.
+class ReadOnlyForUser
+{
+public:
+    explicit ReadOnlyForUser(const QString &folder) : m_folder(folder), m_was(QFile::permissions(folder))
+    {
+        using P = QFileDevice;
+        QFile::setPermissions(folder, P::ReadOwner | P::ExeOwner | P::ReadUser | P::ExeUser | P::ReadGroup
+                                          | P::ExeGroup | P::ReadOther | P::ExeOther);
+        m_root = geteuid() == 0;
+        // Real and effective user both: access() asks with the real one. The
+        // saved one stays the superuser's, to come back.
+        if (m_root && setresuid(65534, 65534, 0) != 0)
+            qFatal("cannot act as an ordinary user");
+    }
+    ~ReadOnlyForUser()
+    {
+        if (m_root && setresuid(0, 0, 0) != 0)
+            qFatal("cannot act as the superuser again");
+        QFile::setPermissions(m_folder, m_was);
+    }
+
+private:
+    QString m_folder;
+    QFileDevice::Permissions m_was;
+    bool m_root = false;
+};
 } // namespace
 
 class TestSettings : public QObject
@@ -259,6 +292,39 @@ private Q_SLOTS:
         QCOMPARE(rec.errors, QStringList{QStringLiteral("Unable to write to %1.").arg(path)});
         if (!directory)
             QCOMPARE(folder.read(kIni), QByteArray("[Options]\nTargetSize=0\n"));
+    }
+
+    // A program folder the user may not write: the settings to start with
+    // come from beside the program until the user has a file of their own in
+    // their config folder, where they are written; the program's file is
+    // left as it was, and nothing is reported.
+    void aProgramFolderThatCannotBeWritten()
+    {
+        ProgramFolder folder;
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        QFile::setPermissions(config.path(), QFileDevice::Permissions(0x7777)); // the ordinary user writes here
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        const QString own = config.path() + QStringLiteral("/vimbra/") + kIni;
+        const QByteArray shipped = "[Options]\r\nPlankaCorrection=4\r\n";
+        folder.write(kIni, shipped);
+        Recorders rec;
+        {
+            const ReadOnlyForUser installed(folder.path());
+            {
+                TMainF w;
+                QCOMPARE(w.PlankaCorrectionBar->value(), 4);
+                w.PlankaCorrectionBar->setValue(7);
+            }
+            QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", own), QStringLiteral("7"));
+            {
+                TMainF w;
+                QCOMPARE(w.PlankaCorrectionBar->value(), 7);
+            }
+        }
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(folder.read(kIni), shipped);
     }
 
     void panelHandlers()

@@ -41,9 +41,20 @@ ProgramFolder::~ProgramFolder()
 
 void ProgramFolder::write(const QString &relative, const QByteArray &data) const
 {
-    QFile f(file(relative));
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(f.fileName()));
-    f.write(data);
+    QVERIFY2(WriteFile(file(relative), data), qPrintable(file(relative)));
+}
+
+bool WriteFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+bool ShowActive(QWidget &window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
 }
 
 void ProgramFolder::remove(const QString &relative) const { QFile::remove(file(relative)); }

@@ -44,6 +44,13 @@ public:
     QList<int> pauses;  // milliseconds
 };
 
+// Writes data as the whole of the file at path; false if it cannot.
+bool WriteFile(const QString &path, const QByteArray &data);
+
+// Shows the window and makes it the active one, as the user's click would;
+// false if it does not become active.
+bool ShowActive(QWidget &window);
+
 // A picture as the bytes of a BMP file: one bit per pixel for
 // QImage::Format_Mono, 24 bits otherwise.
 QByteArray BmpBytes(const QImage &image);

@@ -268,9 +268,7 @@ private Q_SLOTS:
         ProgramFolder folder;
         Recorders rec;
         TMainF w;
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(ShowActive(w));
         QWindow *window = w.windowHandle();
         QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
         QVERIFY(w.Debrief);

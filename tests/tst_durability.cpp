@@ -23,10 +23,7 @@ private Q_SLOTS:
             initial += "Key" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
         const QByteArray one = ProfileWithValue(initial, "Options", "PlankaCorrection", "1");
         const QByteArray nine = ProfileWithValue(initial, "Options", "PlankaCorrection", "9");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(nine);
-        file.close();
+        QVERIFY(WriteFile(path, nine));
 
         QRandomGenerator random(20261210);
         int sawOne = 0, sawNine = 0;

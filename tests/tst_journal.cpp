@@ -261,9 +261,7 @@ private Q_SLOTS:
                 QVERIFY(f.resize(f.size() / 2));
             }
         } else {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
+            QVERIFY(WriteFile(file, bytes));
         }
         const QByteArray before = digest(file);
         JournalStore store;
@@ -449,10 +447,7 @@ private Q_SLOTS:
         QFETCH(bool, startNew);
         QTemporaryDir here;
         const QString file = here.filePath(QStringLiteral("journal.sqlite"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-        f.close();
+        QVERIFY(WriteFile(file, QByteArray(4096, 'x')));
         const QByteArray before = digest(file);
         Messages messages;
         messages.startNew = startNew;

@@ -195,9 +195,7 @@ private Q_SLOTS:
         folder.write(QStringLiteral("Vimbra.INI"), QStringLiteral("[Options]\nTargetSize=%1\n").arg(size).toLatin1());
         Recorders rec;
         TMainF w;
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(ShowActive(w));
         w.PlankaCorrectionBar->setFocus();
         QList<QWidget *> visited{QApplication::focusWidget()};
         for (int i = 0; i < 10; ++i) {

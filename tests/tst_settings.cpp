@@ -382,9 +382,7 @@ private Q_SLOTS:
         Recorders rec;
         {
             TMainF w;
-            w.show();
-            QApplication::setActiveWindow(&w);
-            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QVERIFY(ShowActive(w));
             w.edBlack->setFocus();
             w.edBlack->selectAll();
             QTest::keyClicks(w.edBlack, typed);
@@ -405,9 +403,7 @@ private Q_SLOTS:
         Recorders rec;
         {
             TMainF w;
-            w.show();
-            QApplication::setActiveWindow(&w);
-            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QVERIFY(ShowActive(w));
             w.edBlack->setFocus();
             w.edBlack->selectAll();
             QTest::keyClick(w.edBlack, Qt::Key_Backspace);

@@ -128,10 +128,7 @@ private Q_SLOTS:
         QVERIFY(scratch.isValid());
         shot = folder.file(QStringLiteral("Sounds/BAR_01"));
         click = scratch.filePath(QStringLiteral("click.wav"));
-        QFile f(click);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(clickWave());
-        f.close();
+        QVERIFY(WriteFile(click, clickWave()));
         server = std::make_unique<PulseServer>(scratch.path());
         QVERIFY2(server->start(), qPrintable(server->log()));
         SetSoundHook({}); // the real player
@@ -254,11 +251,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         const QString file = scratch.filePath(QStringLiteral("nothing.wav"));
         QFile::remove(file);
-        if (!bytes.isNull()) {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
+        if (!bytes.isNull())
+            QVERIFY(WriteFile(file, bytes));
         const int started = SoundStatistics().started;
         double longest = 0;
         const Listening heard = playRecorded("nothing", file, 3, 300, 0, &longest);

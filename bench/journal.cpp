@@ -6,6 +6,8 @@
 //   - filing a series: what it costs the GUI thread, and the writer's time.
 //   bench_journal [series]
 
+#include "median.h"
+
 #include "app/application.h"
 #include "platform/journalstore.h"
 #include "ui/frmJournal.h"
@@ -57,12 +59,6 @@ JournalSeries sample(int n, const QString &shooter, QDateTime when)
 qint64 fileSize(const QString &path)
 {
     return QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -179,10 +179,15 @@ private Q_SLOTS:
             if (i < 4) {
                 QCOMPARE(f.w.edBalls->text(), QStringLiteral("?"));
                 QCOMPARE(f.w.edSum->text(), QStringLiteral("?"));
+                QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  ·").repeated(i + 1));
             }
         }
         QTRY_VERIFY(f.w.edSum->text() != QStringLiteral("?")); // shown at the end
         QCOMPARE(f.w.edSum->text(), QString::number(f.w.Target->FTotal));
+        QStringList scores;
+        for (const ShotRecord &r : std::as_const(f.w.FShotRecords))
+            scores << QString::number(r.score);
+        QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  ") + scores.join(QStringLiteral("  ")));
         QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
         QCOMPARE(f.w.Debrief->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
         QTRY_COMPARE(f.w.Journal()->Written(), 1);
@@ -275,6 +280,8 @@ private Q_SLOTS:
         f.aimAt(f.centre() + QPoint(0, 6));
         f.fire();
         QCOMPARE(f.shots(), 2);
+        // The called score stays in sight; the new one waits for its call.
+        QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  %1  ·").arg(called.score));
         QTest::mouseClick(f.window, Qt::LeftButton, {}, f.centre() + QPoint(0, 12));
         QVERIFY(!f.w.FAwaitingCall);
         const double ring = f.w.CurrentGeometry().RingWidth();

@@ -374,7 +374,7 @@ void TMainF::Fire()
         // The score is not seen yet: until the series' end, or the call.
         for (QLabel *label : {edBalls, edSum})
             SetCaption(label, QStringLiteral("?"));
-        SetCaption(lbSingles, QString(FShotRecords.size(), QLatin1Char(' ')).replace(QLatin1String(" "), QStringLiteral("  ·")));
+        ShowSingles(false);
     }
     if (FExercise == Exercise::Calling) {
         if (TShoot *mark = Target->GetShot(index))
@@ -688,10 +688,7 @@ void TMainF::CallAt(QPoint p)
     FCallMarks << line;
     SetCaption(edBalls, QString::number(shot.score));
     SetCaption(edSum, QString::number(Target->FTotal));
-    QStringList singles;
-    for (const ShotRecord &r : std::as_const(FShotRecords))
-        singles << (r.called ? QString::number(r.score) : QStringLiteral("·"));
-    SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
+    ShowSingles(false);
     ShowExerciseHint();
     ScheduleDebriefUpdate();
     if (!Target->FSeriesOpen) {
@@ -709,10 +706,7 @@ void TMainF::SeriesEndedInExercise()
     if (FExercise == Exercise::Grouping) {
         SetCaption(edBalls, QString::number(FShotRecords.last().score));
         SetCaption(edSum, QString::number(Target->FTotal));
-        QStringList singles;
-        for (const ShotRecord &r : std::as_const(FShotRecords))
-            singles << QString::number(r.score);
-        SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
+        ShowSingles(true);
     }
     if (FExercise == Exercise::Zeroing && !FZeroing.done) {
         ++FZeroing.series;
@@ -722,6 +716,16 @@ void TMainF::SeriesEndedInExercise()
         ShowExerciseHint();
     }
     ScheduleDebriefUpdate();
+}
+
+// The scores of the series in an exercise that hides them: each shown once
+// it may be seen (all, or those called), a dot until then.
+void TMainF::ShowSingles(bool all)
+{
+    QStringList singles;
+    for (const ShotRecord &r : std::as_const(FShotRecords))
+        singles << (all || r.called ? QString::number(r.score) : QStringLiteral("·"));
+    SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
 }
 
 void TMainF::RecordAim()

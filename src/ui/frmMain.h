@@ -121,6 +121,7 @@ private:
     void EndExercise();
     void ShowExerciseHint();
     void SeriesEndedInExercise();
+    void ShowSingles(bool all);
     void RecordAim();
     // The debrief follows the series once the event at hand is done, so
     // the firing path never waits for it.

@@ -487,6 +487,8 @@ TargetGeometry TMainF::CurrentGeometry() const
     return geometry;
 }
 
+ElevationBar TMainF::CurrentBar() const { return ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()}; }
+
 // The series ends (cleared, or the target changed): a finished one stays as
 // the previous series.
 void TMainF::EndSeriesRecords()
@@ -531,7 +533,7 @@ void TMainF::RecordFinishedSeries()
     if (!Target || !Gun || FShotRecords.size() < Target->FSeries->FMaxShots)
         return;
     const TargetGeometry geometry = CurrentGeometry();
-    const SeriesFigures figures = AnalyseSeries(FShotRecords, geometry, ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()});
+    const SeriesFigures figures = AnalyseSeries(FShotRecords, geometry, CurrentBar());
     JournalSeries series;
     series.firedAt = QDateTime::currentDateTimeUtc();
     series.targetWidth = geometry.width;
@@ -602,7 +604,7 @@ void TMainF::UpdateDebrief()
     input.hiddenError = FZeroing.done ? FZeroing.error : QPoint();
     input.previous.target = FPreviousTarget;
     input.previous.shots = FPreviousShots;
-    input.bar = ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()};
+    input.bar = CurrentBar();
     Debrief->ShowSeries(input);
 }
 
@@ -710,8 +712,7 @@ void TMainF::SeriesEndedInExercise()
     }
     if (FExercise == Exercise::Zeroing && !FZeroing.done) {
         ++FZeroing.series;
-        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(),
-                                                    ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()});
+        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(), CurrentBar());
         FZeroing.done = ZeroingDone(figures);
         ShowExerciseHint();
     }

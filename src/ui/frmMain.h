@@ -47,6 +47,7 @@ public:
     TJournalF *JournalWindow = nullptr; // made when first opened
     // The geometry the target scores with now.
     TargetGeometry CurrentGeometry() const;
+    ElevationBar CurrentBar() const;
     // The journal of finished series, made when first needed.
     TJournalKeeper *Journal();
 

@@ -88,8 +88,8 @@ DebriefTargetMapping MapDebriefTarget(const QRectF &area, const Series &current,
     return DebriefTargetMapping{area.center(), std::min(area.width(), area.height()) / (2 * outer * kMargin)};
 }
 
-void PaintDebriefTarget(QPainter &painter, const QRectF &area, const Series &current, const Series &previous,
-                        const QFont &font)
+DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const Series &current,
+                                        const Series &previous, const QFont &font)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -138,6 +138,7 @@ void PaintDebriefTarget(QPainter &painter, const QRectF &area, const Series &cur
     }
     drawSeries(painter, map, current, 1.0, false, font);
     painter.restore();
+    return map;
 }
 
 TDebriefTarget::TDebriefTarget(QWidget *parent) : QWidget(parent)
@@ -170,12 +171,11 @@ void TDebriefTarget::ShowTrace(const QList<TraceSample> &trace, int upToMs)
 void TDebriefTarget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    PaintDebriefTarget(painter, rect(), FCurrent, FPrevious, font());
+    const DebriefTargetMapping map = PaintDebriefTarget(painter, rect(), FCurrent, FPrevious, font());
     if (FTrace.size() < 2)
         return;
     // Older parts of the path pale blue, growing darker, its last 0.2 s red.
     painter.setRenderHint(QPainter::Antialiasing);
-    const DebriefTargetMapping map = MapDebriefTarget(rect(), FCurrent, FPrevious);
     const int first = FTrace.first().ms;
     for (int i = 1; i < FTrace.size() && FTrace[i].ms <= FTraceUpTo; ++i) {
         const TraceSample &a = FTrace[i - 1], &b = FTrace[i];

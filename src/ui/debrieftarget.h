@@ -62,6 +62,6 @@ DebriefTargetMapping MapDebriefTarget(const QRectF &area, const TDebriefTarget::
 // The debrief's target painted into an area of any device: the widget's
 // picture, and the printed one alike. Sizes of lines, dots and numbers are in
 // the painter's units taken as screen pixels, so scale the painter to print
-// at a given size.
-void PaintDebriefTarget(QPainter &painter, const QRectF &area, const TDebriefTarget::Series &current,
-                        const TDebriefTarget::Series &previous, const QFont &font);
+// at a given size. Returns the mapping it painted with.
+DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const TDebriefTarget::Series &current,
+                                        const TDebriefTarget::Series &previous, const QFont &font);

@@ -137,8 +137,7 @@ void TJournalF::Refresh() { ShowShooter(FShooter); }
 
 void TJournalF::SelectRow(int row)
 {
-    JournalStore *store = FKeeper->Reader();
-    const auto series = store && row >= 0 && row < FModel.rowCount() ? store->Read(FModel.At(row).id) : std::nullopt;
+    const auto series = ReadRow(row);
     if (!series) {
         Target->Show({}, {});
         lbSelected->clear();
@@ -166,18 +165,28 @@ void TJournalF::SelectRow(int row)
                                  series->exercise.isEmpty() ? QString() : QStringLiteral(" Упражнение: ") + series->exercise));
 }
 
+// The series of a row of the list, as the window shows and prints it (the
+// aim traces stay in the file: neither shows them).
+std::optional<JournalSeries> TJournalF::ReadRow(int row)
+{
+    JournalStore *store = FKeeper->Reader();
+    if (!store || row < 0 || row >= FModel.rowCount())
+        return std::nullopt;
+    return store->Read(FModel.At(row).id, false);
+}
+
 QList<JournalSeries> TJournalF::DayOfSelected()
 {
     QList<JournalSeries> day;
     JournalStore *store = FKeeper->Reader();
     const int row = tvSeries->currentIndex().row();
-    if (!store || row < 0)
+    if (!store || row < 0 || row >= FModel.rowCount())
         return day;
     const QDate date = FModel.At(row).firedAt.toLocalTime().date();
     const QList<JournalSeries> &all = FModel.Series();
     for (auto it = all.crbegin(); it != all.crend(); ++it) // oldest first
         if (it->firedAt.toLocalTime().date() == date)
-            if (const auto full = store->Read(it->id))
+            if (const auto full = store->Read(it->id, false))
                 day << *full;
     return day;
 }
@@ -194,9 +203,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
 
 bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
 {
-    JournalStore *store = FKeeper->Reader();
-    const int row = tvSeries->currentIndex().row();
-    const auto series = store && row >= 0 ? store->Read(FModel.At(row).id) : std::nullopt;
+    const auto series = ReadRow(tvSeries->currentIndex().row());
     if (!series) {
         *error = QStringLiteral("серия не выбрана");
         return false;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class TJournalKeeper;
 
@@ -43,6 +44,7 @@ private:
     void ChooseShooter();
     void Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write);
     QList<JournalSeries> DayOfSelected();
+    std::optional<JournalSeries> ReadRow(int row);
 
     TJournalKeeper *FKeeper;
     TSeriesTableModel FModel;

@@ -51,15 +51,16 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     connect(tvSeries->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FShooter.isEmpty() ? QStringLiteral("журнал") : FShooter) + QStringLiteral(".csv"),
+        const QString shooter = FKeeper->Shooter();
+        Export(fileName(shooter.isEmpty() ? QStringLiteral("журнал") : shooter) + QStringLiteral(".csv"),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FShooter + QStringLiteral("-серия.pdf")),
+        Export(fileName(FKeeper->Shooter() + QStringLiteral("-серия.pdf")),
                [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
     }));
     connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FShooter + QStringLiteral("-день.pdf")),
+        Export(fileName(FKeeper->Shooter() + QStringLiteral("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
 }
@@ -98,26 +99,25 @@ void TJournalF::Open(QWidget *beside)
         cbShooter->addItems(store->Shooters());
     cbShooter->setEditText(shooter);
     cbShooter->blockSignals(false);
-    ShowShooter(shooter);
+    ShowSeries();
 }
 
 void TJournalF::ChooseShooter()
 {
     const QString name = cbShooter->currentText().trimmed();
-    if (name == FShooter)
+    if (name == FKeeper->Shooter())
         return;
     FKeeper->SetShooter(name);
-    ShowShooter(name);
+    ShowSeries();
 }
 
-void TJournalF::ShowShooter(const QString &name)
+void TJournalF::ShowSeries()
 {
-    FShooter = name;
     JournalStore *store = FKeeper->Reader();
     const bool usable = store != nullptr;
     for (QWidget *w : std::initializer_list<QWidget *>{btnCsv, btnPdfSeries, btnPdfDay, tvSeries})
         w->setEnabled(usable);
-    FModel.SetSeries(usable ? store->Summaries(name) : QList<JournalSeries>());
+    FModel.SetSeries(usable ? store->Summaries(FKeeper->Shooter()) : QList<JournalSeries>());
     const QList<JournalSeries> &series = FModel.Series();
     lbCount->setText(usable ? QStringLiteral("серий: %1").arg(series.size())
                             : QStringLiteral("журнал недоступен: %1").arg(FKeeper->Path()));
@@ -133,7 +133,13 @@ void TJournalF::ShowShooter(const QString &name)
         SelectRow(-1);
 }
 
-void TJournalF::Refresh() { ShowShooter(FShooter); }
+void TJournalF::Refresh() { ShowSeries(); }
+
+QString TJournalF::ShooterTitle() const
+{
+    const QString shooter = FKeeper->Shooter();
+    return shooter.isEmpty() ? QStringLiteral("(без имени)") : shooter;
+}
 
 void TJournalF::SelectRow(int row)
 {
@@ -198,7 +204,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
         *error = QStringLiteral("журнал недоступен");
         return false;
     }
-    return ExportCsv(store->ReadAll(FShooter), path, error);
+    return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
 }
 
 bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
@@ -209,7 +215,7 @@ bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
         return false;
     }
     const QString title = QStringLiteral("Серия стрелка %1 — %2")
-                              .arg(FShooter.isEmpty() ? QStringLiteral("(без имени)") : FShooter,
+                              .arg(ShooterTitle(),
                                    series->firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
     return ExportPdf({*series}, title, path, error);
 }
@@ -222,7 +228,7 @@ bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
         return false;
     }
     const QString title = QStringLiteral("Журнал стрелка %1 — %2")
-                              .arg(FShooter.isEmpty() ? QStringLiteral("(без имени)") : FShooter,
+                              .arg(ShooterTitle(),
                                    day.first().firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy")));
     return ExportPdf(day, title, path, error);
 }

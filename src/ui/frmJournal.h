@@ -25,9 +25,7 @@ public:
     // Shows the window (beside the given one the first time) with the
     // shooter in use.
     void Open(QWidget *beside);
-    // Lists and charts a shooter's series.
-    void ShowShooter(const QString &name);
-    // Lists the shown shooter's series again (a new one was written).
+    // Lists the shooter's series again (a new one was written).
     void Refresh();
     // Chooses a listed series (0: the newest).
     void SelectRow(int row);
@@ -41,13 +39,16 @@ public:
     static void SetSavePathHookForTesting(std::function<QString(const QString &suggested)> hook);
 
 private:
+    // Lists and charts the series of the shooter in use.
+    void ShowSeries();
     void ChooseShooter();
+    // The shooter in use, as titles name them.
+    QString ShooterTitle() const;
     void Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write);
     QList<JournalSeries> DayOfSelected();
     std::optional<JournalSeries> ReadRow(int row);
 
     TJournalKeeper *FKeeper;
     TSeriesTableModel FModel;
-    QString FShooter;
     bool FPlaced = false;
 };

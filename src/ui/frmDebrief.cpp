@@ -51,14 +51,14 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(FReplay, &QTimer::timeout, this, [this] {
         // At real speed: two seconds of aiming in two seconds.
         const int at = int(FReplayClock.elapsed()) - 2000;
-        if (FTraceShot >= 0 && FTraceShot < FShots.size())
-            Target->ShowTrace(FShots[FTraceShot].trace, std::min(at, 0));
+        if (FTraceShot >= 0 && FTraceShot < Shots().size())
+            Target->ShowTrace(Shots()[FTraceShot].trace, std::min(at, 0));
         if (at >= 0)
             FReplay->stop();
     });
     connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
-        if (FFigures.advice.newBarPosition >= 0)
-            Q_EMIT ApplyCorrection(FFigures.advice.newBarPosition);
+        if (Figures().advice.newBarPosition >= 0)
+            Q_EMIT ApplyCorrection(Figures().advice.newBarPosition);
     }));
 }
 
@@ -68,13 +68,11 @@ void TDebriefF::ShowSeries(const Input &input)
     current.figures = AnalyseSeries(current.shots, current.target, input.bar);
     TDebriefTarget::Series previous = input.previous;
     previous.figures = AnalyseSeries(previous.shots, previous.target, input.bar);
-    FFigures = current.figures;
-    const bool newShots = current.shots.size() != FShots.size();
-    FShots = current.shots;
+    const bool newShots = current.shots.size() != Shots().size();
     Target->Show(current, previous);
     const bool scoresHidden = input.exercise == Exercise::Grouping && !input.finished;
 
-    const SeriesFigures &f = FFigures;
+    const SeriesFigures &f = Figures();
     const double ring = current.target.RingWidth();
     QString figures;
     if (f.shots == 0) {
@@ -134,15 +132,15 @@ void TDebriefF::ShowSeries(const Input &input)
 
     tblShots->setColumnHidden(7, input.exercise != Exercise::Calling);
     // The trace of the newest shot, unless another one is chosen meanwhile.
-    if (newShots || FTraceShot >= FShots.size())
-        FTraceShot = int(FShots.size()) - 1;
+    if (newShots || FTraceShot >= Shots().size())
+        FTraceShot = int(Shots().size()) - 1;
     {
         const QSignalBlocker quiet(tblShots);
         tblShots->setCurrentCell(FTraceShot, 0);
     }
     FReplay->stop();
-    Target->ShowTrace(FTraceShot >= 0 ? FShots[FTraceShot].trace : QList<TraceSample>());
-    btnReplay->setEnabled(FTraceShot >= 0 && FShots[FTraceShot].trace.size() >= 2);
+    Target->ShowTrace(FTraceShot >= 0 ? Shots()[FTraceShot].trace : QList<TraceSample>());
+    btnReplay->setEnabled(FTraceShot >= 0 && Shots()[FTraceShot].trace.size() >= 2);
 
     // The exercise's own word first, then the coach's advice.
     QStringList lines;
@@ -196,20 +194,20 @@ void TDebriefF::ShowSeries(const Input &input)
 
 void TDebriefF::ShowTraceOf(int shot)
 {
-    if (shot < 0 || shot >= FShots.size())
+    if (shot < 0 || shot >= Shots().size())
         return;
     FTraceShot = shot;
     FReplay->stop();
-    Target->ShowTrace(FShots[shot].trace);
-    btnReplay->setEnabled(FShots[shot].trace.size() >= 2);
+    Target->ShowTrace(Shots()[shot].trace);
+    btnReplay->setEnabled(Shots()[shot].trace.size() >= 2);
 }
 
 void TDebriefF::Replay()
 {
-    if (FTraceShot < 0 || FTraceShot >= FShots.size())
+    if (FTraceShot < 0 || FTraceShot >= Shots().size())
         return;
     FReplayClock.start();
-    Target->ShowTrace(FShots[FTraceShot].trace, -2000);
+    Target->ShowTrace(Shots()[FTraceShot].trace, -2000);
     FReplay->start();
 }
 

@@ -31,7 +31,7 @@ public:
         QPoint hiddenError;              // zeroing: told once it is done
     };
     void ShowSeries(const Input &input);
-    const SeriesFigures &Figures() const { return FFigures; }
+    const SeriesFigures &Figures() const { return Target->Current().figures; }
     // The shot whose aim trace is drawn (0 for the first); "Повтор" replays it.
     void ShowTraceOf(int shot);
     void Replay();
@@ -55,12 +55,12 @@ protected:
 
 private:
     void RememberGeometry();
-    QList<ShotRecord> FShots;
+    // The shots shown, as the target holds them.
+    const QList<ShotRecord> &Shots() const { return Target->Current().shots; }
     int FTraceShot = -1;
     QTimer *FReplay = nullptr;
     QElapsedTimer FReplayClock;
     QString FSettingsFile;
     QRect FPlace; // frame corner and inner size; invalid: none yet
-    SeriesFigures FFigures;
     bool FOpened = false;
 };

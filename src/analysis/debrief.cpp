@@ -168,6 +168,8 @@ int ClockHour(QPointF direction)
 
 QString Decimal(double value) { return QLocale(QLocale::Russian).toString(value, 'f', 1); }
 
+QString GroupVerdict(bool tight) { return tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"); }
+
 QString CountOf(int n, const char *one, const char *few, const char *many)
 {
     const int tens = std::abs(n) % 100, ones = std::abs(n) % 10;

@@ -102,6 +102,8 @@ int ClockHour(QPointF direction);
 QString DistanceAndHour(QPointF offset, double ringWidth);
 // A number with a decimal comma and one decimal.
 QString Decimal(double value);
+// The verdict on a group's tightness: "группа кучная" or "группа не кучная".
+QString GroupVerdict(bool tight);
 // A count with its noun in the Russian form the number takes:
 // CountOf(2, "серию", "серии", "серий") is "2 серии".
 QString CountOf(int n, const char *one, const char *few, const char *many);

@@ -91,7 +91,7 @@ void TDebriefF::ShowSeries(const Input &input)
         if (f.shots >= 2) {
             figures += QStringLiteral("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3")
                            .arg(Decimal(f.meanRadiusRings),
-                                f.tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"),
+                                GroupVerdict(f.tight),
                                 Decimal(f.extremeSpreadRings));
             if (f.extremeSpread > 0)
                 figures += QStringLiteral(" — между %1-й и %2-й пробоинами").arg(f.spreadFrom).arg(f.spreadTo);

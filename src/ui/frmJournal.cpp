@@ -162,7 +162,7 @@ void TJournalF::SelectRow(int row)
         scores << QString::number(s.score);
     lbSelected->setText(QStringLiteral("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
                                        "ширины кольца.%8")
-                            .arg(series->firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                            .arg(SeriesTimeText(series->firedAt),
                                  scores.join(QStringLiteral(" ")),
                                  series->largeTarget ? QStringLiteral("большая мишень") : QStringLiteral("маленькая мишень"))
                             .arg(series->total)
@@ -216,7 +216,7 @@ bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
     }
     const QString title = QStringLiteral("Серия стрелка %1 — %2")
                               .arg(ShooterTitle(),
-                                   series->firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+                                   SeriesTimeText(series->firedAt));
     return ExportPdf({*series}, title, path, error);
 }
 

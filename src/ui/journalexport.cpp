@@ -204,8 +204,7 @@ QStringList seriesWords(const JournalSeries &s, const TDebriefTarget::Series &dr
     lines << QStringLiteral("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
     if (f.shots >= 2) {
         lines << QStringLiteral("Средний радиус: %1 ширины кольца — %2.")
-                     .arg(Decimal(f.meanRadiusRings),
-                          f.tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"));
+                     .arg(Decimal(f.meanRadiusRings), GroupVerdict(f.tight));
         lines << QStringLiteral("Наибольший разброс: %1 ширины кольца, между %2-й и %3-й пробоинами.")
                      .arg(Decimal(f.extremeSpreadRings))
                      .arg(f.spreadFrom)

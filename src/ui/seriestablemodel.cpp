@@ -2,6 +2,8 @@
 
 #include "analysis/debrief.h"
 
+QString SeriesTimeText(const QDateTime &firedAt) { return firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")); }
+
 void TSeriesTableModel::SetSeries(QList<JournalSeries> series)
 {
     beginResetModel();
@@ -23,7 +25,7 @@ QVariant TSeriesTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case 0: return s.firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    case 0: return SeriesTimeText(s.firedAt);
     case 1: return s.total;
     case 2: return s.ringWidth > 0 ? Decimal(s.meanRadius / s.ringWidth) : QString();
     case 3: return s.correction;

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 
+// When a series was fired, as the journal shows it: "10.12.2026 17:05".
+QString SeriesTimeText(const QDateTime &firedAt);
+
 // A shooter's series as a table, newest first: date, total, mean radius (in
 // ring widths) and the elevation correction. Holds the summaries only; the
 // view asks for the rows it shows, so a journal of thousands lists at once.

@@ -85,6 +85,32 @@ private Q_SLOTS:
                  !passed);
     }
 
+    // A failing group is told its sight-picture faults as the debrief names
+    // them, unless the hold spreads it.
+    void groupingNamesTheSightFaults_data()
+    {
+        QTest::addColumn<bool>("fromAlignment");
+        QTest::newRow("the front sight left and right") << true;
+        QTest::newRow("the hold left and right") << false;
+    }
+    void groupingNamesTheSightFaults()
+    {
+        QFETCH(bool, fromAlignment);
+        QList<ShotRecord> shots;
+        for (double x : {-12.0, -6.0, 0.0, 6.0, 12.0}) {
+            const QPointF miss(x, 0);
+            shots << ShotRecord{miss, fromAlignment ? QPointF() : miss, fromAlignment ? miss : QPointF(), QPointF(), 9};
+        }
+        const SeriesFigures f = AnalyseSeries(shots, kTarget, ElevationBar{6, 10});
+        const GroupingVerdict v = JudgeGrouping(f);
+        QVERIFY(!v.passed);
+        QVERIFY(v.text.contains(fromAlignment ? QStringLiteral("Разброс даёт прицеливание")
+                                              : QStringLiteral("Разброс даёт удержание")));
+        const QString hint = QStringLiteral("Мушка то левее, то правее середины прорези");
+        QCOMPARE(v.text.contains(hint), fromAlignment);
+        QCOMPARE(f.advice.lines.join(QLatin1Char(' ')).contains(hint), fromAlignment);
+    }
+
     void zeroingDone_data()
     {
         QTest::addColumn<double>("x");

@@ -42,7 +42,7 @@ double axisSpread(const QList<QPointF> &points, bool vertical)
 
 QString ringsText(double rings) { return Decimal(rings); }
 
-// What the sight picture did, as a coach names it.
+// What the sight picture did, as a coach names it: sentences of their own.
 QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
 {
     QStringList hints;
@@ -59,6 +59,8 @@ QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
         hints << QStringLiteral("мушка то выше, то ниже краёв прорези — ровняйте её вершину точно по краям");
     if (axisSpread(alignments, false) / ringWidth > Thresholds::kAlignmentUnsteady)
         hints << QStringLiteral("мушка то левее, то правее середины прорези — ставьте её точно посередине");
+    for (QString &hint : hints)
+        hint = hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
     return hints;
 }
 
@@ -85,24 +87,24 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
         advice.lines << QStringLiteral("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
                                        "Прицел пока не трогайте.")
                             .arg(ringsText(f.meanRadiusRings), ringsText(Thresholds::kTightGroup));
-        const bool alignmentSpreads = f.alignmentSpread >= Thresholds::kCauseRatio * f.holdSpread;
-        const bool holdSpreads = f.holdSpread >= Thresholds::kCauseRatio * f.alignmentSpread;
-        if (alignmentSpreads)
+        const SpreadCause cause = CauseOfSpread(f);
+        if (cause == SpreadCause::Alignment)
             advice.lines << QStringLiteral("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
-        else if (holdSpreads)
+        else if (cause == SpreadCause::Hold)
             advice.lines << QStringLiteral("Разброс даёт удержание: оружие от выстрела к выстрелу наведено в разные "
                                            "точки. Подводите прицел под мишень одинаково, без рывков.");
         else
             advice.lines << QStringLiteral("Разброс дают и прицеливание, и удержание.");
-        if (!holdSpreads)
-            for (const QString &hint : alignmentHints(alignments, ring))
-                advice.lines << hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
+        if (cause != SpreadCause::Hold) {
+            advice.sightHints = alignmentHints(alignments, ring);
+            advice.lines << advice.sightHints;
+        }
         return advice;
     }
 
     advice.lines << QStringLiteral("Группа кучная: средний радиус %1 ширины кольца.").arg(ringsText(f.meanRadiusRings));
-    for (const QString &hint : alignmentHints(alignments, ring))
-        advice.lines << hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
+    advice.sightHints = alignmentHints(alignments, ring);
+    advice.lines << advice.sightHints;
 
     // Height: the bar moves the hits 5 pixels a division, up as it rises.
     // The correction counts from where the bar stood for this series (the
@@ -183,6 +185,15 @@ QString DistanceAndHour(QPointF offset, double ringWidth)
     if (rings < Thresholds::kOnCentre)
         return QStringLiteral("в центре");
     return QStringLiteral("%1 на %2 ч").arg(Decimal(rings)).arg(ClockHour(offset));
+}
+
+SpreadCause CauseOfSpread(const SeriesFigures &f)
+{
+    if (f.alignmentSpread >= Thresholds::kCauseRatio * f.holdSpread)
+        return SpreadCause::Alignment;
+    if (f.holdSpread >= Thresholds::kCauseRatio * f.alignmentSpread)
+        return SpreadCause::Hold;
+    return SpreadCause::Both;
 }
 
 SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)

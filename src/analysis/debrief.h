@@ -70,6 +70,7 @@ struct ShotFigures {
 
 struct Advice {
     QStringList lines;       // what the coach says, in order
+    QStringList sightHints;  // those of the lines that name the sight picture's faults
     int barDivisions = 0;    // > 0: raise the bar (hits go up), < 0: lower it, from the series' place
     int newBarPosition = -1; // where "apply" puts the bar; -1: nothing (left) to apply
     double aimOff = 0;       // pixels to aim left (< 0) or right (> 0)
@@ -93,6 +94,11 @@ struct SeriesFigures {
     QList<ShotFigures> perShot;
     Advice advice;
 };
+
+// Which of the two spreads a group: the one at least kCauseRatio times the
+// other, or both.
+enum class SpreadCause { Alignment, Hold, Both };
+SpreadCause CauseOfSpread(const SeriesFigures &f);
 
 SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar);
 

@@ -47,15 +47,17 @@ GroupingVerdict JudgeGrouping(const SeriesFigures &f)
     if (!v.passed && f.shots >= 2) {
         // What spreads the group, whether or not it counts as tight for a
         // sight correction; then the sight picture's faults the debrief names.
-        if (f.alignmentSpread >= Thresholds::kCauseRatio * f.holdSpread)
+        switch (CauseOfSpread(f)) {
+        case SpreadCause::Alignment:
             v.text += QStringLiteral(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
-        else if (f.holdSpread >= Thresholds::kCauseRatio * f.alignmentSpread)
+            break;
+        case SpreadCause::Hold:
             v.text += QStringLiteral(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
-        else
-            v.text += QStringLiteral(" Разброс дают и прицеливание, и удержание.");
-        for (const QString &line : f.advice.lines)
-            if (line.startsWith(QStringLiteral("Мушка")))
-                v.text += QLatin1Char(' ') + line;
+            break;
+        case SpreadCause::Both: v.text += QStringLiteral(" Разброс дают и прицеливание, и удержание."); break;
+        }
+        for (const QString &hint : f.advice.sightHints)
+            v.text += QLatin1Char(' ') + hint;
     }
     return v;
 }

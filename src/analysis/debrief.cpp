@@ -152,9 +152,7 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
 
 double TargetGeometry::RingRadius(int score) const
 {
-    // 10 inside f, 9 inside 2f, then every ring 2f wider: k inside 2(10 - k)f.
-    const double f = TenRadius();
-    return score >= 10 ? f : 2 * (10 - score) * f;
+    return RingBoundary(TenRadius(), score);
 }
 
 int ClockHour(QPointF direction)

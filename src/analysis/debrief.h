@@ -5,6 +5,8 @@
 // data in, plain data out. Pixels, x to the right and y downwards, measured
 // from the target's centre.
 
+#include "base/rings.h"
+
 #include <QList>
 #include <QPointF>
 #include <QString>
@@ -45,7 +47,7 @@ struct TargetGeometry {
     double TenRadius() const
     {
         const int black = blackCircleValue < 0 ? 0 : blackCircleValue > 10 ? 10 : blackCircleValue;
-        return (width > 0 ? width : 1) / 2.0 / (21 - 2 * black);
+        return TenRingRadius(width > 0 ? width : 1, black);
     }
     double RingWidth() const { return 2 * TenRadius(); }
     // The radius of the boundary inside which a hole's centre scores at

@@ -1,6 +1,7 @@
 #include "model/roundtarget.h"
 
 #include "base/appdir.h"
+#include "base/rings.h"
 
 #include <cmath>
 
@@ -59,14 +60,11 @@ void TRoundTarget::ResetSeries()
 
 int ScoreForDistance(double dist, int markRadius, int width, int blackCircleValue)
 {
-    const double h = width / 2.0;
-    const double f = h / (21 - 2 * blackCircleValue);
+    const double f = TenRingRadius(width, blackCircleValue);
     const double d = dist - markRadius;
-    if (d < f)
-        return 10;
-    for (int i = 1; i <= 9; ++i)
-        if (d < i * 2 * f)
-            return 10 - i;
+    for (int score = 10; score >= 1; --score)
+        if (d < RingBoundary(f, score))
+            return score;
     return 0;
 }
 

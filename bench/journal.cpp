@@ -49,7 +49,7 @@ JournalSeries sample(int n, const QString &shooter, QDateTime when)
         QPointF aim(next(60) - 30, next(60) - 30);
         for (int ms = -2000; ms <= 0; ms += 8 + next(8)) {
             aim += QPointF(next(7) - 3, next(7) - 3);
-            shot.trace << JournalTracePoint{ms, aim};
+            shot.trace << TraceSample{ms, aim};
         }
         s.shots << shot;
     }

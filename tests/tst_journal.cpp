@@ -198,7 +198,7 @@ private Q_SLOTS:
         fresh.shots[1].call = QPointF(2.5, -4);
         fresh.shots[1].sincePreviousMs = 4321;
         for (int ms = -2000; ms <= 0; ms += 250)
-            fresh.shots[1].trace << JournalTracePoint{ms, QPointF(ms / 100.0, 1)};
+            fresh.shots[1].trace << TraceSample{ms, QPointF(ms / 100.0, 1)};
         QVERIFY(store.Write(fresh, &reason));
         const JournalSeries back = *store.Read(fresh.id);
         QCOMPARE(back.hiddenError, QPoint(-7, 13));

@@ -6,17 +6,12 @@
 // from the target's centre.
 
 #include "base/rings.h"
+#include "base/tracesample.h"
 
 #include <QList>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
-
-// Where the sights pointed, some milliseconds before a shot (ms <= 0).
-struct TraceSample {
-    int ms = 0;
-    QPointF aim;
-};
 
 // One shot with its causes: hole = hold + alignment + correction (+ a gun's
 // hidden error, in the zeroing exercise, which counts with the hold).

@@ -4,17 +4,13 @@
 // Plain data in and out; pixels, x to the right and y downwards, measured
 // from the target's centre.
 
+#include "base/tracesample.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
-
-// Where the sights pointed, some milliseconds before the shot (ms <= 0).
-struct JournalTracePoint {
-    int ms = 0;
-    QPointF aim;
-};
 
 struct JournalShot {
     JournalShot() = default;
@@ -30,7 +26,7 @@ struct JournalShot {
     int sincePreviousMs = -1;         // since the shot before it in the series; -1: none
     bool called = false;              // calling the shot: where the shooter said it went
     QPointF call;
-    QList<JournalTracePoint> trace;   // the aim's path over the last two seconds
+    QList<TraceSample> trace;   // the aim's path over the last two seconds
 };
 
 struct JournalSeries {

@@ -104,7 +104,7 @@ bool exec(QSqlQuery &query, const QString &sql, QString *reason)
 // A trace as little-endian 16-bit integers, three a sample: milliseconds
 // before the shot, and the aim point in tenths of a pixel (clamped), each as
 // its change from the sample before, so that the whole compresses well.
-QByteArray packTrace(const QList<JournalTracePoint> &trace)
+QByteArray packTrace(const QList<TraceSample> &trace)
 {
     QByteArray bytes(trace.size() * 6, Qt::Uninitialized);
     char *out = bytes.data();
@@ -115,7 +115,7 @@ QByteArray packTrace(const QList<JournalTracePoint> &trace)
         last[i] = value;
         out += 2;
     };
-    for (const JournalTracePoint &p : trace) {
+    for (const TraceSample &p : trace) {
         put(0, p.ms);
         put(1, p.aim.x() * 10);
         put(2, p.aim.y() * 10);
@@ -123,9 +123,9 @@ QByteArray packTrace(const QList<JournalTracePoint> &trace)
     return qCompress(bytes, 9);
 }
 
-QList<JournalTracePoint> unpackTrace(const QByteArray &packed)
+QList<TraceSample> unpackTrace(const QByteArray &packed)
 {
-    QList<JournalTracePoint> trace;
+    QList<TraceSample> trace;
     const QByteArray bytes = packed.isEmpty() ? QByteArray() : qUncompress(packed);
     trace.reserve(bytes.size() / 6);
     qint16 last[3] = {0, 0, 0};
@@ -133,7 +133,7 @@ QList<JournalTracePoint> unpackTrace(const QByteArray &packed)
         const char *in = bytes.constData() + at;
         for (int i = 0; i < 3; ++i)
             last[i] = qint16(last[i] + qFromLittleEndian<qint16>(in + 2 * i));
-        trace << JournalTracePoint{last[0], QPointF(last[1] / 10.0, last[2] / 10.0)};
+        trace << TraceSample{last[0], QPointF(last[1] / 10.0, last[2] / 10.0)};
     }
     return trace;
 }

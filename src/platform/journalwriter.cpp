@@ -20,7 +20,7 @@ QDataStream &operator<<(QDataStream &out, const JournalSeries &s)
     for (const JournalShot &shot : s.shots) {
         out << shot.number << shot.hole << shot.score << shot.hold << shot.alignment << shot.correction
             << shot.sincePreviousMs << shot.called << shot.call << qint32(shot.trace.size());
-        for (const JournalTracePoint &p : shot.trace)
+        for (const TraceSample &p : shot.trace)
             out << p.ms << p.aim;
     }
     return out;
@@ -38,7 +38,7 @@ QDataStream &operator>>(QDataStream &in, JournalSeries &s)
         in >> shot.number >> shot.hole >> shot.score >> shot.hold >> shot.alignment >> shot.correction
             >> shot.sincePreviousMs >> shot.called >> shot.call >> points;
         for (qint32 j = 0; j < points && in.status() == QDataStream::Ok && j < 100000; ++j) {
-            JournalTracePoint p;
+            TraceSample p;
             in >> p.ms >> p.aim;
             shot.trace << p;
         }

@@ -558,8 +558,7 @@ void TMainF::RecordFinishedSeries()
         shot.sincePreviousMs = r.sincePreviousMs;
         shot.called = r.called;
         shot.call = r.call;
-        for (const TraceSample &sample : r.trace)
-            shot.trace << JournalTracePoint{sample.ms, sample.aim};
+        shot.trace = r.trace;
         series.shots << shot;
     }
     Journal()->Record(series);

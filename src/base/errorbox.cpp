@@ -32,11 +32,15 @@ QString ErrorBoxText(const QString &message)
     return message;
 }
 
-void ShowException(const QString &message)
+void ReleaseMouseCapture()
 {
-    // A mouse capture held by any control ends before the box appears.
     if (QWidget *grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
+}
+
+void ShowException(const QString &message)
+{
+    ReleaseMouseCapture();
     const QString text = ErrorBoxText(message);
     if (errorBoxHook()) {
         errorBoxHook()(text);

@@ -15,6 +15,9 @@ QString AppTitle();
 // The error box text: a full stop is added when the message's last character
 // sorts above ".", so "...?" gains one and "...!", "...)" or "... " do not.
 QString ErrorBoxText(const QString &message);
+// Ends a mouse capture held by any control: before a box or a modal loop
+// takes the mouse.
+void ReleaseMouseCapture();
 // Shows the error box (stop icon, one OK button, AppTitle() as caption).
 void ShowException(const QString &message);
 // The same for an error caught: its message, whatever kind it is.

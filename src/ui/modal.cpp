@@ -1,5 +1,7 @@
 #include "ui/modal.h"
 
+#include "base/errorbox.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -25,9 +27,7 @@ Qt::CursorShape ScreenCursor()
 
 int ShowModal(QDialog *dialog)
 {
-    // A mouse capture held by any control ends before a modal loop starts.
-    if (QWidget *grabber = QWidget::mouseGrabber())
-        grabber->releaseMouse();
+    ReleaseMouseCapture();
     const Qt::CursorShape saved = ScreenCursor();
     SetScreenCursor(Qt::ArrowCursor);
     const QPointer<QWidget> previous = QApplication::activeWindow();

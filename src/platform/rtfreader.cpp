@@ -439,9 +439,9 @@ private:
             // Paragraph after paragraph sets the same stops again: they are kept once.
             const auto &tabs = m_paragraph.tabs;
             const auto last = m_tabPool.cbegin() + m_lastTabsFrom;
-            if (m_lastTabCount != int(tabs.size()) || !std::equal(tabs.cbegin(), tabs.cend(), last)) {
+            // The list last put in the pool is its end.
+            if (m_tabPool.cend() - last != std::ptrdiff_t(tabs.size()) || !std::equal(tabs.cbegin(), tabs.cend(), last)) {
                 m_lastTabsFrom = int(m_tabPool.size());
-                m_lastTabCount = int(tabs.size());
                 m_tabPool.insert(m_tabPool.end(), tabs.cbegin(), tabs.cend());
             }
             m_tabsFrom = m_lastTabsFrom;
@@ -762,8 +762,7 @@ private:
     std::vector<ParagraphFormat> m_paragraphFormats;
     std::vector<ParagraphRun> m_paragraphRuns;
     std::vector<TabStop> m_tabPool; // the tab stops of the formats
-    int m_lastTabsFrom = 0;         // the list last put in the pool
-    int m_lastTabCount = 0;
+    int m_lastTabsFrom = 0;         // the list last put in the pool, up to its end
     int m_paragraphs = 0;
     QList<GroupState> m_stack;
     int m_overflow = 0;

@@ -82,7 +82,8 @@ struct Section {
 };
 struct Layout {
     QList<Section> sections;
-    qsizetype end = 0; // the readable text ends here: at a NUL, or the end
+    qsizetype start = 0; // the text begins here, after a byte order mark
+    qsizetype end = 0;   // the readable text ends here: at a NUL, or the end
     QString lineBreak = QStringLiteral("\n");
 };
 
@@ -102,11 +103,11 @@ Layout scan(const QString &units)
         }
 
     layout.sections.append(Section{});
-    qsizetype pos = 0;
     if (text.startsWith(QLatin1String("\xEF\xBB\xBF")))
-        pos = 3;
+        layout.start = 3;
     else if (text.startsWith(QChar(0xFEFF)))
-        pos = 1;
+        layout.start = 1;
+    qsizetype pos = layout.start;
     const qsizetype end = text.size();
     auto toLineEnd = [&] {
         while (pos < end && !isNewLine(text[pos]))
@@ -224,10 +225,8 @@ QByteArray ProfileWithValue(const QByteArray &content, const QString &section, c
             text.units.insert(at, layout.lineBreak + key + QLatin1Char('=') + value);
         }
     } else {
-        const QStringView before = QStringView(text.units).left(layout.end);
         QString added;
-        if (!before.isEmpty() && !isNewLine(before.back()) && before != QChar(0xFEFF)
-            && before != QLatin1String("\xEF\xBB\xBF"))
+        if (layout.end > layout.start && !isNewLine(text.units[layout.end - 1]))
             added += layout.lineBreak;
         added += QLatin1Char('[') + section + QLatin1Char(']') + layout.lineBreak + key + QLatin1Char('=') + value
                  + layout.lineBreak;

@@ -455,11 +455,21 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
     if (!q.exec() || !q.next())
         return std::nullopt;
     JournalSeries series = seriesFrom(q);
+    ReadShots(series, traces);
+    return series;
+}
+
+void JournalStore::ReadShots(JournalSeries &series, bool traces)
+{
+    series.shots.clear();
+    if (!IsOpen())
+        return;
+    QSqlDatabase db = QSqlDatabase::database(FConnection);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
                                  " correction_y, since_previous_ms, call_x, call_y"
                                  " FROM shot WHERE series_id = ? ORDER BY number"));
-    shots.addBindValue(id);
+    shots.addBindValue(series.id);
     if (shots.exec())
         while (shots.next()) {
             JournalShot shot{shots.value(0).toInt(),
@@ -475,25 +485,23 @@ std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
             series.shots << shot;
         }
     if (!traces)
-        return series;
+        return;
     QSqlQuery trace(db);
     trace.prepare(QStringLiteral("SELECT number, samples FROM trace WHERE series_id = ?"));
-    trace.addBindValue(id);
+    trace.addBindValue(series.id);
     if (trace.exec())
         while (trace.next())
             for (JournalShot &shot : series.shots)
                 if (shot.number == trace.value(0).toInt())
                     shot.trace = unpackTrace(trace.value(1).toByteArray());
-    return series;
 }
 
 QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
 {
-    QList<JournalSeries> all;
-    const QList<JournalSeries> summaries = Summaries(shooter);
-    for (auto it = summaries.crbegin(); it != summaries.crend(); ++it)
-        if (const auto series = Read(it->id, false))
-            all << *series;
+    QList<JournalSeries> all = Summaries(shooter);
+    std::reverse(all.begin(), all.end()); // oldest first
+    for (JournalSeries &series : all)
+        ReadShots(series, false);
     return all;
 }
 

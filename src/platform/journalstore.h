@@ -53,6 +53,9 @@ public:
     QList<JournalSeries> Summaries(const QString &shooter);
     // One series with its shots (and their aim traces, unless not wanted).
     std::optional<JournalSeries> Read(qint64 id, bool traces = true);
+    // A series listed by Summaries() given its shots (and their aim traces,
+    // unless not wanted).
+    void ReadShots(JournalSeries &series, bool traces = true);
     // Every series of a shooter with its shots, oldest first, without the
     // aim traces (for exports).
     QList<JournalSeries> ReadAll(const QString &shooter);

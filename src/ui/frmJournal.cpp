@@ -191,9 +191,10 @@ QList<JournalSeries> TJournalF::DayOfSelected()
     const QDate date = FModel.At(row).firedAt.toLocalTime().date();
     const QList<JournalSeries> &all = FModel.Series();
     for (auto it = all.crbegin(); it != all.crend(); ++it) // oldest first
-        if (it->firedAt.toLocalTime().date() == date)
-            if (const auto full = store->Read(it->id, false))
-                day << *full;
+        if (it->firedAt.toLocalTime().date() == date) {
+            day << *it;
+            store->ReadShots(day.last(), false);
+        }
     return day;
 }
 

@@ -40,13 +40,11 @@ double axisSpread(const QList<QPointF> &points, bool vertical)
     return points.isEmpty() ? 0 : sum / double(points.size());
 }
 
-QString ringsText(double rings) { return Decimal(rings); }
-
 // What the sight picture did, as a coach names it: sentences of their own.
-QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
+QStringList alignmentHints(const QList<QPointF> &alignments, QPointF meanAlignment, double ringWidth)
 {
     QStringList hints;
-    const QPointF bias = mean(alignments) / ringWidth;
+    const QPointF bias = meanAlignment / ringWidth;
     if (bias.y() < -Thresholds::kAlignmentBias)
         hints << QStringLiteral("мушка чаще выше краёв прорези — пробоины уходят вверх");
     else if (bias.y() > Thresholds::kAlignmentBias)
@@ -66,7 +64,8 @@ QStringList alignmentHints(const QList<QPointF> &alignments, double ringWidth)
 
 QString divisions(int n) { return CountOf(n, "деление", "деления", "делений"); }
 
-Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)
+Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QList<QPointF> &alignments,
+             const TargetGeometry &target, const ElevationBar &bar)
 {
     Advice advice;
     const double ring = target.RingWidth();
@@ -78,15 +77,11 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
         return advice;
     }
 
-    QList<QPointF> alignments;
-    for (const ShotRecord &s : shots)
-        alignments << s.alignment;
-
     if (!f.tight) {
         // Tightness first: a loose group says nothing sure about the sight.
         advice.lines << QStringLiteral("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
                                        "Прицел пока не трогайте.")
-                            .arg(ringsText(f.meanRadiusRings), ringsText(Thresholds::kTightGroup));
+                            .arg(Decimal(f.meanRadiusRings), Decimal(Thresholds::kTightGroup));
         const SpreadCause cause = CauseOfSpread(f);
         if (cause == SpreadCause::Alignment)
             advice.lines << QStringLiteral("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
@@ -96,14 +91,14 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
         else
             advice.lines << QStringLiteral("Разброс дают и прицеливание, и удержание.");
         if (cause != SpreadCause::Hold) {
-            advice.sightHints = alignmentHints(alignments, ring);
+            advice.sightHints = alignmentHints(alignments, f.meanAlignment, ring);
             advice.lines << advice.sightHints;
         }
         return advice;
     }
 
-    advice.lines << QStringLiteral("Группа кучная: средний радиус %1 ширины кольца.").arg(ringsText(f.meanRadiusRings));
-    advice.sightHints = alignmentHints(alignments, ring);
+    advice.lines << QStringLiteral("Группа кучная: средний радиус %1 ширины кольца.").arg(Decimal(f.meanRadiusRings));
+    advice.sightHints = alignmentHints(alignments, f.meanAlignment, ring);
     advice.lines << advice.sightHints;
 
     // Height: the bar moves the hits 5 pixels a division, up as it rises.
@@ -141,7 +136,7 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const Targ
         advice.aimOff = -f.meanPoint.x();
         advice.lines << QStringLiteral("Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).")
                             .arg(sideways > 0 ? QStringLiteral("левее") : QStringLiteral("правее"),
-                                 ringsText(std::abs(sideways)), QString::number(std::lround(std::abs(f.meanPoint.x()))));
+                                 Decimal(std::abs(sideways)), QString::number(std::lround(std::abs(f.meanPoint.x()))));
     }
     if (wanted == 0 && std::abs(sideways) <= Thresholds::kAimOff)
         advice.lines << QStringLiteral("Средняя точка попадания в центре: так держать.");
@@ -229,6 +224,6 @@ SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry
     f.alignmentSpread = spread(alignments);
     f.holdSpread = spread(rests);
     f.tight = f.meanRadiusRings <= Thresholds::kTightGroup;
-    f.advice = advise(f, shots, target, bar);
+    f.advice = advise(f, shots, alignments, target, bar);
     return f;
 }

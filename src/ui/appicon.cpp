@@ -4,38 +4,13 @@
 
 #include <cmath>
 
-QImage AppIconImage()
-{
-    QImage icon(32, 32, QImage::Format_Indexed8);
-    icon.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    icon.fill(1);
-    auto black = [&icon](int left, int top, int right, int bottom) {
-        for (int y = top; y <= bottom; ++y)
-            for (int x = left; x <= right; ++x)
-                icon.setPixel(x, y, 0);
-    };
-    black(1, 16, 30, 30);   // the rear-sight plate across the lower half
-    for (int y = 16; y <= 23; ++y)
-        for (int x = 11; x <= 20; ++x)
-            icon.setPixel(x, y, 1); // its notch, open at the top
-    black(14, 16, 17, 30);  // the front-sight post, level with the plate's top
-    // The bull resting just above the post: a disc 8 pixels across.
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const double dx = x - 3.5, dy = y - 3.5;
-            if (dx * dx + dy * dy <= 16.0)
-                icon.setPixel(12 + x, 6 + y, 0);
-        }
-    return icon;
-}
-
-QIcon AppIcon() { return QIcon(QPixmap::fromImage(AppIconImage())); }
-
 namespace {
 
-// The picture above in the 32-unit square, one unit a pixel of the 32 x 32
-// icon: rectangles by their edges (right and bottom exclusive), painted in
-// order, then the bull.
+// The icon in the 32-unit square, one unit a pixel of the 32 x 32 icon: the
+// rear-sight plate across the lower half with its notch open at the top, the
+// front-sight post level with the plate's top, the bull resting just above
+// the post. Rectangles by their edges (right and bottom exclusive), painted
+// in order, then the bull.
 struct IconRect {
     int left, top, right, bottom;
     bool black;
@@ -48,6 +23,27 @@ constexpr IconRect kIconRects[] = {
 constexpr double kBullX = 16, kBullY = 10, kBullRadius = 4;
 
 } // namespace
+
+QImage AppIconImage()
+{
+    QImage icon(32, 32, QImage::Format_Indexed8);
+    icon.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    icon.fill(1);
+    for (const IconRect &r : kIconRects)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                icon.setPixel(x, y, r.black ? 0 : 1);
+    // The bull: every pixel whose centre the disc covers.
+    for (int y = int(kBullY - kBullRadius); y < int(kBullY + kBullRadius); ++y)
+        for (int x = int(kBullX - kBullRadius); x < int(kBullX + kBullRadius); ++x) {
+            const double dx = x + 0.5 - kBullX, dy = y + 0.5 - kBullY;
+            if (dx * dx + dy * dy <= kBullRadius * kBullRadius)
+                icon.setPixel(x, y, 0);
+        }
+    return icon;
+}
+
+QIcon AppIcon() { return QIcon(QPixmap::fromImage(AppIconImage())); }
 
 QImage AppIconImageAt(int size)
 {

@@ -125,6 +125,20 @@ private Q_SLOTS:
                     && s.alignment == o.alignment && s.correction == o.correction);
         }
         QCOMPARE(store.ReadAll(QStringLiteral("Иванов; \"И.\"")).first().id, older.id); // oldest first
+
+        // Offered again (the same identity): left as it is, not doubled, and
+        // not even its shooter's name filed anew.
+        QVERIFY(!newer.uid.isNull());
+        QCOMPARE(back.uid, newer.uid);
+        JournalSeries again = sample(QStringLiteral("Новое имя"), 12);
+        again.uid = newer.uid;
+        bool existed = false;
+        QVERIFY(store.Write(again, &reason, &existed));
+        QVERIFY(existed);
+        QCOMPARE(again.id, newer.id);
+        QCOMPARE(store.Summaries(QStringLiteral("Иванов; \"И.\"")).size(), 2);
+        QVERIFY(!store.Shooters().contains(QStringLiteral("Новое имя")));
+        QCOMPARE(store.Read(newer.id)->total, 47);
         QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Петрова")));
         QCOMPARE(store.Setting(QStringLiteral("shooter")), QStringLiteral("Петрова"));
         QVERIFY(store.IntegrityOk());
@@ -171,6 +185,7 @@ private Q_SLOTS:
                      "CREATE TABLE setting (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID",
                      "INSERT INTO shooter (name) VALUES ('Старый')",
                      "INSERT INTO series VALUES (1, 1, '2026-01-02T03:04:05.000Z', 97, 1, 3, 20, '', 44, 1, 2, 3, 4, 6.47)",
+                     "INSERT INTO series VALUES (2, 1, '2026-01-02T03:06:05.000Z', 97, 1, 3, 20, '', 40, 1, 2, 3, 4, 6.47)",
                      "INSERT INTO shot VALUES (1, 1, 1, 2, 9, 1, 22, 0, 0, 0, -20)",
                      "PRAGMA user_version=1"})
                 QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
@@ -190,6 +205,9 @@ private Q_SLOTS:
         QCOMPARE(old.shots[0].sincePreviousMs, -1);
         QVERIFY(!old.shots[0].called);
         QCOMPARE(old.zeroingSeries, 0);
+        // The series filed before identities got one each.
+        QVERIFY(!old.uid.isNull() && old.uid.version() == QUuid::Random);
+        QVERIFY(!store.Read(2)->uid.isNull() && store.Read(2)->uid != old.uid);
 
         JournalSeries fresh = sample(QStringLiteral("Старый"), 45);
         fresh.hiddenError = QPoint(-7, 13);
@@ -413,14 +431,14 @@ private Q_SLOTS:
             keeper.Record(sample(QString(), 31));
             QTRY_COMPARE(messages.texts.size(), 1);
         }
-        QVERIFY(QFile::exists(JournalWriter::PendingPath(file)));
+        QCOMPARE(JournalWriter::PendingFiles(file).size(), 1);
         QDir(file).removeRecursively();
         {
             TJournalKeeper keeper(file);
             keeper.Record(sample(QString(), 32));
             QTRY_COMPARE(keeper.Written(), 3);
         }
-        QVERIFY(!QFile::exists(JournalWriter::PendingPath(file)));
+        QVERIFY(JournalWriter::PendingFiles(file).isEmpty());
         JournalStore store;
         QVERIFY(store.Open(file, nullptr));
         QList<int> totals;
@@ -472,6 +490,88 @@ private Q_SLOTS:
         }
     }
 
+    // A journal damaged within (a page in the middle overwritten, the header
+    // intact): told once, shown to read only, and written neither by the
+    // window nor by the writer: its bytes are as they were at the end.
+    void damagedWithinIsShownButNeverWritten()
+    {
+        QTemporaryDir here;
+        const QString file = here.filePath(QStringLiteral("journal.sqlite"));
+        {
+            JournalStore store;
+            QVERIFY(store.Open(file, nullptr));
+            for (int i = 0; i < 300; ++i) {
+                JournalSeries s = sample(QStringLiteral("Анна"), i % 50);
+                QVERIFY(store.Write(s, nullptr));
+            }
+            QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Анна")));
+        }
+        int page = 0, pageSize = 0;
+        {
+            // A page of the shots' table from the middle of the file.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pages"));
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA page_size")) && q.next());
+            pageSize = q.value(0).toInt();
+            QVERIFY(q.exec(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'shot' AND pagetype = 'leaf' ORDER BY pageno")));
+            QList<int> pages;
+            while (q.next())
+                pages << q.value(0).toInt();
+            QVERIFY(pages.size() > 4);
+            page = pages[pages.size() / 2];
+            q.finish();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("pages"));
+        }
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(qint64(page - 1) * pageSize));
+            QByteArray noise(pageSize, '\0');
+            QRandomGenerator gen(page);
+            for (char &c : noise)
+                c = char(gen.bounded(256));
+            QCOMPARE(f.write(noise), qint64(pageSize));
+        }
+        const QByteArray before = digest(file);
+        Messages messages;
+        {
+            TJournalKeeper keeper(file);
+            TJournalF window(&keeper);
+            window.Open(nullptr);
+            QCOMPARE(messages.texts.size(), 1);
+            QVERIFY2(messages.texts[0].contains(QStringLiteral("повреждён")), qPrintable(messages.texts[0]));
+            QTRY_VERIFY(!window.Listing());
+            QCOMPARE(window.tvSeries->model()->rowCount(), 300); // the series' own pages are sound
+            QVERIFY2(window.lbCount->text().contains(QStringLiteral("только просмотр")), qPrintable(window.lbCount->text()));
+            window.cbShooter->setEditText(QStringLiteral("Борис"));
+            Q_EMIT window.cbShooter->lineEdit()->editingFinished();
+            keeper.Record(sample(QString(), 40));
+            QTRY_COMPARE(keeper.Pending(), 1);
+            QCOMPARE(keeper.Written(), 0);
+            keeper.Finish();
+        }
+        QCOMPARE(digest(file), before);
+        QVERIFY(QFileInfo(file + QStringLiteral("-wal")).size() == 0);
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    // The writer opens and checks the journal as soon as the keeper is made,
+    // not when the first series is filed.
+    void journalOpenedBeforeTheFirstSeries()
+    {
+        const QString file = path("early/journal.sqlite");
+        Messages messages;
+        TJournalKeeper keeper(file);
+        QTRY_VERIFY(QFile::exists(file));
+        JournalStore store;
+        QVERIFY(store.Open(file, nullptr, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly));
+        QVERIFY(store.Shooters().isEmpty());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     // The journal window: each learner's own history, newest first, drawn and
     // charted; a new learner's series go to them; exports for the coach; the
     // shooter in use remembered for the next run.
@@ -505,7 +605,7 @@ private Q_SLOTS:
             QVERIFY(j && QTest::qWaitForWindowExposed(j));
             QCOMPARE(j->windowTitle(), QStringLiteral("Журнал"));
             QCOMPARE(j->cbShooter->currentText(), QStringLiteral("Анна"));
-            QCOMPARE(j->tvSeries->model()->rowCount(), 3);
+            QTRY_COMPARE(j->tvSeries->model()->rowCount(), 3);
             QCOMPARE(j->tvSeries->model()->index(0, 1).data().toInt(), 32); // newest first
             QCOMPARE(j->Chart->Points().size(), 3);
             QCOMPARE(j->Chart->Points().first().total, 30); // oldest first
@@ -522,12 +622,18 @@ private Q_SLOTS:
             // Another learner: their own, nothing of Анна's.
             j->cbShooter->setEditText(QStringLiteral("Вера"));
             Q_EMIT j->cbShooter->lineEdit()->editingFinished();
+            QTRY_VERIFY(!j->Listing());
             QCOMPARE(j->tvSeries->model()->rowCount(), 0);
+            QSignalSpy relisted(j->tvSeries->model(), &QAbstractItemModel::modelReset);
             for (int i = 0; i < 5; ++i)
                 QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
             QTRY_COMPARE(j->tvSeries->model()->rowCount(), 1);
+            QCOMPARE(relisted.size(), 0); // the new series added, the list not read again
+            QCOMPARE(j->tvSeries->currentIndex().row(), 0);
+            QCOMPARE(j->lbCount->text(), QStringLiteral("серий: 1"));
             j->cbShooter->setEditText(QStringLiteral("Борис"));
             Q_EMIT j->cbShooter->lineEdit()->editingFinished();
+            QTRY_VERIFY(!j->Listing());
             QCOMPARE(j->tvSeries->model()->rowCount(), 1);
             j->cbShooter->setEditText(QStringLiteral("Вера"));
             Q_EMIT j->cbShooter->lineEdit()->editingFinished();

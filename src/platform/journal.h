@@ -11,6 +11,7 @@
 #include <QPoint>
 #include <QPointF>
 #include <QString>
+#include <QUuid>
 
 struct JournalShot {
     JournalShot() = default;
@@ -31,6 +32,7 @@ struct JournalShot {
 
 struct JournalSeries {
     qint64 id = 0;      // given by the journal
+    QUuid uid;          // the series' identity from its last shot on: filed once, however often it is offered
     QDateTime firedAt;  // when its last shot was fired (UTC)
     QString shooter;
     int targetWidth = 97;    // pixels of the target picture

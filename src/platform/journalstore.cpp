@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 #include <QtEndian>
 
@@ -64,6 +65,16 @@ const QList<QStringList> &migrations()
                            " number INTEGER NOT NULL, samples BLOB NOT NULL,"
                            " PRIMARY KEY (series_id, number))"),
         },
+        {
+            // Each series' identity, given when it is fired: a series offered
+            // again (a replay of the series kept for a later run) is filed
+            // once. The series filed before it get one each.
+            QStringLiteral("ALTER TABLE series ADD COLUMN uid TEXT"),
+            QStringLiteral("UPDATE series SET uid = lower(hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-4'"
+                           " || substr(hex(randomblob(2)), 2) || '-' || substr('89ab', 1 + abs(random()) % 4, 1)"
+                           " || substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6))) WHERE uid IS NULL"),
+            QStringLiteral("CREATE UNIQUE INDEX series_by_uid ON series (uid)"),
+        },
     };
     return steps;
 }
@@ -75,19 +86,38 @@ QString nextConnectionName()
 }
 
 // What a user is told, from what SQLite said.
+// SQLite's primary result code (the low byte of an extended one).
+int primaryCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code & 0xff : -1;
+}
+
 QString reasonFor(const QSqlError &error)
 {
-    const QString code = error.nativeErrorCode();
-    if (code == QLatin1String("26") || code == QLatin1String("11"))
+    switch (primaryCode(error)) {
+    case 26: // not a database
+    case 11: // corrupt
         return QStringLiteral("файл повреждён или это не журнал");
-    if (code == QLatin1String("13"))
+    case 13: // full
         return QStringLiteral("нет места на диске");
-    if (code == QLatin1String("8") || code == QLatin1String("23"))
+    case 8:  // read only
+    case 23: // not authorised
+    case 3:  // no permission
         return QStringLiteral("нет прав на запись");
-    if (code == QLatin1String("14"))
+    case 14: // cannot open
         return QStringLiteral("файл не открывается");
-    if (code == QLatin1String("5") || code == QLatin1String("6"))
+    case 5: // busy
+    case 6: // locked
         return QStringLiteral("журнал занят другой программой");
+    case 10: // a failed read or write: a full disk says so in errno
+        if (error.databaseText().contains(QLatin1String("full"), Qt::CaseInsensitive))
+            return QStringLiteral("нет места на диске");
+        return QStringLiteral("ошибка чтения или записи диска");
+    default:
+        break;
+    }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.isEmpty() ? QStringLiteral("неизвестная ошибка") : text;
 }
@@ -178,13 +208,10 @@ JournalSeries seriesFrom(const QSqlQuery &q)
     s.ringWidth = q.value(13).toDouble();
     s.hiddenError = QPoint(q.value(14).toInt(), q.value(15).toInt());
     s.zeroingSeries = q.value(16).toInt();
+    s.uid = QUuid::fromString(q.value(17).toString());
     return s;
 }
 
-const char kSeriesColumns[] = "s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
-                              " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width,"
-                              " s.hidden_x, s.hidden_y, s.zeroing_series"
-                              " FROM series s JOIN shooter h ON h.id = s.shooter_id";
 
 } // namespace
 
@@ -218,10 +245,19 @@ void JournalStore::Close()
     QSqlDatabase::removeDatabase(FConnection);
 }
 
-bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Check check)
+void JournalStore::SetBusyTimeout(int ms)
+{
+    FBusyTimeoutMs = std::max(0, ms);
+    if (IsOpen())
+        QSqlQuery(QSqlDatabase::database(FConnection)).exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(FBusyTimeoutMs));
+}
+
+bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Check check, Access access)
 {
     Close();
     FPath = path;
+    FReadOnly = access == Access::ReadOnly;
+    FVersion = 0;
     QString ignored;
     QString &why = reason ? *reason : ignored;
     if (damaged)
@@ -229,6 +265,10 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
     const QFileInfo info(path);
     if (info.isDir()) {
         why = QStringLiteral("на месте файла журнала папка");
+        return false;
+    }
+    if (FReadOnly && !info.exists()) {
+        why = QStringLiteral("журнала ещё нет");
         return false;
     }
     if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
@@ -240,20 +280,33 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         return false;
     }
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open()) {
-        why = reasonFor(db.lastError());
-        db = QSqlDatabase();
-        Close();
-        return false;
-    }
+    // Read only: SQLite's own read-only mode; where it cannot keep the log's
+    // index beside the file (a folder nobody may write), the file is read as
+    // one that does not change.
+    auto connect = [&](bool immutable) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(FBusyTimeoutMs);
+        if (FReadOnly)
+            options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        if (immutable) {
+            options += QStringLiteral(";QSQLITE_OPEN_URI");
+            db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                               + QStringLiteral("?immutable=1"));
+        } else {
+            db.setDatabaseName(path);
+        }
+        db.setConnectOptions(options);
+        return db;
+    };
     // Every statement here runs to its end (finish()), so that no read
     // lingers on: two programs opening at once must not lock each other out.
     QString failure;
     bool isDamaged = false;
-    const bool ok = [&] {
+    auto verify = [&](QSqlDatabase &db) {
+        if (!db.open()) {
+            failure = reasonFor(db.lastError());
+            return false;
+        }
         QSqlQuery q(db);
         // The file's first page tells whether it is a database at all; a
         // damaged one fails the quick check. Neither is touched further.
@@ -261,96 +314,136 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         const bool ran = exec(q, thorough ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA schema_version"),
                               &failure);
         if (!ran || !q.next() || (thorough && q.value(0).toString() != QLatin1String("ok"))) {
-            const QString code = q.lastError().nativeErrorCode();
-            isDamaged = ran || code == QLatin1String("26") || code == QLatin1String("11");
-            if (failure.isEmpty() || ran)
+            const int code = primaryCode(q.lastError());
+            isDamaged = ran || code == 26 || code == 11;
+            if (failure.isEmpty() || ran || isDamaged)
                 failure = QStringLiteral("файл повреждён");
             return false;
         }
         q.finish();
         if (!exec(q, QStringLiteral("PRAGMA user_version"), &failure) || !q.next())
             return false;
-        const int version = q.value(0).toInt();
+        FVersion = q.value(0).toInt();
         q.finish();
-        if (version > SchemaVersion()) {
+        if (FVersion > SchemaVersion()) {
             failure = QStringLiteral("журнал записан более новой версией программы");
             return false;
         }
-        if (info.exists() && !info.isWritable()) {
-            failure = QStringLiteral("нет прав на запись");
-            return false;
+        return true;
+    };
+    bool ok = false;
+    {
+        QSqlDatabase db = connect(false);
+        ok = verify(db);
+        if (!ok && FReadOnly && !isDamaged && primaryCode(db.lastError()) != 26) {
+            // No log index could be made beside the file: read it as it is.
+            db = QSqlDatabase();
+            Close();
+            failure.clear();
+            QSqlDatabase again = connect(true);
+            ok = verify(again);
         }
-        // Switching to WAL takes the file for a moment, and SQLite does not
-        // wait for a program that is switching it at the same time: retry.
-        QElapsedTimer waited;
-        waited.start();
-        while (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-            if (q.lastError().nativeErrorCode() != QLatin1String("5") || waited.elapsed() > 5000) {
-                failure = reasonFor(q.lastError());
+    }
+    if (ok && !FReadOnly) {
+        QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+        ok = [&] {
+            // SQLite keeps its log beside the file: a folder the user may not
+            // write cannot hold a journal that is written.
+            if ((info.exists() && !info.isWritable()) || !QFileInfo(info.absolutePath()).isWritable()) {
+                failure = QStringLiteral("нет прав на запись");
                 return false;
             }
-            QThread::msleep(10);
-        }
-        q.finish();
-        if (!exec(q, QStringLiteral("PRAGMA foreign_keys=ON"), &failure)
-            || !exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), &failure))
-            return false;
-        if (version == SchemaVersion())
-            return true;
-        // A file to be changed is checked whole first, however it was opened.
-        if (!thorough) {
-            if (!exec(q, QStringLiteral("PRAGMA quick_check"), &failure) || !q.next()
-                || q.value(0).toString() != QLatin1String("ok")) {
-                failure = QStringLiteral("файл повреждён");
-                isDamaged = true;
-                return false;
+            QSqlQuery q(db);
+            // Switching to WAL takes the file for a moment, and SQLite does not
+            // wait for a program that is switching it at the same time: retry.
+            QElapsedTimer waited;
+            waited.start();
+            while (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+                if (primaryCode(q.lastError()) != 5 || waited.elapsed() > FBusyTimeoutMs) {
+                    failure = reasonFor(q.lastError());
+                    return false;
+                }
+                QThread::msleep(10);
             }
             q.finish();
-        }
-        // Bring the file up to this program's schema, all steps in one go;
-        // another program may have done it meanwhile, or gone further.
-        if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), &failure))
-            return false;
-        int now = version;
-        if (exec(q, QStringLiteral("PRAGMA user_version"), &failure) && q.next())
-            now = q.value(0).toInt();
-        q.finish();
-        if (now >= SchemaVersion()) {
-            exec(q, QStringLiteral("ROLLBACK"), nullptr);
-            if (now > SchemaVersion()) {
-                failure = QStringLiteral("журнал записан более новой версией программы");
+            if (!exec(q, QStringLiteral("PRAGMA foreign_keys=ON"), &failure)
+                || !exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), &failure))
                 return false;
+            if (FVersion == SchemaVersion())
+                return true;
+            // A file to be changed is checked whole first, however it was opened.
+            if (check != Check::Thorough) {
+                if (!exec(q, QStringLiteral("PRAGMA quick_check"), &failure) || !q.next()
+                    || q.value(0).toString() != QLatin1String("ok")) {
+                    failure = QStringLiteral("файл повреждён");
+                    isDamaged = true;
+                    return false;
+                }
+                q.finish();
             }
-            return true;
-        }
-        bool done = true;
-        for (int step = now; done && step < SchemaVersion(); ++step)
-            for (const QString &sql : migrations()[step])
-                done = done && exec(q, sql, &failure);
-        done = done && exec(q, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion()), &failure)
-               && exec(q, QStringLiteral("COMMIT"), &failure);
-        if (!done)
-            q.exec(QStringLiteral("ROLLBACK"));
-        return done;
-    }();
+            // Bring the file up to this program's schema, all steps in one go;
+            // another program may have done it meanwhile, or gone further.
+            if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), &failure))
+                return false;
+            int now = FVersion;
+            if (exec(q, QStringLiteral("PRAGMA user_version"), &failure) && q.next())
+                now = q.value(0).toInt();
+            q.finish();
+            if (now >= SchemaVersion()) {
+                exec(q, QStringLiteral("ROLLBACK"), nullptr);
+                if (now > SchemaVersion()) {
+                    failure = QStringLiteral("журнал записан более новой версией программы");
+                    return false;
+                }
+                FVersion = now;
+                return true;
+            }
+            bool done = true;
+            for (int step = now; done && step < SchemaVersion(); ++step)
+                for (const QString &sql : migrations()[step])
+                    done = done && exec(q, sql, &failure);
+            done = done && exec(q, QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion()), &failure)
+                   && exec(q, QStringLiteral("COMMIT"), &failure);
+            if (!done)
+                q.exec(QStringLiteral("ROLLBACK"));
+            else
+                FVersion = SchemaVersion();
+            return done;
+        }();
+    }
     if (!ok) {
         why = failure;
         if (damaged)
             *damaged = isDamaged;
-        db = QSqlDatabase();
         Close();
         return false;
     }
     return true;
 }
 
-bool JournalStore::Write(JournalSeries &series, QString *reason)
+// The columns seriesFrom() reads, from the file's own schema: a journal of an
+// earlier version, read only, has none of the later columns.
+QString JournalStore::SeriesColumns() const
 {
-    if (!IsOpen()) {
+    return QStringLiteral("s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
+                          " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width, %1, %2"
+                          " FROM series s JOIN shooter h ON h.id = s.shooter_id")
+        .arg(FVersion >= 2 ? QStringLiteral("s.hidden_x, s.hidden_y, s.zeroing_series") : QStringLiteral("0, 0, 0"),
+             FVersion >= 3 ? QStringLiteral("s.uid") : QStringLiteral("NULL"));
+}
+
+bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
+{
+    if (existed)
+        *existed = false;
+    FBusy = false;
+    if (!IsOpen() || FReadOnly) {
         if (reason)
-            *reason = QStringLiteral("журнал не открыт");
+            *reason = IsOpen() ? QStringLiteral("журнал открыт только для чтения") : QStringLiteral("журнал не открыт");
         return false;
     }
+    if (series.uid.isNull())
+        series.uid = QUuid::createUuid();
     // Filed under the shooter in use when the series names none.
     if (series.shooter.isNull())
         series.shooter = Setting(QStringLiteral("shooter"));
@@ -358,9 +451,12 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
         series.shooter = QLatin1String("");
     QSqlDatabase db = QSqlDatabase::database(FConnection);
     QSqlQuery q(db);
-    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), reason))
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), reason)) {
+        FBusy = primaryCode(q.lastError()) == 5 || primaryCode(q.lastError()) == 6;
         return false;
+    }
     auto fail = [&](QSqlQuery &failed) {
+        FBusy = primaryCode(failed.lastError()) == 5 || primaryCode(failed.lastError()) == 6;
         if (reason)
             *reason = reasonFor(failed.lastError());
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
@@ -370,11 +466,13 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
     q.addBindValue(series.shooter);
     if (!q.exec())
         return fail(q);
-    q.prepare(QStringLiteral("INSERT INTO series (shooter_id, fired_at, target_width, large_target, black_circle,"
+    q.prepare(QStringLiteral("INSERT INTO series (uid, shooter_id, fired_at, target_width, large_target, black_circle,"
                              " correction, exercise, total, mean_x, mean_y, mean_radius, extreme_spread, ring_width,"
                              " hidden_x, hidden_y, zeroing_series)"
-                             " VALUES ((SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant &v : {QVariant(series.shooter), QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)),
+                             " VALUES (?, (SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                             " ON CONFLICT (uid) DO NOTHING"));
+    const QString uid = series.uid.toString(QUuid::WithoutBraces);
+    for (const QVariant &v : {QVariant(uid), QVariant(series.shooter), QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)),
                               QVariant(series.targetWidth), QVariant(int(series.largeTarget)),
                               QVariant(series.blackCircleValue), QVariant(series.correction),
                               QVariant(series.exercise.isNull() ? QLatin1String("") : series.exercise),
@@ -385,6 +483,20 @@ bool JournalStore::Write(JournalSeries &series, QString *reason)
         q.addBindValue(v);
     if (!q.exec())
         return fail(q);
+    if (q.numRowsAffected() == 0) {
+        // Filed before (a replay): the journal's own copy stands.
+        q.prepare(QStringLiteral("SELECT id FROM series WHERE uid = ?"));
+        q.addBindValue(uid);
+        if (!q.exec() || !q.next())
+            return fail(q);
+        const qint64 id = q.value(0).toLongLong();
+        q.finish();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK")); // not even a new shooter's name
+        series.id = id;
+        if (existed)
+            *existed = true;
+        return true;
+    }
     const qint64 id = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
                              " correction_x, correction_y, since_previous_ms, call_x, call_y)"
@@ -436,7 +548,7 @@ QList<JournalSeries> JournalStore::Summaries(const QString &shooter)
     QSqlQuery q(QSqlDatabase::database(FConnection));
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC")
-                  .arg(QLatin1String(kSeriesColumns)));
+                  .arg(SeriesColumns()));
     q.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
     if (q.exec())
         while (q.next())
@@ -444,18 +556,25 @@ QList<JournalSeries> JournalStore::Summaries(const QString &shooter)
     return list;
 }
 
+std::optional<JournalSeries> JournalStore::Summary(qint64 id)
+{
+    if (!IsOpen())
+        return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.prepare(QStringLiteral("SELECT %1 WHERE s.id = ?").arg(SeriesColumns()));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return seriesFrom(q);
+}
+
 std::optional<JournalSeries> JournalStore::Read(qint64 id, bool traces)
 {
     if (!IsOpen())
         return std::nullopt;
-    QSqlDatabase db = QSqlDatabase::database(FConnection);
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT %1 WHERE s.id = ?").arg(QLatin1String(kSeriesColumns)));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next())
-        return std::nullopt;
-    JournalSeries series = seriesFrom(q);
-    ReadShots(series, traces);
+    std::optional<JournalSeries> series = Summary(id);
+    if (series)
+        ReadShots(*series, traces);
     return series;
 }
 
@@ -467,8 +586,9 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
     QSqlDatabase db = QSqlDatabase::database(FConnection);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
-                                 " correction_y, since_previous_ms, call_x, call_y"
-                                 " FROM shot WHERE series_id = ? ORDER BY number"));
+                                 " correction_y, %1 FROM shot WHERE series_id = ? ORDER BY number")
+                      .arg(FVersion >= 2 ? QStringLiteral("since_previous_ms, call_x, call_y")
+                                         : QStringLiteral("NULL, NULL, NULL")));
     shots.addBindValue(series.id);
     if (shots.exec())
         while (shots.next()) {
@@ -484,7 +604,7 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
                 shot.call = QPointF(shots.value(11).toDouble(), shots.value(12).toDouble());
             series.shots << shot;
         }
-    if (!traces)
+    if (!traces || FVersion < 2)
         return;
     QSqlQuery trace(db);
     trace.prepare(QStringLiteral("SELECT number, samples FROM trace WHERE series_id = ?"));
@@ -517,7 +637,7 @@ QString JournalStore::Setting(const QString &key)
 
 bool JournalStore::SetSetting(const QString &key, const QString &value)
 {
-    if (!IsOpen())
+    if (!IsOpen() || FReadOnly)
         return false;
     QSqlQuery q(QSqlDatabase::database(FConnection));
     q.prepare(QStringLiteral("INSERT INTO setting (key, value) VALUES (?, ?)"

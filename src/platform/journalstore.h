@@ -10,13 +10,19 @@
 // The journal's database: one SQLite file, opened through Qt SQL by one
 // thread (each thread that needs the journal has a store of its own).
 //
-// Opening checks what it opens: a folder in the file's place, a file that is
-// not a database or fails SQLite's quick check, or one made by a later
-// version of the program is refused with a reason, and never written to.
-// A missing file is made, with the folders above it. The database runs in
-// WAL mode: a series is written in one transaction, so a program killed at
-// any moment leaves every committed series and nothing half written, and
-// two programs may write at once.
+// Opening to write checks what it opens: a folder in the file's place, a file
+// that is not a database or fails SQLite's quick check, one made by a later
+// version of the program, or one in a folder the user may not write is
+// refused with a reason, and never written to. A missing file is made, with
+// the folders above it. The database runs in WAL mode: a series is written in
+// one transaction, so a program killed at any moment leaves every committed
+// series and nothing half written, and two programs may write at once. Each
+// series carries its identity, and a series the journal holds already is
+// not written again.
+//
+// Opened to read only, a journal that cannot be written (damaged, in a
+// folder without the right to write) can still be shown and exported:
+// nothing is ever written through such a store.
 class JournalStore
 {
 public:
@@ -37,20 +43,33 @@ public:
     // does before it writes); otherwise only the file's header is read, and
     // damage further in shows as failed reads.
     enum class Check { Thorough, Header };
-    bool Open(const QString &path, QString *reason, bool *damaged = nullptr, Check check = Check::Thorough);
+    enum class Access { Write, ReadOnly };
+    bool Open(const QString &path, QString *reason, bool *damaged = nullptr, Check check = Check::Thorough,
+              Access access = Access::Write);
     bool IsOpen() const;
+    bool IsReadOnly() const { return FReadOnly; }
+    // How long a statement waits for another program that holds the journal
+    // (5 s unless set); applies at once to an open store.
+    void SetBusyTimeout(int ms);
     QString Path() const { return FPath; }
     void Close();
 
     // Writes a finished series and its shots in one transaction and gives it
     // its id; a series without a shooter (a null name) is filed under the
-    // shooter in use (the "shooter" setting). False with a reason when the write failed: nothing of it stays.
-    bool Write(JournalSeries &series, QString *reason);
+    // shooter in use (the "shooter" setting). A series without an identity
+    // is given one. A series the journal holds already (the same identity)
+    // is left as it is: true, its id, and *existed set. False with a reason
+    // when the write failed: nothing of it stays.
+    bool Write(JournalSeries &series, QString *reason, bool *existed = nullptr);
+    // The last write failed because another program held the journal.
+    bool WasBusy() const { return FBusy; }
 
     // The names series are filed under, in alphabetical order.
     QStringList Shooters();
     // A shooter's series, newest first, without their shots.
     QList<JournalSeries> Summaries(const QString &shooter);
+    // One series without its shots, as Summaries() lists it.
+    std::optional<JournalSeries> Summary(qint64 id);
     // One series with its shots (and their aim traces, unless not wanted).
     std::optional<JournalSeries> Read(qint64 id, bool traces = true);
     // A series listed by Summaries() given its shots (and their aim traces,
@@ -68,6 +87,11 @@ public:
     bool IntegrityOk();
 
 private:
+    QString SeriesColumns() const;
     QString FConnection;
     QString FPath;
+    bool FReadOnly = false;
+    int FVersion = 0;          // the file's schema (older ones are read as they are, read only)
+    int FBusyTimeoutMs = 5000;
+    bool FBusy = false;
 };

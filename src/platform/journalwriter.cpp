@@ -3,14 +3,38 @@
 #include "platform/journalstore.h"
 
 #include <QDataStream>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
-#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // The series kept between runs, in Qt's own binary form.
-constexpr quint32 kPendingMagic = 0x56504a31; // "VPJ1"
+constexpr quint32 kPendingMagicV1 = 0x56504a31; // "VPJ1": series without an identity
+constexpr quint32 kPendingMagic = 0x56504a32;   // "VPJ2": each series' identity first
+// Series of a "VPJ1" file get an identity made from their own bytes, so that
+// the same file read twice gives the same identities.
+const QUuid kOldSeriesNamespace(QStringLiteral("{5b0f6d1e-2f0a-4c7e-9a51-3c1f0b7d2e44}"));
+
+// An attempt waits this long for another program holding the journal; while
+// the program runs, a busy journal is tried again for kBusyPatienceMs before
+// the series counts as failed.
+constexpr int kBusyTimeoutMs = 1000;
+constexpr int kBusyPatienceMs = 5000;
+
+const char kPartSuffix[] = ".part";
 
 QDataStream &operator<<(QDataStream &out, const JournalSeries &s)
 {
@@ -47,69 +71,156 @@ QDataStream &operator>>(QDataStream &in, JournalSeries &s)
     return in;
 }
 
-// The series kept by the last writer, if any (a damaged file gives none).
-std::deque<JournalSeries> loadPending(const QString &path)
+// A file of waiting series as it was read: removed only while it is still
+// what was read (its program may have kept more in it since).
+struct KeptFile {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+    QList<JournalSeries> series;
+
+    bool Unchanged() const
+    {
+        const QFileInfo now(path);
+        return now.exists() && now.size() == size && now.lastModified() == modified;
+    }
+};
+
+// Nothing for a file that cannot be read or is not such a file: it is left
+// as it is.
+std::optional<KeptFile> loadKept(const QString &path)
 {
-    std::deque<JournalSeries> pending;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return pending;
-    QDataStream in(&file);
+        return std::nullopt;
+    const QFileInfo info(file);
+    KeptFile kept{path, info.size(), info.lastModified(), {}};
+    const QByteArray bytes = file.readAll();
+    QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_4);
     quint32 magic = 0;
     qint32 count = 0;
     in >> magic >> count;
-    for (qint32 i = 0; magic == kPendingMagic && i < count && in.status() == QDataStream::Ok; ++i) {
+    if (in.status() != QDataStream::Ok || (magic != kPendingMagic && magic != kPendingMagicV1))
+        return bytes.isEmpty() ? std::optional<KeptFile>(kept) : std::nullopt; // an empty one holds nothing
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
         JournalSeries s;
+        const qint64 at = in.device()->pos();
+        if (magic == kPendingMagic)
+            in >> s.uid;
         in >> s;
-        if (in.status() == QDataStream::Ok)
-            pending.push_back(s);
+        if (in.status() != QDataStream::Ok)
+            break;
+        if (magic == kPendingMagicV1)
+            s.uid = QUuid::createUuidV5(kOldSeriesNamespace, bytes.mid(at, in.device()->pos() - at));
+        kept.series << s;
     }
-    return pending;
+    return kept;
 }
 
-void savePending(const QString &path, const std::deque<JournalSeries> &pending)
+QString reasonFor(int error)
 {
-    if (pending.empty()) {
-        QFile::remove(path);
-        return;
+    switch (error) {
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+        return QStringLiteral("нет места на диске");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("нет прав на запись");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    QDataStream out(&file);
-    out.setVersion(QDataStream::Qt_6_4);
-    out << kPendingMagic << qint32(pending.size());
-    for (const JournalSeries &s : pending)
-        out << s;
-    file.commit();
+}
+
+// Writes the series to a file of its own name, whole or not at all: into a
+// temporary name, forced to the disk, then renamed over the old one.
+bool saveKept(const QString &path, const std::deque<JournalSeries> &series, QString *reason)
+{
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_4);
+        out << kPendingMagic << qint32(series.size());
+        for (const JournalSeries &s : series)
+            out << s.uid << s;
+    }
+    const QByteArray part = QFile::encodeName(path + QLatin1String(kPartSuffix));
+    const QByteArray target = QFile::encodeName(path);
+    auto fail = [&](int error) {
+        *reason = reasonFor(error);
+        ::unlink(part.constData());
+        return false;
+    };
+    const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(errno);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            return fail(error);
+        }
+        done += n;
+    }
+    if (::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail(error);
+    }
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(part.constData(), target.constData()) != 0)
+        return fail(errno);
+    // The rename itself made lasting.
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 } // namespace
 
+struct JournalWriter::Source {
+    KeptFile file;
+    QSet<QUuid> left; // its series not yet written
+};
+
 JournalWriter::JournalWriter(const QString &path, QObject *context, Report report)
-    : FPath(path), FContext(context), FReport(std::move(report))
+    : FPath(path),
+      FOwnFile(path + QStringLiteral(".pending-") + QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      FContext(context),
+      FReport(std::move(report))
 {
     FThread = std::thread([this] { run(); });
 }
 
-JournalWriter::~JournalWriter()
-{
-    {
-        std::lock_guard<std::mutex> lock(FMutex);
-        FStopping = true;
-        FRetry = true;
-    }
-    FWake.notify_one();
-    FThread.join();
-}
+JournalWriter::~JournalWriter() { Finish(); }
 
 void JournalWriter::Write(const JournalSeries &series)
 {
     {
         std::lock_guard<std::mutex> lock(FMutex);
         FQueue.push_back(series);
+        if (FQueue.back().uid.isNull())
+            FQueue.back().uid = QUuid::createUuid();
         FRetry = true; // the failed ones go first
+    }
+    FWake.notify_one();
+}
+
+void JournalWriter::SetSetting(const QString &key, const QString &value)
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FSettings.emplace_back(key, value);
+        FRetry = true;
     }
     FWake.notify_one();
 }
@@ -119,6 +230,7 @@ void JournalWriter::Retry()
     {
         std::lock_guard<std::mutex> lock(FMutex);
         FRetry = true;
+        ++FOpenAsked;
     }
     FWake.notify_one();
 }
@@ -129,32 +241,198 @@ int JournalWriter::Pending()
     return int(FQueue.size()) + (FBusy ? 1 : 0);
 }
 
-QString JournalWriter::PendingPath(const QString &journal) { return journal + QStringLiteral(".pending"); }
+JournalWriter::Opening JournalWriter::WaitOpened()
+{
+    std::unique_lock<std::mutex> lock(FMutex);
+    const int asked = FOpenAsked;
+    FOpenedChanged.wait(lock, [this, asked] { return FOpenSeen >= asked || FFinished; });
+    return FOpening;
+}
+
+JournalWriter::Loss JournalWriter::Finish()
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        if (FFinished)
+            return {};
+        FFinished = true;
+        FStopping = true;
+        FRetry = true;
+        FDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFinishWaitMs);
+    }
+    FWake.notify_one();
+    FThread.join();
+    return FLoss;
+}
+
+QStringList JournalWriter::PendingFiles(const QString &journal)
+{
+    const QFileInfo info(journal);
+    const QString base = info.fileName() + QStringLiteral(".pending");
+    QStringList files;
+    const QDir dir = info.absoluteDir();
+    for (const QString &name : dir.entryList({base + QLatin1Char('*')}, QDir::Files | QDir::Hidden, QDir::Name))
+        if ((name == base || name.startsWith(base + QLatin1Char('-'))) && !name.endsWith(QLatin1String(kPartSuffix)))
+            files << dir.filePath(name);
+    return files;
+}
+
+QList<JournalSeries> JournalWriter::KeptIn(const QString &file)
+{
+    const std::optional<KeptFile> kept = loadKept(file);
+    return kept ? kept->series : QList<JournalSeries>();
+}
 
 void JournalWriter::run()
 {
     // The connection lives and dies on this thread.
     JournalStore store;
-    // What the last writer could not write goes first.
-    std::deque<JournalSeries> kept = loadPending(PendingPath(FPath));
+    store.SetBusyTimeout(kBusyTimeoutMs);
+
+    // What earlier runs (or other programs) could not write goes first, each
+    // series once.
+    std::vector<Source> sources;
+    std::deque<JournalSeries> kept;
+    {
+        QSet<QUuid> seen;
+        for (const QString &path : PendingFiles(FPath)) {
+            std::optional<KeptFile> file = loadKept(path);
+            if (!file)
+                continue;
+            Source source{*file, {}};
+            for (const JournalSeries &s : std::as_const(file->series)) {
+                source.left.insert(s.uid);
+                if (!seen.contains(s.uid)) {
+                    seen.insert(s.uid);
+                    kept.push_back(s);
+                }
+            }
+            source.file.series.clear();
+            if (source.left.isEmpty()) {
+                if (source.file.Unchanged())
+                    QFile::remove(path);
+            } else {
+                sources.push_back(std::move(source));
+            }
+        }
+        // Temporary files of writes cut short long ago.
+        const QFileInfo info(FPath);
+        const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-600);
+        for (const QFileInfo &part : info.absoluteDir().entryInfoList(
+                 {info.fileName() + QStringLiteral(".pending*") + QLatin1String(kPartSuffix)}, QDir::Files | QDir::Hidden))
+            if (part.lastModified().toUTC() < stale)
+                QFile::remove(part.absoluteFilePath());
+    }
+
+    QSet<QUuid> ownKept; // the series this program's own file holds
+    // A series is in the journal: a file whose series all are is done with.
+    auto written = [&sources](const QUuid &uid) {
+        for (auto it = sources.begin(); it != sources.end();) {
+            it->left.remove(uid);
+            if (it->left.isEmpty()) {
+                if (it->file.Unchanged())
+                    QFile::remove(it->file.path);
+                it = sources.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    };
+    // Keeps the series not yet written in this program's own file; the files
+    // they came from are then done with.
+    auto keep = [&](const std::deque<JournalSeries> &series, QString *reason) {
+        if (series.empty()) {
+            if (!ownKept.isEmpty())
+                QFile::remove(FOwnFile);
+            ownKept.clear();
+            return true;
+        }
+        if (!saveKept(FOwnFile, series, reason))
+            return false;
+        ownKept.clear();
+        for (const JournalSeries &s : series)
+            ownKept.insert(s.uid);
+        for (auto it = sources.begin(); it != sources.end();) {
+            if (ownKept.contains(it->left)) {
+                if (it->file.Unchanged())
+                    QFile::remove(it->file.path);
+                it = sources.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return true;
+    };
+    auto stopRequested = [this] {
+        std::lock_guard<std::mutex> lock(FMutex);
+        return FStopping;
+    };
+
     std::unique_lock<std::mutex> lock(FMutex);
     FQueue.insert(FQueue.begin(), kept.begin(), kept.end());
+    FBusy = false;
     for (;;) {
         FWake.wait(lock, [this] { return FRetry || FStopping; });
         FRetry = false;
+        const bool stopping = FStopping;
+        const int asked = FOpenAsked;
+        const auto deadline = FDeadline;
+        // While ending, each attempt waits only for what is left of the time
+        // allowed (and tries once at least).
+        auto waitMs = [&] {
+            if (!stopping)
+                return kBusyTimeoutMs;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            return int(std::clamp<long long>(left.count(), 0, kBusyTimeoutMs));
+        };
+
+        if (!store.IsOpen() && (!stopping || !FQueue.empty() || !FSettings.empty())) {
+            lock.unlock();
+            Opening opening;
+            store.SetBusyTimeout(waitMs());
+            opening.open = store.Open(FPath, &opening.reason, &opening.damaged);
+            lock.lock();
+            FOpening = opening;
+        }
+        FOpenSeen = asked;
+        FOpenedChanged.notify_all();
+        while (store.IsOpen() && !FSettings.empty()) {
+            const auto setting = FSettings.front();
+            FSettings.pop_front();
+            lock.unlock();
+            store.SetBusyTimeout(waitMs());
+            store.SetSetting(setting.first, setting.second);
+            lock.lock();
+        }
         // Everything queued, the failed ones first, until one fails.
+        bool failed = false;
         while (!FQueue.empty()) {
             JournalSeries series = FQueue.front();
             FQueue.pop_front();
             FBusy = true;
+            const Opening opening = FOpening;
             lock.unlock();
-            QString reason;
-            bool damaged = false;
-            const bool ok = (store.IsOpen() || store.Open(FPath, &reason, &damaged)) && store.Write(series, &reason);
-            if (!ok && store.IsOpen() && reason.isEmpty())
-                reason = QStringLiteral("запись не удалась");
-            if (!ok)
-                store.Close(); // opened afresh at the next attempt
+            QString reason = opening.reason;
+            bool damaged = opening.damaged;
+            bool ok = false;
+            if (store.IsOpen()) {
+                damaged = false;
+                QElapsedTimer waited;
+                waited.start();
+                for (;;) {
+                    store.SetBusyTimeout(waitMs());
+                    ok = store.Write(series, &reason);
+                    if (ok || !store.WasBusy() || stopping || waited.elapsed() >= kBusyPatienceMs || stopRequested())
+                        break;
+                }
+                if (!ok && reason.isEmpty())
+                    reason = QStringLiteral("запись не удалась");
+                if (!ok)
+                    store.Close(); // opened afresh at the next attempt
+            }
+            if (ok)
+                written(series.uid);
             if (FContext)
                 QMetaObject::invokeMethod(
                     FContext, [report = FReport, series, ok, reason, damaged] { report(series, ok, reason, damaged); },
@@ -163,12 +441,45 @@ void JournalWriter::run()
             FBusy = false;
             if (!ok) {
                 FQueue.push_front(series); // kept for the next attempt
+                failed = true;
                 break;
             }
         }
-        if (FStopping)
+        if (!stopping && (failed || (FQueue.empty() && !ownKept.isEmpty()))) {
+            // Kept at once beside the journal: a power cut loses nothing the
+            // journal could not take.
+            const std::deque<JournalSeries> unwritten = FQueue;
+            lock.unlock();
+            QString ignored;
+            keep(unwritten, &ignored);
+            lock.lock();
+        }
+        if (FStopping) {
+            if (!stopping) {
+                FRetry = true; // once more, as the end
+                continue;
+            }
             break;
+        }
     }
-    // Nothing dropped: what could not be written waits for the next run.
-    savePending(PendingPath(FPath), FQueue);
+    // Nothing dropped: what could not be written waits for the next run, or
+    // the user is told what could be kept nowhere.
+    const std::deque<JournalSeries> unwritten = FQueue;
+    lock.unlock();
+    QString reason;
+    if (!keep(unwritten, &reason)) {
+        int lost = 0;
+        for (const JournalSeries &s : unwritten) {
+            bool elsewhere = ownKept.contains(s.uid);
+            for (const Source &source : sources)
+                elsewhere = elsewhere || source.left.contains(s.uid);
+            lost += elsewhere ? 0 : 1;
+        }
+        if (lost > 0) {
+            lock.lock();
+            FLoss = Loss{lost, reason};
+            lock.unlock();
+        }
+    }
+    store.Close();
 }

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 namespace {
 std::function<QString(const QString &)> &savePathHook()
@@ -117,23 +119,87 @@ void TJournalF::ShowSeries()
     const bool usable = store != nullptr;
     for (QWidget *w : std::initializer_list<QWidget *>{btnCsv, btnPdfSeries, btnPdfDay, tvSeries})
         w->setEnabled(usable);
-    FModel.SetSeries(usable ? store->Summaries(FKeeper->Shooter()) : QList<JournalSeries>());
-    const QList<JournalSeries> &series = FModel.Series();
-    lbCount->setText(usable ? QStringLiteral("серий: %1").arg(series.size())
-                            : QStringLiteral("журнал недоступен: %1").arg(FKeeper->Path()));
+    const int generation = ++FGeneration;
+    if (!usable) {
+        FListing = false;
+        ShowListing({});
+        return;
+    }
+    // A long journal takes a while to list: read on a thread of its own,
+    // with a connection of its own, and shown when read unless another
+    // listing was asked for meanwhile.
+    FListing = true;
+    lbCount->setText(QStringLiteral("серии читаются…"));
+    QPointer<TJournalF> self(this);
+    QThreadPool::globalInstance()->start([self, generation, path = FKeeper->Path(), shooter = FKeeper->Shooter()] {
+        QList<JournalSeries> series;
+        {
+            JournalStore reader;
+            if (reader.Open(path, nullptr, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly))
+                series = reader.Summaries(shooter);
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, generation, series = std::move(series)]() mutable {
+                if (self && self->FGeneration == generation) {
+                    self->FListing = false;
+                    Guard([&] { self->ShowListing(std::move(series)); });
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
 
-    QList<TProgressChart::Point> points;
-    points.reserve(series.size());
-    for (auto it = series.crbegin(); it != series.crend(); ++it)
-        points << TProgressChart::Point{it->firedAt, it->total, it->ringWidth > 0 ? it->meanRadius / it->ringWidth : 0};
-    Chart->SetPoints(points);
-    if (!series.isEmpty())
+void TJournalF::ShowListing(QList<JournalSeries> series)
+{
+    FModel.SetSeries(std::move(series));
+    ShowCount();
+    ChartSeries();
+    if (FModel.rowCount() > 0)
         tvSeries->selectRow(0);
     else
         SelectRow(-1);
 }
 
+void TJournalF::ShowCount()
+{
+    if (!FKeeper->Reader())
+        lbCount->setText(QStringLiteral("журнал недоступен: %1").arg(FKeeper->Path()));
+    else if (FKeeper->ReadOnly())
+        lbCount->setText(QStringLiteral("серий: %1 (только просмотр: %2)").arg(FModel.rowCount()).arg(FKeeper->ReadOnlyReason()));
+    else
+        lbCount->setText(QStringLiteral("серий: %1").arg(FModel.rowCount()));
+}
+
+void TJournalF::ChartSeries()
+{
+    const QList<JournalSeries> &series = FModel.Series();
+    QList<TProgressChart::Point> points;
+    points.reserve(series.size());
+    for (auto it = series.crbegin(); it != series.crend(); ++it)
+        points << TProgressChart::Point{it->firedAt, it->total, it->ringWidth > 0 ? it->meanRadius / it->ringWidth : 0};
+    Chart->SetPoints(points);
+}
+
 void TJournalF::Refresh() { ShowSeries(); }
+
+void TJournalF::Added(qint64 id)
+{
+    if (FListing) { // the listing under way may have been read before it
+        ShowSeries();
+        return;
+    }
+    JournalStore *store = FKeeper->Reader();
+    if (!store || FModel.RowOf(id) >= 0)
+        return;
+    const std::optional<JournalSeries> series = store->Summary(id);
+    if (!series || series->shooter != FKeeper->Shooter())
+        return;
+    const int row = FModel.Insert(*series);
+    ShowCount();
+    ChartSeries();
+    tvSeries->selectRow(row);
+}
 
 QString TJournalF::ShooterTitle() const
 {

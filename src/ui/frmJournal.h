@@ -25,8 +25,13 @@ public:
     // Shows the window (beside the given one the first time) with the
     // shooter in use.
     void Open(QWidget *beside);
-    // Lists the shooter's series again (a new one was written).
+    // Lists the shooter's series again.
     void Refresh();
+    // A series was written: listed and charted if it is the shooter's, and
+    // chosen (the rest of the list is not read again).
+    void Added(qint64 id);
+    // The list is being read (on a thread of its own).
+    bool Listing() const { return FListing; }
     // Chooses a listed series (0: the newest).
     void SelectRow(int row);
 
@@ -39,8 +44,12 @@ public:
     static void SetSavePathHookForTesting(std::function<QString(const QString &suggested)> hook);
 
 private:
-    // Lists and charts the series of the shooter in use.
+    // Lists and charts the series of the shooter in use: read off the GUI
+    // thread, shown when read.
     void ShowSeries();
+    void ShowListing(QList<JournalSeries> series);
+    void ShowCount();
+    void ChartSeries();
     void ChooseShooter();
     // The shooter in use, as titles name them.
     QString ShooterTitle() const;
@@ -51,4 +60,6 @@ private:
     TJournalKeeper *FKeeper;
     TSeriesTableModel FModel;
     bool FPlaced = false;
+    int FGeneration = 0; // of the listing asked for last
+    bool FListing = false;
 };

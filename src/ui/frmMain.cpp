@@ -121,6 +121,10 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
 
 TMainF::~TMainF()
 {
+    // The journal's last series written, or kept for the next run, while
+    // this window may still be the parent of a message about them.
+    if (m_journal)
+        Guard([this] { m_journal->Finish(); });
     // The zeroing exercise gives the bar back as it stood before it, so
     // what is saved means what it always means.
     const Exercise exercise = FExercise;
@@ -224,6 +228,9 @@ void TMainF::paintEvent(QPaintEvent *event)
     if (!m_soundPrepared) {
         m_soundPrepared = true;
         QTimer::singleShot(0, this, Guarded([] { PreloadSound(AppDir() + kShotSound); }));
+        // So is the journal: its writer opens and checks it at once, on its
+        // own thread, long before the first series is finished.
+        QTimer::singleShot(0, this, Guarded([this] { Journal(); }));
     }
 }
 
@@ -399,14 +406,20 @@ void TMainF::Fire()
     // movement of the shooter's.
     FTrace.Clear();
     FTrace.Add(m_clock.elapsed(), QPointF(Gun->AimPoint(false)));
+    // A finished series goes to the journal's writer now (a called series
+    // once its last shot is called): it is written during the pause, so it
+    // is in the journal by the time the user sees the series finished.
+    if (!Target->FSeriesOpen && !FAwaitingCall) {
+        CountSeriesInExercise();
+        RecordFinishedSeries();
+    }
     Pause(300);
     ScheduleDebriefUpdate();
 
     if (!Target->FSeriesOpen) {
-        // Filed in the journal once this event is done, off the firing path
-        // (a called series once its last shot is called).
+        // What the exercise shows at the end, once this event is done.
         if (!FAwaitingCall)
-            QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); RecordFinishedSeries(); }));
+            QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); }));
         SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
@@ -513,9 +526,9 @@ TJournalKeeper *TMainF::Journal()
 {
     if (!m_journal) {
         m_journal = new TJournalKeeper(JournalStore::DefaultPath(), this);
-        connect(m_journal, &TJournalKeeper::SeriesWritten, this, Guarded([this] {
+        connect(m_journal, &TJournalKeeper::SeriesWritten, this, Guarded([this](qint64 id) {
             if (JournalWindow && JournalWindow->isVisible())
-                JournalWindow->Refresh();
+                JournalWindow->Added(id);
         }));
     }
     return m_journal;
@@ -535,6 +548,7 @@ void TMainF::RecordFinishedSeries()
     const TargetGeometry geometry = CurrentGeometry();
     const SeriesFigures figures = AnalyseSeries(FShotRecords, geometry, CurrentBar());
     JournalSeries series;
+    series.uid = QUuid::createUuid();
     series.firedAt = QDateTime::currentDateTimeUtc();
     series.targetWidth = geometry.width;
     series.largeTarget = Target->FLarge;
@@ -693,13 +707,26 @@ void TMainF::CallAt(QPoint p)
     ShowExerciseHint();
     ScheduleDebriefUpdate();
     if (!Target->FSeriesOpen) {
+        CountSeriesInExercise();
+        RecordFinishedSeries();
         SeriesEndedInExercise();
-        QTimer::singleShot(0, this, Guarded([this] { RecordFinishedSeries(); }));
     }
 }
 
-// The end of a series: the hidden scores shown; zeroing counts the series
-// and sees whether it is done.
+// The end of a series, once: zeroing counts the series and sees whether it
+// is done (before the series is filed, which says so).
+void TMainF::CountSeriesInExercise()
+{
+    if (!Target || FShotRecords.size() < Target->FSeries->FMaxShots)
+        return;
+    if (FExercise == Exercise::Zeroing && !FZeroing.done) {
+        ++FZeroing.series;
+        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(), CurrentBar());
+        FZeroing.done = ZeroingDone(figures);
+    }
+}
+
+// The end of a series on screen: the hidden scores shown, zeroing's hint.
 void TMainF::SeriesEndedInExercise()
 {
     if (!Target || FShotRecords.size() < Target->FSeries->FMaxShots)
@@ -709,12 +736,8 @@ void TMainF::SeriesEndedInExercise()
         SetCaption(edSum, QString::number(Target->FTotal));
         ShowSingles(true);
     }
-    if (FExercise == Exercise::Zeroing && !FZeroing.done) {
-        ++FZeroing.series;
-        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(), CurrentBar());
-        FZeroing.done = ZeroingDone(figures);
+    if (FExercise == Exercise::Zeroing)
         ShowExerciseHint();
-    }
     ScheduleDebriefUpdate();
 }
 

@@ -121,6 +121,7 @@ private:
     void StartExercise(Exercise exercise);
     void EndExercise();
     void ShowExerciseHint();
+    void CountSeriesInExercise();
     void SeriesEndedInExercise();
     void ShowSingles(bool all);
     void RecordAim();

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUuid>
 
 namespace {
 const QString kShooterKey = QStringLiteral("shooter");
@@ -18,12 +19,20 @@ std::function<bool(const QString &, bool)> &messageHook()
 }
 } // namespace
 
-TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(parent), FPath(path) {}
-
-TJournalKeeper::~TJournalKeeper()
+TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(parent), FPath(path)
 {
-    FWriter.reset(); // writes what is queued first
+    FWriter = std::make_unique<JournalWriter>(
+        FPath, this, [this](const JournalSeries &written, bool ok, const QString &reason, bool damaged) {
+            if (ok) {
+                ++FWritten;
+                Q_EMIT SeriesWritten(written.id);
+            } else if (FNeeded) {
+                Unavailable(reason, damaged);
+            }
+        });
 }
+
+TJournalKeeper::~TJournalKeeper() { Finish(); }
 
 void TJournalKeeper::SetMessageHookForTesting(std::function<bool(const QString &, bool)> hook)
 {
@@ -32,37 +41,59 @@ void TJournalKeeper::SetMessageHookForTesting(std::function<bool(const QString &
 
 void TJournalKeeper::Record(JournalSeries series)
 {
+    if (!FWriter)
+        return;
+    FNeeded = true;
     // Until the window has said who shoots, the writer files the series
     // under the shooter the journal remembers (it reads it on its thread).
     series.shooter = FShooterKnown ? FShooter : QString();
-    if (!FWriter)
-        FWriter = std::make_unique<JournalWriter>(
-            FPath, this, [this](const JournalSeries &written, bool ok, const QString &reason, bool damaged) {
-                if (ok) {
-                    ++FWritten;
-                    Q_EMIT SeriesWritten(written.id);
-                } else {
-                    Unavailable(reason, damaged);
-                }
-            });
+    if (series.uid.isNull())
+        series.uid = QUuid::createUuid();
     FWriter->Write(series);
 }
 
 int TJournalKeeper::Pending() const { return FWriter ? FWriter->Pending() : 0; }
 
+void TJournalKeeper::Finish()
+{
+    if (!FWriter)
+        return;
+    const JournalWriter::Loss loss = FWriter->Finish();
+    FWriter.reset();
+    FReader.reset();
+    if (loss.count > 0) {
+        const int n = loss.count % 100;
+        const QString series = n % 10 == 1 && n != 11                             ? QStringLiteral("серию")
+                               : n % 10 >= 2 && n % 10 <= 4 && (n < 12 || n > 14) ? QStringLiteral("серии")
+                                                                                  : QStringLiteral("серий");
+        Tell(QStringLiteral("Не удалось сохранить %1 %2: %3").arg(loss.count).arg(series, loss.reason), QString(),
+             false);
+    }
+}
+
 JournalStore *TJournalKeeper::Reader()
 {
-    if (FReader && FReader->IsOpen())
+    if (!FWriter)
+        return nullptr;
+    FNeeded = true;
+    // The writer has opened (and checked) the journal, or found why not:
+    // the window reads what the writer found, never more.
+    const JournalWriter::Opening opening = FWriter->WaitOpened();
+    if (FReader && FReader->IsOpen() && FReadOnly == !opening.open)
         return FReader.get();
     FReader = std::make_unique<JournalStore>();
+    FReadOnly = !opening.open;
+    FReadOnlyReason = opening.open ? QString() : opening.reason;
+    if (!opening.open) {
+        Unavailable(opening.reason, opening.damaged);
+        if (!FWriter || !FReader)
+            return nullptr;
+    }
     QString reason;
-    bool damaged = false;
-    // The window reads: the header is checked here; the writer checks the
-    // whole file before it writes.
-    if (FReader->Open(FPath, &reason, &damaged, JournalStore::Check::Header))
+    if (FReader->Open(FPath, &reason, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly))
         return FReader.get();
-    Unavailable(reason, damaged);
-    return FReader && FReader->IsOpen() ? FReader.get() : nullptr;
+    FReader.reset();
+    return nullptr;
 }
 
 QString TJournalKeeper::Shooter()
@@ -81,8 +112,25 @@ void TJournalKeeper::SetShooter(const QString &name)
     if (FShooter.isNull())
         FShooter = QLatin1String("");
     FShooterKnown = true;
-    if (JournalStore *store = Reader())
-        store->SetSetting(kShooterKey, FShooter);
+    if (FWriter)
+        FWriter->SetSetting(kShooterKey, FShooter);
+}
+
+bool TJournalKeeper::Tell(const QString &text, const QString &detail, bool offerNew)
+{
+    if (messageHook())
+        return messageHook()(text, offerNew);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал"),
+                    detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton *fresh = offerNew ? box.addButton(QStringLiteral("Начать новый журнал"), QMessageBox::AcceptRole)
+                                  : nullptr;
+    if (detail.isEmpty())
+        box.addButton(QMessageBox::Ok);
+    else
+        box.addButton(QStringLiteral("Продолжить без журнала"), QMessageBox::RejectRole);
+    box.exec();
+    return fresh && box.clickedButton() == fresh;
 }
 
 // Told once a run; a damaged file may be set aside for a new journal.
@@ -92,24 +140,13 @@ void TJournalKeeper::Unavailable(const QString &reason, bool damaged)
         return;
     FTold = true;
     const QString text = QStringLiteral("Журнал недоступен: %1: %2").arg(FPath, reason);
-    bool startNew = false;
-    if (messageHook()) {
-        startNew = messageHook()(text, damaged);
-    } else {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал"),
-                        text + QStringLiteral("\n\nТренироваться можно и без журнала; серии, которые не удалось "
-                                              "записать, будут записаны, когда журнал станет доступен."),
-                        QMessageBox::NoButton, QApplication::activeWindow());
-        QPushButton *fresh = damaged ? box.addButton(QStringLiteral("Начать новый журнал"), QMessageBox::AcceptRole)
-                                     : nullptr;
-        box.addButton(QStringLiteral("Продолжить без журнала"), QMessageBox::RejectRole);
-        box.exec();
-        startNew = fresh && box.clickedButton() == fresh;
-    }
+    const bool startNew = Tell(text,
+                               QStringLiteral("Тренироваться можно и без журнала; серии, которые не удалось записать, "
+                                              "будут записаны, когда журнал станет доступен."),
+                               damaged);
     if (damaged && startNew && SetAsideDamaged()) {
         FTold = false; // a new journal: told again if that too fails
-        if (FReader)
-            FReader->Close();
+        FReader.reset();
         if (FWriter)
             FWriter->Retry();
     }

@@ -13,12 +13,17 @@ class JournalWriter;
 // The program's journal: files the finished series (on the writer's thread),
 // reads them back for the journal window, and keeps the shooter in use.
 //
-// When the journal is first needed and cannot be used, the user is told so
-// once ("Журнал недоступен: <path>: <reason>") and training goes on as
-// before. A damaged file is never written, overwritten or deleted: only if
-// the user chooses so is it set aside (renamed, with a note of when) for a
-// new journal in its place. A series that could not be written stays in
-// memory and is written with the next one.
+// The writer opens and checks the journal as soon as the keeper is made.
+// When the journal is first needed (a series filed, the window opened) and
+// cannot be used, the user is told so once ("Журнал недоступен: <path>:
+// <reason>") and training goes on as before. Only the writer writes: the
+// window reads through a read-only connection, and a journal that cannot be
+// written (damaged, no right to write) is still shown that way. A damaged
+// file is never written, overwritten or deleted: only if the user chooses so
+// is it set aside (renamed, with a note of when) for a new journal in its
+// place. A series that could not be written is kept beside the journal and
+// written as soon as it can be, by this run or the next; one that can be kept
+// nowhere is told at the end.
 class TJournalKeeper : public QObject
 {
     Q_OBJECT
@@ -30,9 +35,13 @@ public:
 
     // Files a finished series under the shooter in use; returns at once.
     void Record(JournalSeries series);
-    // The store the window reads, open; nullptr (and the user told, once)
-    // when the journal cannot be used.
+    // The store the window reads, open to read only; nullptr when the
+    // journal cannot even be read. The user is told once when it cannot be
+    // written.
     JournalStore *Reader();
+    // The journal can be read but not written (Reader() gives its series).
+    bool ReadOnly() const { return FReadOnly; }
+    QString ReadOnlyReason() const { return FReadOnlyReason; }
 
     QString Shooter();
     void SetShooter(const QString &name);
@@ -40,6 +49,12 @@ public:
     // Series written so far in this run, and those waiting.
     int Written() const { return FWritten; }
     int Pending() const;
+
+    // Ends the writer: what is queued is written, waiting at most about a
+    // second for a journal another program holds, and the rest kept beside
+    // the journal; series that can be kept nowhere are told
+    // («Не удалось сохранить N серий: <reason>»). Nothing is filed after it.
+    void Finish();
 
     // Tests answer instead of the user: the text, and whether a new journal
     // may be offered; returns true to start one. Empty: the real message box.
@@ -51,12 +66,18 @@ Q_SIGNALS:
 
 private:
     void Unavailable(const QString &reason, bool damaged);
+    // Shows a message, with more words under it in the box (offering a new
+    // journal: true when it is chosen).
+    bool Tell(const QString &text, const QString &detail, bool offerNew);
     bool SetAsideDamaged();
 
     QString FPath;
     QString FShooter;
     bool FShooterKnown = false;
-    bool FTold = false; // the user has been told about the journal
+    bool FTold = false;   // the user has been told about the journal
+    bool FNeeded = false; // a series filed or the journal shown: failures are told
+    bool FReadOnly = false;
+    QString FReadOnlyReason;
     int FWritten = 0;
     std::unique_ptr<JournalStore> FReader;
     std::unique_ptr<JournalWriter> FWriter;

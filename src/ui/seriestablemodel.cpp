@@ -11,6 +11,29 @@ void TSeriesTableModel::SetSeries(QList<JournalSeries> series)
     endResetModel();
 }
 
+int TSeriesTableModel::Insert(const JournalSeries &series)
+{
+    // Newest first, as the journal lists them: after every later series.
+    auto later = [&series](const JournalSeries &s) {
+        return s.firedAt > series.firedAt || (s.firedAt == series.firedAt && s.id > series.id);
+    };
+    int row = 0;
+    while (row < FSeries.size() && later(FSeries[row]))
+        ++row;
+    beginInsertRows(QModelIndex(), row, row);
+    FSeries.insert(row, series);
+    endInsertRows();
+    return row;
+}
+
+int TSeriesTableModel::RowOf(qint64 id) const
+{
+    for (int row = 0; row < FSeries.size(); ++row)
+        if (FSeries[row].id == id)
+            return row;
+    return -1;
+}
+
 int TSeriesTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(FSeries.size()); }
 
 int TSeriesTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }

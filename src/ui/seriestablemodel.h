@@ -17,6 +17,10 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetSeries(QList<JournalSeries> series);
+    // One more series, in its place (newest first); its row.
+    int Insert(const JournalSeries &series);
+    // The row of a series, or -1.
+    int RowOf(qint64 id) const;
     const JournalSeries &At(int row) const { return FSeries[row]; }
     const QList<JournalSeries> &Series() const { return FSeries; }
 

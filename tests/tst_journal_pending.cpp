@@ -1,0 +1,296 @@
+// Series the journal could not take at once: kept beside it by each program
+// in a file of its own, written by the next run however often they are
+// offered, and told when they can be kept nowhere. Each case runs real
+// programs (tests/journal_writer, filing through the program's keeper) on
+// real files: killed, two at once, on a full disk, in a folder the user may
+// not write, beside a program that holds the journal.
+
+#include "testsupport.h"
+
+#include "platform/journalstore.h"
+#include "platform/journalwriter.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <unistd.h>
+
+namespace {
+
+struct Run {
+    QStringList lines;
+    int exitCode = -1;
+
+    QStringList starting(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &line : lines)
+            if (line.startsWith(prefix))
+                found << line;
+        return found;
+    }
+};
+
+Run run(const QStringList &args, int timeoutMs = 60000)
+{
+    QProcess writer;
+    writer.start(QStringLiteral(JOURNAL_WRITER), args);
+    Run result;
+    if (!writer.waitForFinished(timeoutMs)) {
+        writer.kill();
+        writer.waitForFinished();
+    }
+    result.lines = QString::fromUtf8(writer.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.exitCode = writer.exitCode();
+    return result;
+}
+
+// Reads a started program's output until a line starting so (or a timeout).
+bool waitForLine(QProcess &process, const QString &prefix, QStringList *seen, int timeoutMs = 20000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < timeoutMs) {
+        while (process.canReadLine()) {
+            const QString line = QString::fromUtf8(process.readLine()).trimmed();
+            *seen << line;
+            if (line.startsWith(prefix))
+                return true;
+        }
+        process.waitForReadyRead(100);
+    }
+    return false;
+}
+
+// The journal's series, by shooter; -1 when it cannot be opened.
+QMap<QString, int> seriesIn(const QString &journal)
+{
+    QMap<QString, int> count;
+    JournalStore store;
+    if (!store.Open(journal, nullptr, nullptr, JournalStore::Check::Thorough, JournalStore::Access::ReadOnly)) {
+        count[QStringLiteral("unopened")] = -1;
+        return count;
+    }
+    for (const QString &shooter : store.Shooters())
+        count[shooter] = int(store.Summaries(shooter).size());
+    return count;
+}
+
+int keptBeside(const QString &journal)
+{
+    QSet<QUuid> uids;
+    for (const QString &file : JournalWriter::PendingFiles(journal))
+        for (const JournalSeries &s : JournalWriter::KeptIn(file))
+            uids.insert(s.uid);
+    return int(uids.size());
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1) : QByteArray();
+}
+
+// The number a message «Не удалось сохранить N ...» names; 0 if none.
+int toldLost(const Run &r)
+{
+    for (const QString &line : r.starting(QStringLiteral("told: Не удалось сохранить ")))
+        return line.section(QLatin1Char(' '), 4, 4).toInt();
+    return 0;
+}
+
+} // namespace
+
+class TestJournalPending : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    // A journal that cannot be used (a folder in its place) while `count`
+    // series are filed: they wait beside it.
+    QString unavailableJournalWith(const QString &name, int count, const QString &shooter = QStringLiteral("Тест"))
+    {
+        const QString journal = dir.filePath(name + QStringLiteral("/journal.sqlite"));
+        QDir().mkpath(journal);
+        const Run r = run({journal, QString::number(count), shooter, QStringLiteral("--keeper")});
+        if (r.starting(QStringLiteral("told: Журнал недоступен")).size() != 1)
+            qWarning() << r.lines;
+        return journal;
+    }
+
+private Q_SLOTS:
+    // Written by the next run as it starts, before any series of its own;
+    // offered again (the program killed before it could clear them, or two
+    // programs started with them), they are filed once.
+    void keptSeriesFiledOnceHoweverOftenOffered()
+    {
+        const QString journal = unavailableJournalWith(QStringLiteral("replay"), 3);
+        QCOMPARE(JournalWriter::PendingFiles(journal).size(), 1);
+        QCOMPARE(keptBeside(journal), 3);
+        const QString kept = JournalWriter::PendingFiles(journal).first();
+        QFile copy(kept);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        const QByteArray bytes = copy.readAll();
+        copy.close();
+        QDir(journal).removeRecursively();
+
+        // The next run writes them at its start, and is switched off at the
+        // wall right after.
+        {
+            QProcess program;
+            program.start(QStringLiteral(JOURNAL_WRITER),
+                          {journal, QStringLiteral("0"), QStringLiteral("--keeper"), QStringLiteral("--stay")});
+            QStringList seen;
+            QVERIFY2(waitForLine(program, QStringLiteral("idle"), &seen), qPrintable(seen.join(u'\n')));
+            QCOMPARE(seen.filter(QStringLiteral("written")).size(), 3);
+            program.kill();
+            program.waitForFinished();
+        }
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 3);
+        QVERIFY(JournalWriter::PendingFiles(journal).isEmpty()); // cleared as its series were written
+
+        // Killed before it could clear them: the same file is there again,
+        // and two programs start with it at once.
+        QVERIFY(WriteFile(kept, bytes));
+        QProcess first, second;
+        for (QProcess *p : {&first, &second})
+            p->start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+        QVERIFY(first.waitForFinished(30000) && second.waitForFinished(30000));
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 3);
+        QVERIFY(JournalWriter::PendingFiles(journal).isEmpty());
+        // And once more by a plain run.
+        QVERIFY(WriteFile(kept, bytes));
+        QCOMPARE(run({journal, QStringLiteral("0"), QStringLiteral("--keeper")}).starting(QStringLiteral("written")).size(), 3);
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 3);
+        JournalStore store;
+        QVERIFY(store.Open(journal, nullptr) && store.IntegrityOk());
+    }
+
+    // Two programs that end with series unwritten: neither overwrites the
+    // other's (a program that reads another's file takes its series into
+    // its own), and the next run writes both's.
+    void twoProgramsKeepTheirOwnSeries()
+    {
+        const QString journal = dir.filePath(QStringLiteral("two/journal.sqlite"));
+        QDir().mkpath(journal);
+        QProcess anna, boris;
+        anna.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("2"), QStringLiteral("Анна"), QStringLiteral("--keeper")});
+        boris.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("3"), QStringLiteral("Борис"), QStringLiteral("--keeper")});
+        QVERIFY(anna.waitForFinished(30000) && boris.waitForFinished(30000));
+        QVERIFY(!JournalWriter::PendingFiles(journal).isEmpty());
+        QCOMPARE(keptBeside(journal), 5);
+        QDir(journal).removeRecursively();
+        run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+        const QMap<QString, int> filed = seriesIn(journal);
+        QCOMPARE(filed.value(QStringLiteral("Анна")), 2);
+        QCOMPARE(filed.value(QStringLiteral("Борис")), 3);
+        QVERIFY(JournalWriter::PendingFiles(journal).isEmpty());
+    }
+
+    // Where neither the journal nor a file beside it can take the series,
+    // the program says how many are lost; every series fired is in the
+    // journal, kept beside it, or counted in that message. A good file of
+    // series kept by an earlier run is never replaced by a partial one.
+    void seriesKeptNowhereAreTold_data()
+    {
+        QTest::addColumn<QString>("disk");
+        QTest::newRow("full disk") << QStringLiteral("full");
+        QTest::newRow("folder the user may not write") << QStringLiteral("read-only");
+    }
+    void seriesKeptNowhereAreTold()
+    {
+        QFETCH(QString, disk);
+        const bool readOnly = disk == QLatin1String("read-only");
+        if (readOnly && getuid() != 0)
+            QSKIP("needs the superuser, to run the program as another user");
+        // An earlier run's two series wait beside a journal of one series.
+        const QString journal = unavailableJournalWith(disk, 2, QStringLiteral("Ранее"));
+        QDir(journal).removeRecursively();
+        {
+            JournalStore store;
+            QVERIFY(store.Open(journal, nullptr));
+        }
+        QCOMPARE(run({journal, QStringLiteral("0"), QStringLiteral("--keeper")}).starting(QStringLiteral("written")).size(), 2);
+        QVERIFY(JournalWriter::PendingFiles(journal).isEmpty());
+        const QString earlier = unavailableJournalWith(disk + QStringLiteral("-earlier"), 2, QStringLiteral("Ранее"));
+        const QString goodFile = JournalWriter::PendingFiles(earlier).first();
+        const QString good = journal + goodFile.mid(earlier.size());
+        QVERIFY(QFile::rename(goodFile, good)); // now another journal's: not yet written there
+        const QByteArray goodBytes = digest(good);
+
+        const int fired = 12;
+        QStringList args{journal, QString::number(fired), QStringLiteral("Сейчас"), QStringLiteral("--keeper"),
+                         QStringLiteral("--traces")};
+        const QString folder = QFileInfo(journal).absolutePath();
+        if (readOnly) {
+            // Others may pass through the test's folders and read the
+            // journal, not write beside it.
+            for (QString d = folder; d.startsWith(dir.path()) && d.size() >= dir.path().size(); d = QFileInfo(d).absolutePath())
+                QFile::setPermissions(d, QFile::permissions(d) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+            QFile::setPermissions(journal, QFile::permissions(journal) | QFileDevice::ReadOther);
+            args << QStringLiteral("--as-nobody") << QStringLiteral("--list");
+        } else {
+            // Room for a few series with their traces in the journal, and
+            // for fewer than the rest beside it.
+            args << QStringLiteral("--file-size-limit") << QString::number(QFileInfo(journal).size() + 40000);
+        }
+        const Run r = run(args);
+        QCOMPARE(r.starting(QStringLiteral("finished")).size(), 1);
+        const int lost = toldLost(r);
+        QVERIFY2(lost > 0, qPrintable(r.lines.join(u'\n')));
+        const QString reason = readOnly ? QStringLiteral("нет прав на запись") : QStringLiteral("нет места на диске");
+        QVERIFY2(r.starting(QStringLiteral("told: Не удалось сохранить")).first().endsWith(reason), qPrintable(r.lines.join(u'\n')));
+        const QMap<QString, int> filed = seriesIn(journal);
+        QCOMPARE(filed.value(QStringLiteral("Ранее")) + filed.value(QStringLiteral("Сейчас")) + keptBeside(journal) + lost,
+                 2 + 2 + fired);
+        // The good file: unchanged, or gone only with all its series written.
+        if (QFile::exists(good))
+            QCOMPARE(digest(good), goodBytes);
+        else
+            QCOMPARE(filed.value(QStringLiteral("Ранее")), 4);
+        for (const QString &file : JournalWriter::PendingFiles(journal))
+            QVERIFY(!JournalWriter::KeptIn(file).isEmpty()); // never an empty or partial file
+        if (readOnly) {
+            // Its history can still be read (and so exported).
+            QCOMPARE(r.starting(QStringLiteral("listed")), QStringList{QStringLiteral("listed 2 readonly 1: нет прав на запись")});
+            QCOMPARE(lost, fired);
+            QVERIFY(r.starting(QStringLiteral("told: Журнал недоступен")).first().endsWith(QStringLiteral("нет прав на запись")));
+        }
+    }
+
+    // A journal another program holds: the end waits about a second for it,
+    // no longer, and the series waits beside it for the next run.
+    void endDoesNotWaitLongForABusyJournal()
+    {
+        const QString journal = dir.filePath(QStringLiteral("busy/journal.sqlite"));
+        {
+            JournalStore store;
+            QVERIFY(store.Open(journal, nullptr));
+        }
+        QProcess holder;
+        holder.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("0"), QStringLiteral("--hold-lock"), QStringLiteral("15000")});
+        QStringList seen;
+        QVERIFY(waitForLine(holder, QStringLiteral("locked"), &seen));
+
+        QProcess program;
+        program.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("1"), QStringLiteral("--keeper"),
+                                                      QStringLiteral("--no-wait"), QStringLiteral("--stay")});
+        QVERIFY(waitForLine(program, QStringLiteral("idle"), &seen)); // still trying
+        QThread::msleep(300); // the attempt under way
+        QElapsedTimer ending;
+        ending.start();
+        program.terminate(); // a quit, as the window closing: the keeper ends
+        QVERIFY(program.waitForFinished(10000));
+        const qint64 took = ending.elapsed();
+        QVERIFY2(took < 1800, qPrintable(QStringLiteral("%1 ms").arg(took)));
+        QCOMPARE(keptBeside(journal), 1);
+        holder.kill();
+        holder.waitForFinished();
+        run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 1);
+    }
+};
+
+VIMBRA_TEST_MAIN(TestJournalPending)
+#include "tst_journal_pending.moc"

@@ -354,11 +354,15 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
                 return false;
             }
             QSqlQuery q(db);
-            // Switching to WAL takes the file for a moment, and SQLite does not
-            // wait for a program that is switching it at the same time: retry.
+            // Switching to WAL takes the file for a moment (even one in WAL
+            // already: asked only when it is not), and SQLite does not wait
+            // for a program that is switching it at the same time: retry.
             QElapsedTimer waited;
             waited.start();
-            while (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+            const bool wal = q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next()
+                             && q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+            q.finish();
+            while (!wal && !q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
                 if (primaryCode(q.lastError()) != 5 || waited.elapsed() > FBusyTimeoutMs) {
                     failure = reasonFor(q.lastError());
                     return false;

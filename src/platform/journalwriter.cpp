@@ -376,14 +376,14 @@ void JournalWriter::run()
         FRetry = false;
         const bool stopping = FStopping;
         const int asked = FOpenAsked;
-        const auto deadline = FDeadline;
-        // While ending, each attempt waits only for what is left of the time
-        // allowed (and tries once at least).
-        auto waitMs = [&] {
-            if (!stopping)
+        // Once the end is asked for, each attempt waits only for what is left
+        // of the time allowed (and tries once at least).
+        auto waitMs = [this] {
+            std::lock_guard<std::mutex> guard(FMutex);
+            if (!FStopping)
                 return kBusyTimeoutMs;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+                FDeadline - std::chrono::steady_clock::now());
             return int(std::clamp<long long>(left.count(), 0, kBusyTimeoutMs));
         };
 
@@ -428,7 +428,7 @@ void JournalWriter::run()
                 }
                 if (!ok && reason.isEmpty())
                     reason = QStringLiteral("запись не удалась");
-                if (!ok)
+                if (!ok && !store.WasBusy())
                     store.Close(); // opened afresh at the next attempt
             }
             if (ok)
@@ -445,7 +445,7 @@ void JournalWriter::run()
                 break;
             }
         }
-        if (!stopping && (failed || (FQueue.empty() && !ownKept.isEmpty()))) {
+        if (!FStopping && (failed || (FQueue.empty() && !ownKept.isEmpty()))) {
             // Kept at once beside the journal: a power cut loses nothing the
             // journal could not take.
             const std::deque<JournalSeries> unwritten = FQueue;

@@ -90,11 +90,13 @@ void TJournalF::Open(QWidget *beside)
         FPlaced = true;
         move(beside->frameGeometry().topLeft() + QPoint(40, 40));
     }
+    // The journal opened first: a message about it comes before the window,
+    // which then stands over the window the message went back to.
+    JournalStore *store = FKeeper->Reader();
+    const QString shooter = FKeeper->Shooter();
     show();
     raise();
     activateWindow();
-    const QString shooter = FKeeper->Shooter();
-    JournalStore *store = FKeeper->Reader();
     cbShooter->blockSignals(true);
     cbShooter->clear();
     if (store)

@@ -624,6 +624,10 @@ private Q_SLOTS:
             Q_EMIT j->cbShooter->lineEdit()->editingFinished();
             QTRY_VERIFY(!j->Listing());
             QCOMPARE(j->tvSeries->model()->rowCount(), 0);
+            // No series: the whole target, empty, as large as it fits.
+            const double outer = j->Target->Scale() * j->Target->Current().target.RingRadius(1);
+            const double room = std::min(j->Target->width(), j->Target->height()) / 2.0;
+            QVERIFY2(outer <= room && outer > 0.8 * room, qPrintable(QStringLiteral("%1 of %2").arg(outer).arg(room)));
             QSignalSpy relisted(j->tvSeries->model(), &QAbstractItemModel::modelReset);
             for (int i = 0; i < 5; ++i)
                 QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));

@@ -402,8 +402,12 @@ void JournalWriter::run()
             FSettings.pop_front();
             lock.unlock();
             store.SetBusyTimeout(waitMs());
-            store.SetSetting(setting.first, setting.second);
+            const bool set = store.SetSetting(setting.first, setting.second);
             lock.lock();
+            if (!set && !FStopping) { // tried again with the next series
+                FSettings.push_front(setting);
+                break;
+            }
         }
         // Everything queued, the failed ones first, until one fails.
         bool failed = false;

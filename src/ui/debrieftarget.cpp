@@ -69,11 +69,12 @@ void drawSeries(QPainter &painter, const DebriefTargetMapping &map, const Series
 } // namespace
 
 // The target as far out as the ring below the lowest score (down to the 1):
-// a good group is seen close, and no shot ever falls off the picture.
+// a good group is seen close, and no shot ever falls off the picture. With no
+// shot at all, the whole target.
 DebriefTargetMapping MapDebriefTarget(const QRectF &area, const Series &current, const Series &previous)
 {
     const TargetGeometry &t = current.target;
-    int lowest = 8;
+    int lowest = current.shots.isEmpty() && previous.shots.isEmpty() ? 1 : 8;
     for (const Series *series : {&current, &previous})
         for (const ShotRecord &s : series->shots)
             lowest = std::min(lowest, s.score);

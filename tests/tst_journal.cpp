@@ -19,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <climits>
 #include <unistd.h>
 
 namespace {
@@ -647,6 +648,56 @@ private Q_SLOTS:
         QCOMPARE(again.Journal()->Shooter(), QStringLiteral("Вера"));
         QVERIFY(messages.texts.isEmpty());
         QVERIFY(rec.errors.isEmpty());
+    }
+
+    // Exports from the window of a shooter with a very long name: the file
+    // names it suggests fit the file system; a failed save is told once,
+    // with its real reason.
+    void windowExportsForALongName()
+    {
+        ProgramFolder folder;
+        Messages messages;
+        const QString name(200, QChar(u'Я'));
+        {
+            JournalStore store;
+            QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
+            JournalSeries s = sample(name, 42);
+            QVERIFY(store.Write(s, nullptr));
+            QVERIFY(store.SetSetting(QStringLiteral("shooter"), name));
+        }
+        QTemporaryDir out;
+        QStringList suggested, told;
+        QString answer;
+        TJournalF::SetSavePathHookForTesting([&](const QString &name) {
+            suggested << name;
+            return answer.isEmpty() ? out.filePath(name) : answer;
+        });
+        TJournalF::SetMessageHookForTesting([&](const QString &text) { told << text; });
+        {
+            TJournalKeeper keeper(JournalStore::DefaultPath());
+            TJournalF window(&keeper);
+            window.Open(nullptr);
+            QTRY_COMPARE(window.tvSeries->model()->rowCount(), 1);
+            for (QPushButton *button : {window.btnCsv, window.btnPdfSeries, window.btnPdfDay})
+                QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(suggested.size(), 3);
+            for (const QString &file : std::as_const(suggested)) {
+                QVERIFY2(QFile::encodeName(file).size() <= NAME_MAX - 7, qPrintable(file));
+                QVERIFY(file.startsWith(QStringLiteral("ЯЯЯ")));
+                QVERIFY2(QFileInfo(out.filePath(file)).size() > 0, qPrintable(file));
+            }
+            QVERIFY(suggested[0].endsWith(QStringLiteral(".csv")) && suggested[2].endsWith(QStringLiteral("-день.pdf")));
+            QVERIFY(told.isEmpty());
+
+            answer = out.filePath(QStringLiteral("нет такой/журнал.csv"));
+            QTest::mouseClick(window.btnCsv, Qt::LeftButton);
+            QCOMPARE(told.size(), 1);
+            QCOMPARE(int(told[0].count(QStringLiteral("Не удалось сохранить"))), 1);
+            QVERIFY2(told[0].endsWith(QStringLiteral("такой папки нет.")), qPrintable(told[0]));
+        }
+        TJournalF::SetSavePathHookForTesting({});
+        TJournalF::SetMessageHookForTesting({});
+        QVERIFY(messages.texts.isEmpty());
     }
 
     // A series fired in the main window is filed, after its fifth shot's

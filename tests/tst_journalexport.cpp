@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QProcess>
+
+#include <climits>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -82,12 +84,36 @@ Csv readCsv(const QString &path)
     return parseCsv(QString::fromUtf8(bytes.mid(3)));
 }
 
-const QStringList kHeader{"Стрелок",     "Дата",        "Серия",       "Упражнение",     "Мишень",
-                          "Чёрный круг", "Поправка",    "№ выстрела",  "Очки",           "X",
-                          "Y",           "Удержание X", "Удержание Y", "Мушка X",        "Мушка Y",
-                          "Поправка Y",  "Сумма серии", "СТП X",       "СТП Y",          "Средний радиус",
-                          "Наибольший разброс"};
-int column(const char *name) { return int(kHeader.indexOf(QString::fromUtf8(name))); }
+const QStringList kHeader{"Стрелок",
+                          "Дата",
+                          "Серия",
+                          "Упражнение",
+                          "Мишень",
+                          "Чёрный круг",
+                          "Поправка",
+                          "№ выстрела",
+                          "Очки",
+                          "X, пикс.",
+                          "Y, пикс.",
+                          "Удержание X, пикс.",
+                          "Удержание Y, пикс.",
+                          "Мушка X, пикс.",
+                          "Мушка Y, пикс.",
+                          "Поправка Y, пикс.",
+                          "Сумма серии",
+                          "СТП X, ширины кольца",
+                          "СТП Y, ширины кольца",
+                          "Средний радиус, ширины кольца",
+                          "Наибольший разброс, ширины кольца"};
+// A column by the start of its name ("X" for "X, пикс.").
+int column(const char *name)
+{
+    const QString wanted = QString::fromUtf8(name);
+    for (int i = 0; i < kHeader.size(); ++i)
+        if (kHeader[i] == wanted || kHeader[i].startsWith(wanted + QLatin1Char(',')))
+            return i;
+    return -1;
+}
 
 JournalShot shot(int number, QPointF hold, QPointF alignment, int correction, int score)
 {
@@ -248,10 +274,12 @@ private Q_SLOTS:
         QCOMPARE(one[column("Мушка Y")], QStringLiteral("3"));
         QCOMPARE(one[column("Поправка Y")], QStringLiteral("-6"));
         QCOMPARE(one[column("Сумма серии")], QStringLiteral("42"));
-        QCOMPARE(one[column("СТП X")], QStringLiteral("2,1")); // 10,5 / 5
-        QCOMPARE(one[column("СТП Y")], QStringLiteral("10,0"));
-        QCOMPARE(one[column("Средний радиус")], QStringLiteral("1,0"));
-        QCOMPARE(one[column("Наибольший разброс")], QStringLiteral("3,1"));
+        // The series' figures in ring widths (6,47 pixels here), as the
+        // window and the report give them.
+        QCOMPARE(one[column("СТП X")], QStringLiteral("0,32")); // 10,5 / 5 pixels
+        QCOMPARE(one[column("СТП Y")], QStringLiteral("1,55")); // 10 pixels
+        QCOMPARE(one[column("Средний радиус")], QStringLiteral("0,16"));
+        QCOMPARE(one[column("Наибольший разброс")], QStringLiteral("0,47"));
         // The series' columns repeat on each of its rows, the shot's change.
         for (int i = 1; i <= 5; ++i) {
             QCOMPARE(csv.rows[i].mid(0, 7), one.mid(0, 7));
@@ -272,14 +300,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("asCoordinate"); // to hundredths, trailing zeros dropped
-        QTest::addColumn<QString>("asFigure");     // one decimal
-        QTest::newRow("whole") << 2.0 << "2" << "2,0";
-        QTest::newRow("half") << 2.5 << "2,5" << "2,5";
-        QTest::newRow("negative") << -3.26 << "-3,26" << "-3,3";
-        QTest::newRow("rounds to zero from below: no minus") << -0.004 << "0" << "0,0";
-        QTest::newRow("negative zero") << -0.0 << "0" << "0,0";
-        QTest::newRow("thousands: no group separator") << 1234.567 << "1234,57" << "1234,6";
-        QTest::newRow("binary fraction") << 0.1 + 0.2 << "0,3" << "0,3";
+        QTest::addColumn<QString>("asFigure");     // to hundredths
+        QTest::newRow("whole") << 2.0 << "2" << "2,00";
+        QTest::newRow("half") << 2.5 << "2,5" << "2,50";
+        QTest::newRow("negative") << -3.256 << "-3,26" << "-3,26";
+        QTest::newRow("rounds to zero from below: no minus") << -0.004 << "0" << "0,00";
+        QTest::newRow("negative zero") << -0.0 << "0" << "0,00";
+        QTest::newRow("thousands: no group separator") << 1234.567 << "1234,57" << "1234,57";
+        QTest::newRow("binary fraction") << 0.1 + 0.2 << "0,3" << "0,30";
         QTest::newRow("no number: empty") << std::nan("") << "" << "";
     }
     void csvNumbers()
@@ -291,6 +319,7 @@ private Q_SLOTS:
         s.shots.resize(1);
         s.shots[0].hole.setX(value);
         s.meanRadius = value;
+        s.ringWidth = 1;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("n.csv"));
         QVERIFY(ExportCsv({s}, path, nullptr));
@@ -328,6 +357,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("no such folder") << "нет/журнал" << "такой папки нет";
         QTest::newRow("a folder in the way") << "папка" << "на этом месте папка";
+        QTest::newRow("a name longer than the file system takes") << QString(200, QChar(u'Я'))
+                                                                  << "имя файла слишком длинное";
     }
     void writeFailures()
     {
@@ -343,6 +374,7 @@ private Q_SLOTS:
                                                                : ExportPdf(all, QStringLiteral("Журнал"), path, &error);
             QVERIFY(!written);
             QVERIFY2(error.startsWith(QStringLiteral("Не удалось сохранить файл")), qPrintable(error));
+            QCOMPARE(int(error.count(QStringLiteral("Не удалось"))), 1); // said once
             QVERIFY2(error.contains(reason), qPrintable(error));
             QVERIFY2(error.contains(QFileInfo(path).fileName()), qPrintable(error));
         }
@@ -437,6 +469,52 @@ private Q_SLOTS:
                     red = near(page.pixel(x, y), QColor(220, 30, 30), 80);
             QVERIFY(red);
         }
+    }
+
+    // A title too long for its line (a long name) keeps its end, the date.
+    void pdfTitleKeepsItsDate()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.pdf"));
+        const QString title = QStringLiteral("Серия стрелка %1 — 10.12.2026 14:35").arg(QString(200, QChar(u'Я')));
+        QVERIFY(ExportPdf({series(1, local(10, 14, 35))}, title, path, nullptr));
+        const QString text = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        const QString first = text.section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(first.startsWith(QStringLiteral("Серия стрелка ЯЯЯ")), qPrintable(first));
+        QVERIFY2(first.trimmed().endsWith(QStringLiteral("— 10.12.2026 14:35")), qPrintable(first));
+    }
+
+    // A name for a file from a long name: shortened before its ending, by
+    // whole characters, to what the file system takes with the save's
+    // temporary name; a short one as it is.
+    void fittingFileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("short") << QStringLiteral("Анна") << QStringLiteral(".csv");
+        QTest::newRow("200 Cyrillic letters") << QString(200, QChar(u'Я')) << QStringLiteral("-день.pdf");
+        QTest::newRow("letters beyond the BMP") << QString(100, QChar(u'Я')) + QString::fromUcs4(U"𝒜").repeated(60)
+                                                << QStringLiteral("-серия.pdf");
+        QTest::newRow("Latin letters") << QString(300, QLatin1Char('a')) << QStringLiteral(".csv");
+    }
+    void fittingFileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, ending);
+        const QString fitted = FittingFileName(name, ending);
+        QVERIFY(QFile::encodeName(fitted).size() <= NAME_MAX - 7);
+        QVERIFY(fitted.endsWith(ending));
+        const QString kept = fitted.chopped(ending.size());
+        QVERIFY(name.startsWith(kept) && !kept.isEmpty());
+        QCOMPARE(QString::fromUtf8(kept.toUtf8()), kept); // no character cut in half
+        if (QFile::encodeName(name + ending).size() <= NAME_MAX - 7)
+            QCOMPARE(fitted, name + ending);
+        else
+            QVERIFY(QFile::encodeName(fitted).size() > NAME_MAX - 7 - 4); // no shorter than it must be
+        QTemporaryDir dir;
+        QVERIFY(ExportCsv({}, dir.filePath(fitted), nullptr));
     }
 
     // A series the journal kept without shots still gets its block.

@@ -22,13 +22,21 @@ std::function<QString(const QString &)> &savePathHook()
     return hook;
 }
 
-QString fileName(const QString &text)
+std::function<void(const QString &)> &messageHook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+// A name a file may have, from a shooter's name and its ending: no folders,
+// no spaces, and no longer than the file system takes.
+QString fileName(const QString &text, const QString &ending)
 {
     QString name = text;
     for (QChar &c : name)
         if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
             c = u'_';
-    return name;
+    return FittingFileName(name, ending);
 }
 } // namespace
 
@@ -54,15 +62,15 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
             Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
         const QString shooter = FKeeper->Shooter();
-        Export(fileName(shooter.isEmpty() ? QStringLiteral("журнал") : shooter) + QStringLiteral(".csv"),
+        Export(fileName(shooter.isEmpty() ? QStringLiteral("журнал") : shooter, QStringLiteral(".csv")),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter() + QStringLiteral("-серия.pdf")),
+        Export(fileName(FKeeper->Shooter(), QStringLiteral("-серия.pdf")),
                [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
     }));
     connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter() + QStringLiteral("-день.pdf")),
+        Export(fileName(FKeeper->Shooter(), QStringLiteral("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
 }
@@ -81,6 +89,8 @@ void TJournalF::SetSavePathHookForTesting(std::function<QString(const QString &)
 {
     savePathHook() = std::move(hook);
 }
+
+void TJournalF::SetMessageHookForTesting(std::function<void(const QString &)> hook) { messageHook() = std::move(hook); }
 
 void TJournalF::Open(QWidget *beside)
 {
@@ -270,7 +280,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
 {
     JournalStore *store = FKeeper->Reader();
     if (!store) {
-        *error = QStringLiteral("журнал недоступен");
+        *error = SaveFailureText(path, QStringLiteral("журнал недоступен"));
         return false;
     }
     return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
@@ -280,7 +290,7 @@ bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
 {
     const auto series = ReadRow(tvSeries->currentIndex().row());
     if (!series) {
-        *error = QStringLiteral("серия не выбрана");
+        *error = SaveFailureText(path, QStringLiteral("серия не выбрана"));
         return false;
     }
     const QString title = QStringLiteral("Серия стрелка %1 — %2")
@@ -293,7 +303,7 @@ bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
 {
     const QList<JournalSeries> day = DayOfSelected();
     if (day.isEmpty()) {
-        *error = QStringLiteral("серия не выбрана");
+        *error = SaveFailureText(path, QStringLiteral("серия не выбрана"));
         return false;
     }
     const QString title = QStringLiteral("Журнал стрелка %1 — %2")
@@ -311,7 +321,10 @@ void TJournalF::Export(const QString &suggested, const std::function<bool(const 
     if (path.isEmpty())
         return;
     QString error;
-    if (!write(path, &error))
-        QMessageBox::warning(this, QStringLiteral("Журнал"),
-                             QStringLiteral("Не удалось сохранить %1: %2").arg(path, error));
+    if (write(path, &error))
+        return;
+    if (messageHook())
+        messageHook()(error);
+    else
+        QMessageBox::warning(this, QStringLiteral("Журнал"), error);
 }

@@ -42,6 +42,8 @@ public:
     // Tests give the file to save instead of a dialog; an empty function
     // restores the dialog. Returns the chosen path, or nothing to cancel.
     static void SetSavePathHookForTesting(std::function<QString(const QString &suggested)> hook);
+    // Tests take the message of a failed export instead of the box.
+    static void SetMessageHookForTesting(std::function<void(const QString &text)> hook);
 
 private:
     // Lists and charts the series of the shooter in use: read off the GUI

@@ -8,9 +8,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 
@@ -25,20 +29,33 @@ QList<JournalShot> inFiringOrder(QList<JournalShot> shots)
 
 // ------------------------------------------------------------------ writing
 
+// A save goes through a temporary file beside the target, named after it
+// with this many more bytes.
+constexpr int kTemporarySuffix = 7;
+
 // Why a file could not be written, in words: what the user can change.
 QString failure(const QString &path, bool opened)
 {
     const QFileInfo info(path);
+    const QString folder = info.absolutePath();
     QString why;
-    if (info.isDir())
+    if (info.isDir()) {
         why = QStringLiteral("на этом месте папка");
-    else if (!info.absoluteDir().exists())
+    } else if (!QFileInfo(folder).isDir()) {
         why = QStringLiteral("такой папки нет");
-    else if (!opened)
-        why = QStringLiteral("нет прав на запись в эту папку");
-    else
-        why = QStringLiteral("ошибка записи — возможно, диск заполнен");
-    return QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
+    } else if (QFile::encodeName(info.fileName()).size() + kTemporarySuffix > NAME_MAX) {
+        why = QStringLiteral("имя файла слишком длинное");
+    } else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        why = errno == EROFS ? QStringLiteral("диск открыт только для чтения")
+                             : QStringLiteral("нет прав на запись в эту папку");
+    } else if (!opened) {
+        why = QStringLiteral("файл не удалось создать");
+    } else {
+        const QStorageInfo disk(folder);
+        why = disk.isValid() && disk.bytesAvailable() < 1024 * 1024 ? QStringLiteral("диск заполнен")
+                                                                     : QStringLiteral("ошибка записи на диск");
+    }
+    return SaveFailureText(path, why);
 }
 
 // Sets *error, if asked for it, and says false.
@@ -72,8 +89,12 @@ QString csvNumber(double value, int decimals, bool trimZeros)
 }
 // Coordinates: pixels, to hundredths where they are fractional.
 QString coordinate(double v) { return csvNumber(v, 2, true); }
-// The series' figures: pixels, one decimal.
-QString figure(double v) { return csvNumber(v, 1, false); }
+// The series' figures: ring widths, as the window and the report give them,
+// to hundredths; empty where the ring's width is not known.
+QString figure(double pixels, double ringWidth)
+{
+    return ringWidth > 0 ? csvNumber(pixels / ringWidth, 2, false) : QString();
+}
 
 // A field quoted as RFC 4180 has it when it holds a separator, a quote or a
 // line break.
@@ -132,7 +153,7 @@ public:
     // Text in a box of the page, cut at its edges; a single line that is
     // too long ends in an ellipsis. Returns the millimetres it took downwards.
     double text(const QRectF &boxMm, const QString &text, double points, bool bold, QColor ink,
-                int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap)
+                int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, Qt::TextElideMode elide = Qt::ElideRight)
     {
         if (boxMm.height() <= 0)
             return 0;
@@ -143,7 +164,7 @@ public:
         FPainter.setPen(ink);
         const QRectF box = mm(boxMm.x(), boxMm.y(), boxMm.width(), boxMm.height());
         const QString shown = flags & Qt::TextSingleLine
-                                  ? QFontMetricsF(font, FPainter.device()).elidedText(text, Qt::ElideRight, box.width())
+                                  ? QFontMetricsF(font, FPainter.device()).elidedText(text, elide, box.width())
                                   : text;
         QRectF used;
         FPainter.drawText(box, flags, shown, &used);
@@ -255,17 +276,32 @@ TDebriefTarget::Series DebriefSeries(const JournalSeries &s)
     return series;
 }
 
+QString SaveFailureText(const QString &path, const QString &why)
+{
+    return QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
+}
+
+QString FittingFileName(const QString &name, const QString &ending)
+{
+    QString base = name;
+    const int room = NAME_MAX - kTemporarySuffix - int(QFile::encodeName(ending).size());
+    while (!base.isEmpty() && QFile::encodeName(base).size() > room)
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+    return base + ending;
+}
+
 bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error)
 {
     QString text;
     text += csvRow({QStringLiteral("Стрелок"), QStringLiteral("Дата"), QStringLiteral("Серия"),
                     QStringLiteral("Упражнение"), QStringLiteral("Мишень"), QStringLiteral("Чёрный круг"),
                     QStringLiteral("Поправка"), QStringLiteral("№ выстрела"), QStringLiteral("Очки"),
-                    QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Удержание X"),
-                    QStringLiteral("Удержание Y"), QStringLiteral("Мушка X"), QStringLiteral("Мушка Y"),
-                    QStringLiteral("Поправка Y"), QStringLiteral("Сумма серии"), QStringLiteral("СТП X"),
-                    QStringLiteral("СТП Y"), QStringLiteral("Средний радиус"),
-                    QStringLiteral("Наибольший разброс")});
+                    QStringLiteral("X, пикс."), QStringLiteral("Y, пикс."), QStringLiteral("Удержание X, пикс."),
+                    QStringLiteral("Удержание Y, пикс."), QStringLiteral("Мушка X, пикс."),
+                    QStringLiteral("Мушка Y, пикс."), QStringLiteral("Поправка Y, пикс."),
+                    QStringLiteral("Сумма серии"), QStringLiteral("СТП X, ширины кольца"),
+                    QStringLiteral("СТП Y, ширины кольца"), QStringLiteral("Средний радиус, ширины кольца"),
+                    QStringLiteral("Наибольший разброс, ширины кольца")});
     for (const JournalSeries &s : series) {
         const QStringList head{s.shooter,
                                localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -274,8 +310,9 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                targetName(s.largeTarget),
                                QString::number(s.blackCircleValue),
                                QString::number(s.correction)};
-        const QStringList tail{QString::number(s.total), figure(s.meanPoint.x()), figure(s.meanPoint.y()),
-                               figure(s.meanRadius), figure(s.extremeSpread)};
+        const QStringList tail{QString::number(s.total), figure(s.meanPoint.x(), s.ringWidth),
+                               figure(s.meanPoint.y(), s.ringWidth), figure(s.meanRadius, s.ringWidth),
+                               figure(s.extremeSpread, s.ringWidth)};
         const QList<JournalShot> shots = inFiringOrder(s.shots);
         if (shots.isEmpty())
             text += csvRow(head + QStringList(9, QString()) + tail);
@@ -325,10 +362,12 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
         for (int p = 0; p < pages; ++p) {
             if (p > 0)
                 writer.newPage();
-            // The title heads every page, large on the first.
+            // The title heads every page, large on the first; one too long
+            // for its line is shortened in the middle (a long name), so its
+            // end, the date, stays.
             page.text(QRectF(kLeft, kTop, width, kTitleHeight - 2), title, p == 0 ? 15 : 10, p == 0,
                       p == 0 ? Qt::black : QColor(90, 90, 90),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Qt::ElideMiddle);
             page.rule(kLeft, kTop + kTitleHeight - 1, kPageWidth - kRight, QColor(120, 120, 120));
 
             double top = kTop + kTitleHeight;

@@ -13,8 +13,18 @@
 // geometry, its shots in firing order and their figures.
 TDebriefTarget::Series DebriefSeries(const JournalSeries &s);
 
+// "Не удалось сохранить файл «path»: why." — what a failed save says.
+QString SaveFailureText(const QString &path, const QString &why);
+
+// A file's name: the name shortened (by whole characters) so that with its
+// ending ("-день.pdf") it is what the file system takes for a name, room for
+// the save's temporary name left.
+QString FittingFileName(const QString &name, const QString &ending);
+
 // One row a shot, the series' own columns repeated on each of its rows (a
-// series without shots keeps one row with those columns empty). UTF-8 with a
+// series without shots keeps one row with those columns empty). The shots'
+// coordinates in pixels, the series' figures in ring widths, as the header
+// says. UTF-8 with a
 // byte-order mark, ";" between fields, decimal comma, CR LF: what a spreadsheet
 // set to Russian opens as numbers. The file is replaced only once it is
 // wholly written; on failure false, and the reason in *error.

@@ -208,7 +208,8 @@ JournalSeries seriesFrom(const QSqlQuery &q)
     s.ringWidth = q.value(13).toDouble();
     s.hiddenError = QPoint(q.value(14).toInt(), q.value(15).toInt());
     s.zeroingSeries = q.value(16).toInt();
-    s.uid = QUuid::fromString(q.value(17).toString());
+    if (!q.value(17).isNull())
+        s.uid = QUuid::fromString(q.value(17).toString());
     return s;
 }
 
@@ -426,14 +427,15 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
 }
 
 // The columns seriesFrom() reads, from the file's own schema: a journal of an
-// earlier version, read only, has none of the later columns.
-QString JournalStore::SeriesColumns() const
+// earlier version, read only, has none of the later columns. A long list
+// leaves out the identities, which no list shows.
+QString JournalStore::SeriesColumns(bool identity) const
 {
     return QStringLiteral("s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
                           " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width, %1, %2"
                           " FROM series s JOIN shooter h ON h.id = s.shooter_id")
         .arg(FVersion >= 2 ? QStringLiteral("s.hidden_x, s.hidden_y, s.zeroing_series") : QStringLiteral("0, 0, 0"),
-             FVersion >= 3 ? QStringLiteral("s.uid") : QStringLiteral("NULL"));
+             FVersion >= 3 && identity ? QStringLiteral("s.uid") : QStringLiteral("NULL"));
 }
 
 bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
@@ -552,7 +554,7 @@ QList<JournalSeries> JournalStore::Summaries(const QString &shooter)
     QSqlQuery q(QSqlDatabase::database(FConnection));
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC")
-                  .arg(SeriesColumns()));
+                  .arg(SeriesColumns(false)));
     q.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
     if (q.exec())
         while (q.next())
@@ -565,7 +567,7 @@ std::optional<JournalSeries> JournalStore::Summary(qint64 id)
     if (!IsOpen())
         return std::nullopt;
     QSqlQuery q(QSqlDatabase::database(FConnection));
-    q.prepare(QStringLiteral("SELECT %1 WHERE s.id = ?").arg(SeriesColumns()));
+    q.prepare(QStringLiteral("SELECT %1 WHERE s.id = ?").arg(SeriesColumns(true)));
     q.addBindValue(id);
     if (!q.exec() || !q.next())
         return std::nullopt;

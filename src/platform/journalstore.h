@@ -66,7 +66,8 @@ public:
 
     // The names series are filed under, in alphabetical order.
     QStringList Shooters();
-    // A shooter's series, newest first, without their shots.
+    // A shooter's series, newest first, without their shots (nor their
+    // identities).
     QList<JournalSeries> Summaries(const QString &shooter);
     // One series without its shots, as Summaries() lists it.
     std::optional<JournalSeries> Summary(qint64 id);
@@ -87,7 +88,7 @@ public:
     bool IntegrityOk();
 
 private:
-    QString SeriesColumns() const;
+    QString SeriesColumns(bool identity) const;
     QString FConnection;
     QString FPath;
     bool FReadOnly = false;

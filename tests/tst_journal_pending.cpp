@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QDataStream>
 #include <QProcess>
 
 #include <unistd.h>
@@ -257,6 +258,127 @@ private Q_SLOTS:
             QCOMPARE(lost, fired);
             QVERIFY(r.starting(QStringLiteral("told: Журнал недоступен")).first().endsWith(QStringLiteral("нет прав на запись")));
         }
+    }
+
+    // A file of series kept by a program that still runs is that program's:
+    // another program (here one that cannot write the damaged journal either,
+    // and keeps what it has in its own file) neither takes nor removes it.
+    void aRunningProgramsFileIsLeftToIt()
+    {
+        const QString journal = dir.filePath(QStringLiteral("live/journal.sqlite"));
+        QDir().mkpath(QFileInfo(journal).absolutePath());
+        QVERIFY(WriteFile(journal, QByteArray(4096, 'x'))); // damaged: nobody writes it
+        QProcess first;
+        first.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("2"), QStringLiteral("Первый"),
+                                                    QStringLiteral("--keeper"), QStringLiteral("--stay")});
+        QStringList seen;
+        QVERIFY(waitForLine(first, QStringLiteral("idle"), &seen));
+        QTRY_COMPARE(keptBeside(journal), 2); // kept as soon as the journal failed
+        const QString itsFile = JournalWriter::PendingFiles(journal).first();
+        const QByteArray itsBytes = digest(itsFile);
+
+        const Run second = run({journal, QStringLiteral("1"), QStringLiteral("Второй"), QStringLiteral("--keeper")});
+        QCOMPARE(second.starting(QStringLiteral("finished")).size(), 1);
+        QVERIFY(QFile::exists(itsFile));
+        QCOMPARE(digest(itsFile), itsBytes);
+        QCOMPARE(JournalWriter::PendingFiles(journal).size(), 2); // the second's own, of its one series
+        for (const QString &file : JournalWriter::PendingFiles(journal))
+            QCOMPARE(JournalWriter::KeptIn(file).size(), file == itsFile ? 2 : 1);
+
+        first.terminate();
+        QVERIFY(waitForLine(first, QStringLiteral("finished"), &seen));
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(keptBeside(journal), 3);
+        // Ended, its file is the next run's: taken into that run's own.
+        run({journal, QStringLiteral("0"), QStringLiteral("--keeper"), QStringLiteral("--no-wait")});
+        QCOMPARE(keptBeside(journal), 3);
+        QCOMPARE(JournalWriter::PendingFiles(journal).size(), 1);
+    }
+
+    // A kept file that cannot be read to its end: what can be read is
+    // written, and the file stays, never removed with series still in it.
+    void aCutFileIsWrittenAsFarAsItGoesAndKept()
+    {
+        const QString journal = unavailableJournalWith(QStringLiteral("cut"), 3);
+        const QString file = JournalWriter::PendingFiles(journal).first();
+        {
+            QFile f(file);
+            QVERIFY(f.resize(f.size() - 20));
+        }
+        QDir(journal).removeRecursively();
+        QCOMPARE(run({journal, QStringLiteral("0"), QStringLiteral("--keeper")}).starting(QStringLiteral("written")).size(), 2);
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 2);
+        QVERIFY(QFile::exists(file));
+        // Read again by later runs: nothing doubled.
+        run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 2);
+    }
+
+    // Series kept by an earlier version (a file of the old form, without
+    // identities), some of them already in the journal: only the others are
+    // written, however often the file is read.
+    void oldKeptFileFiledOnce()
+    {
+        const QString journal = dir.filePath(QStringLiteral("old/journal.sqlite"));
+        const QDateTime when(QDate(2026, 12, 1), QTime(10, 0, 0, 250), Qt::UTC);
+        auto make = [](const QDateTime &at, int total) {
+            JournalSeries s;
+            s.firedAt = at;
+            s.shooter = QStringLiteral("Старый");
+            s.total = total;
+            s.ringWidth = 6.47;
+            s.shots << JournalShot{1, QPointF(1, 2), 9, QPointF(1, 22), QPointF(0, 0), QPointF(0, -20)};
+            return s;
+        };
+        {
+            JournalStore store;
+            QVERIFY(store.Open(journal, nullptr));
+            JournalSeries written = make(when, 41);
+            QVERIFY(store.Write(written, nullptr));
+        }
+        // The old form: "VPJ1", a count, then each series' fields in order.
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out.setVersion(QDataStream::Qt_6_4);
+            out << quint32(0x56504a31) << qint32(2);
+            for (const JournalSeries &s : {make(when, 41), make(when.addSecs(60), 44)}) {
+                out << s.firedAt << s.shooter << s.targetWidth << s.largeTarget << s.blackCircleValue << s.correction
+                    << s.exercise << s.hiddenError << s.zeroingSeries << s.total << s.meanPoint << s.meanRadius
+                    << s.extremeSpread << s.ringWidth << qint32(s.shots.size());
+                for (const JournalShot &shot : s.shots)
+                    out << shot.number << shot.hole << shot.score << shot.hold << shot.alignment << shot.correction
+                        << shot.sincePreviousMs << shot.called << shot.call << qint32(0);
+            }
+        }
+        const QString old = journal + QStringLiteral(".pending");
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(WriteFile(old, bytes));
+            run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+            QCOMPARE(seriesIn(journal).value(QStringLiteral("Старый")), 2);
+            QVERIFY(!QFile::exists(old));
+        }
+    }
+
+    // The journal held by another program as the program starts with kept
+    // series: they are written once it is free, with no series filed to
+    // make them go.
+    void keptSeriesWrittenOnceABusyJournalIsFree()
+    {
+        const QString journal = unavailableJournalWith(QStringLiteral("busy-start"), 2);
+        QDir(journal).removeRecursively();
+        {
+            JournalStore store;
+            QVERIFY(store.Open(journal, nullptr));
+        }
+        QProcess holder;
+        holder.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("0"), QStringLiteral("--hold-lock"), QStringLiteral("6500")});
+        QStringList seen;
+        QVERIFY(waitForLine(holder, QStringLiteral("locked"), &seen));
+        const Run r = run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
+        QCOMPARE(r.starting(QStringLiteral("written")).size(), 2);
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 2);
+        QVERIFY(holder.waitForFinished(10000));
     }
 
     // A journal another program holds: the end waits about a second for it,

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -214,6 +215,22 @@ JournalSeries seriesFrom(const QSqlQuery &q)
 }
 
 
+// A shot from a row whose columns from `first` on are: number, x, y, score,
+// hold, alignment and correction (x and y each), the time since the shot
+// before, the call (x and y).
+JournalShot shotFrom(const QSqlQuery &q, int first)
+{
+    auto v = [&q, first](int i) { return q.value(first + i); };
+    JournalShot shot{v(0).toInt(), QPointF(v(1).toDouble(), v(2).toDouble()), v(3).toInt(),
+                     QPointF(v(4).toDouble(), v(5).toDouble()), QPointF(v(6).toDouble(), v(7).toDouble()),
+                     QPointF(v(8).toDouble(), v(9).toDouble())};
+    shot.sincePreviousMs = v(10).isNull() ? -1 : v(10).toInt();
+    shot.called = !v(11).isNull();
+    if (shot.called)
+        shot.call = QPointF(v(11).toDouble(), v(12).toDouble());
+    return shot;
+}
+
 } // namespace
 
 JournalStore::JournalStore() : FConnection(nextConnectionName()) {}
@@ -284,10 +301,10 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
     // Read only: SQLite's own read-only mode; where it cannot keep the log's
     // index beside the file (a folder nobody may write), the file is read as
     // one that does not change.
-    auto connect = [&](bool immutable) {
+    auto connect = [&](bool readOnly, bool immutable) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
         QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(FBusyTimeoutMs);
-        if (FReadOnly)
+        if (readOnly)
             options += QStringLiteral(";QSQLITE_OPEN_READONLY");
         if (immutable) {
             options += QStringLiteral(";QSQLITE_OPEN_URI");
@@ -299,12 +316,20 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         db.setConnectOptions(options);
         return db;
     };
+    // SQLite keeps its log beside the file: a folder the user may not write
+    // cannot hold a journal that is written.
+    if (!FReadOnly && ((info.exists() && !info.isWritable()) || !QFileInfo(info.absolutePath()).isWritable())) {
+        why = QStringLiteral("нет прав на запись");
+        return false;
+    }
     // Every statement here runs to its end (finish()), so that no read
     // lingers on: two programs opening at once must not lock each other out.
     QString failure;
     bool isDamaged = false;
+    int failedWith = 0; // SQLite's code for the failure, if it gave one
     auto verify = [&](QSqlDatabase &db) {
         if (!db.open()) {
+            failedWith = primaryCode(db.lastError());
             failure = reasonFor(db.lastError());
             return false;
         }
@@ -315,8 +340,8 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         const bool ran = exec(q, thorough ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA schema_version"),
                               &failure);
         if (!ran || !q.next() || (thorough && q.value(0).toString() != QLatin1String("ok"))) {
-            const int code = primaryCode(q.lastError());
-            isDamaged = ran || code == 26 || code == 11;
+            failedWith = primaryCode(q.lastError());
+            isDamaged = ran || failedWith == 26 || failedWith == 11;
             if (failure.isEmpty() || ran || isDamaged)
                 failure = QStringLiteral("файл повреждён");
             return false;
@@ -332,28 +357,43 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         }
         return true;
     };
+    const bool hadLog = QFile::exists(path + QStringLiteral("-wal")) || QFile::exists(path + QStringLiteral("-shm"));
     bool ok = false;
     {
-        QSqlDatabase db = connect(false);
+        // A file there is checked through a connection that cannot write:
+        // closing it never folds its log into a damaged file.
+        QSqlDatabase db = connect(FReadOnly || info.exists(), false);
         ok = verify(db);
-        if (!ok && FReadOnly && !isDamaged && primaryCode(db.lastError()) != 26) {
-            // No log index could be made beside the file: read it as it is.
+        if (!ok && FReadOnly && !isDamaged && (failedWith == 8 || failedWith == 14)) {
+            // No log index could be made beside the file (a folder nobody
+            // may write): read it as it is.
             db = QSqlDatabase();
             Close();
             failure.clear();
-            QSqlDatabase again = connect(true);
+            QSqlDatabase again = connect(true, true);
             ok = verify(again);
+        }
+    }
+    if (!ok && isDamaged && !hadLog) {
+        // The empty log and its index the check left beside a damaged file.
+        Close();
+        if (QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
+            QFile::remove(path + QStringLiteral("-wal"));
+            QFile::remove(path + QStringLiteral("-shm"));
+        }
+    }
+    if (ok && !FReadOnly && info.exists()) {
+        // Sound: now opened to be written.
+        Close();
+        QSqlDatabase db = connect(false, false);
+        if (!db.open()) {
+            failure = reasonFor(db.lastError());
+            ok = false;
         }
     }
     if (ok && !FReadOnly) {
         QSqlDatabase db = QSqlDatabase::database(FConnection, false);
         ok = [&] {
-            // SQLite keeps its log beside the file: a folder the user may not
-            // write cannot hold a journal that is written.
-            if ((info.exists() && !info.isWritable()) || !QFileInfo(info.absolutePath()).isWritable()) {
-                failure = QStringLiteral("нет прав на запись");
-                return false;
-            }
             QSqlQuery q(db);
             // Switching to WAL takes the file for a moment (even one in WAL
             // already: asked only when it is not), and SQLite does not wait
@@ -534,6 +574,20 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
     return true;
 }
 
+bool JournalStore::HoldsAlike(const JournalSeries &series)
+{
+    if (!IsOpen())
+        return false;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.prepare(QStringLiteral("SELECT 1 FROM series s JOIN shooter h ON h.id = s.shooter_id"
+                             " WHERE s.fired_at = ? AND s.total = ? AND (? IS NULL OR h.name = ?) LIMIT 1"));
+    const QVariant shooter = series.shooter.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(series.shooter);
+    for (const QVariant &v : {QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)), QVariant(series.total),
+                              shooter, shooter})
+        q.addBindValue(v);
+    return q.exec() && q.next();
+}
+
 QStringList JournalStore::Shooters()
 {
     QStringList names;
@@ -597,19 +651,8 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
                                          : QStringLiteral("NULL, NULL, NULL")));
     shots.addBindValue(series.id);
     if (shots.exec())
-        while (shots.next()) {
-            JournalShot shot{shots.value(0).toInt(),
-                             QPointF(shots.value(1).toDouble(), shots.value(2).toDouble()),
-                             shots.value(3).toInt(),
-                             QPointF(shots.value(4).toDouble(), shots.value(5).toDouble()),
-                             QPointF(shots.value(6).toDouble(), shots.value(7).toDouble()),
-                             QPointF(shots.value(8).toDouble(), shots.value(9).toDouble())};
-            shot.sincePreviousMs = shots.value(10).isNull() ? -1 : shots.value(10).toInt();
-            shot.called = !shots.value(11).isNull();
-            if (shot.called)
-                shot.call = QPointF(shots.value(11).toDouble(), shots.value(12).toDouble());
-            series.shots << shot;
-        }
+        while (shots.next())
+            series.shots << shotFrom(shots, 0);
     if (!traces || FVersion < 2)
         return;
     QSqlQuery trace(db);
@@ -626,8 +669,28 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
 {
     QList<JournalSeries> all = Summaries(shooter);
     std::reverse(all.begin(), all.end()); // oldest first
-    for (JournalSeries &series : all)
-        ReadShots(series, false);
+    if (all.isEmpty())
+        return all;
+    // Every shot of the shooter in one query, not one a series.
+    QHash<qint64, qsizetype> at;
+    at.reserve(all.size());
+    for (qsizetype i = 0; i < all.size(); ++i)
+        at.insert(all[i].id, i);
+    QSqlQuery shots(QSqlDatabase::database(FConnection));
+    shots.setForwardOnly(true);
+    shots.prepare(QStringLiteral("SELECT t.series_id, t.number, t.x, t.y, t.score, t.hold_x, t.hold_y, t.align_x,"
+                                 " t.align_y, t.correction_x, t.correction_y, %1 FROM shot t"
+                                 " JOIN series s ON s.id = t.series_id JOIN shooter h ON h.id = s.shooter_id"
+                                 " WHERE h.name = ? ORDER BY t.series_id, t.number")
+                      .arg(FVersion >= 2 ? QStringLiteral("t.since_previous_ms, t.call_x, t.call_y")
+                                         : QStringLiteral("NULL, NULL, NULL")));
+    shots.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
+    if (shots.exec())
+        while (shots.next()) {
+            const auto found = at.constFind(shots.value(0).toLongLong());
+            if (found != at.constEnd())
+                all[*found].shots << shotFrom(shots, 1);
+        }
     return all;
 }
 

@@ -61,6 +61,9 @@ public:
     // is left as it is: true, its id, and *existed set. False with a reason
     // when the write failed: nothing of it stays.
     bool Write(JournalSeries &series, QString *reason, bool *existed = nullptr);
+    // A series of the same time, total (and shooter, if it names one) is in
+    // the journal: for series that carry no identity of their own.
+    bool HoldsAlike(const JournalSeries &series);
     // The last write failed because another program held the journal.
     bool WasBusy() const { return FBusy; }
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,47 @@ constexpr int kBusyTimeoutMs = 1000;
 constexpr int kBusyPatienceMs = 5000;
 
 const char kPartSuffix[] = ".part";
+// Beside a program's own file while it runs, locked by it: a file of a
+// program still running is that program's to write, never another's to take.
+const char kLockSuffix[] = ".lock";
+
+// Whether the program that keeps series in `file` still runs. A lock left by
+// one that ended is removed.
+bool ownerRuns(const QString &file)
+{
+    const QByteArray lock = QFile::encodeName(file + QLatin1String(kLockSuffix));
+    const int fd = ::open(lock.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool runs = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (!runs)
+        ::unlink(lock.constData());
+    ::close(fd);
+    return runs;
+}
+
+// Takes this program's lock (once), made afresh should another program have
+// removed it meanwhile; -1 where no lock can be made (the files are then
+// unlocked, as before locks).
+int takeLock(const QString &file, int fd)
+{
+    const QByteArray lock = QFile::encodeName(file + QLatin1String(kLockSuffix));
+    for (int tries = 0; tries < 3; ++tries) {
+        if (fd >= 0) {
+            struct stat held {}, named {};
+            if (::fstat(fd, &held) == 0 && ::stat(lock.constData(), &named) == 0 && held.st_ino == named.st_ino
+                && held.st_dev == named.st_dev)
+                return fd;
+            ::close(fd);
+        }
+        fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    return fd;
+}
 
 QDataStream &operator<<(QDataStream &out, const JournalSeries &s)
 {
@@ -78,6 +120,8 @@ struct KeptFile {
     qint64 size = -1;
     QDateTime modified;
     QList<JournalSeries> series;
+    bool complete = true; // every series it holds was read
+    bool old = false;     // of the format before series had identities
 
     bool Unchanged() const
     {
@@ -103,18 +147,22 @@ std::optional<KeptFile> loadKept(const QString &path)
     in >> magic >> count;
     if (in.status() != QDataStream::Ok || (magic != kPendingMagic && magic != kPendingMagicV1))
         return bytes.isEmpty() ? std::optional<KeptFile>(kept) : std::nullopt; // an empty one holds nothing
-    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+    kept.old = magic == kPendingMagicV1;
+    for (qint32 i = 0; i < count; ++i) {
         JournalSeries s;
         const qint64 at = in.device()->pos();
         if (magic == kPendingMagic)
             in >> s.uid;
         in >> s;
-        if (in.status() != QDataStream::Ok)
+        if (in.status() != QDataStream::Ok || (magic == kPendingMagic && s.uid.isNull())) {
+            kept.complete = false; // what it holds beyond stays in it
             break;
+        }
         if (magic == kPendingMagicV1)
             s.uid = QUuid::createUuidV5(kOldSeriesNamespace, bytes.mid(at, in.device()->pos() - at));
         kept.series << s;
     }
+    kept.complete = kept.complete && in.atEnd();
     return kept;
 }
 
@@ -261,6 +309,7 @@ JournalWriter::Loss JournalWriter::Finish()
         FDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFinishWaitMs);
     }
     FWake.notify_one();
+    FOpenedChanged.notify_all();
     FThread.join();
     return FLoss;
 }
@@ -272,7 +321,8 @@ QStringList JournalWriter::PendingFiles(const QString &journal)
     QStringList files;
     const QDir dir = info.absoluteDir();
     for (const QString &name : dir.entryList({base + QLatin1Char('*')}, QDir::Files | QDir::Hidden, QDir::Name))
-        if ((name == base || name.startsWith(base + QLatin1Char('-'))) && !name.endsWith(QLatin1String(kPartSuffix)))
+        if ((name == base || name.startsWith(base + QLatin1Char('-'))) && !name.endsWith(QLatin1String(kPartSuffix))
+            && !name.endsWith(QLatin1String(kLockSuffix)))
             files << dir.filePath(name);
     return files;
 }
@@ -293,15 +343,21 @@ void JournalWriter::run()
     // series once.
     std::vector<Source> sources;
     std::deque<JournalSeries> kept;
+    QSet<QUuid> oldFormat; // series of files from before identities
+    int lockFd = -1;       // this program's lock, once it keeps series
     {
         QSet<QUuid> seen;
         for (const QString &path : PendingFiles(FPath)) {
+            if (ownerRuns(path))
+                continue;
             std::optional<KeptFile> file = loadKept(path);
             if (!file)
                 continue;
             Source source{*file, {}};
             for (const JournalSeries &s : std::as_const(file->series)) {
                 source.left.insert(s.uid);
+                if (file->old)
+                    oldFormat.insert(s.uid);
                 if (!seen.contains(s.uid)) {
                     seen.insert(s.uid);
                     kept.push_back(s);
@@ -309,7 +365,7 @@ void JournalWriter::run()
             }
             source.file.series.clear();
             if (source.left.isEmpty()) {
-                if (source.file.Unchanged())
+                if (source.file.Unchanged() && source.file.complete)
                     QFile::remove(path);
             } else {
                 sources.push_back(std::move(source));
@@ -330,7 +386,7 @@ void JournalWriter::run()
         for (auto it = sources.begin(); it != sources.end();) {
             it->left.remove(uid);
             if (it->left.isEmpty()) {
-                if (it->file.Unchanged())
+                if (it->file.Unchanged() && it->file.complete)
                     QFile::remove(it->file.path);
                 it = sources.erase(it);
             } else {
@@ -347,6 +403,7 @@ void JournalWriter::run()
             ownKept.clear();
             return true;
         }
+        lockFd = takeLock(FOwnFile, lockFd);
         if (!saveKept(FOwnFile, series, reason))
             return false;
         ownKept.clear();
@@ -354,7 +411,7 @@ void JournalWriter::run()
             ownKept.insert(s.uid);
         for (auto it = sources.begin(); it != sources.end();) {
             if (ownKept.contains(it->left)) {
-                if (it->file.Unchanged())
+                if (it->file.Unchanged() && it->file.complete)
                     QFile::remove(it->file.path);
                 it = sources.erase(it);
             } else {
@@ -371,8 +428,17 @@ void JournalWriter::run()
     std::unique_lock<std::mutex> lock(FMutex);
     FQueue.insert(FQueue.begin(), kept.begin(), kept.end());
     FBusy = false;
+    // After a failure that may pass (a busy journal, a folder not there yet),
+    // the series are tried again by themselves, ever less often; a damaged
+    // journal waits for the user.
+    std::chrono::milliseconds again{0};
     for (;;) {
-        FWake.wait(lock, [this] { return FRetry || FStopping; });
+        if (again.count() > 0) {
+            if (!FWake.wait_for(lock, again, [this] { return FRetry || FStopping; }))
+                ++FOpenAsked; // a fresh attempt, as a Retry() would ask
+        } else {
+            FWake.wait(lock, [this] { return FRetry || FStopping; });
+        }
         FRetry = false;
         const bool stopping = FStopping;
         const int asked = FOpenAsked;
@@ -410,7 +476,7 @@ void JournalWriter::run()
             }
         }
         // Everything queued, the failed ones first, until one fails.
-        bool failed = false;
+        bool failed = false, failedForGood = false;
         while (!FQueue.empty()) {
             JournalSeries series = FQueue.front();
             FQueue.pop_front();
@@ -426,7 +492,10 @@ void JournalWriter::run()
                 waited.start();
                 for (;;) {
                     store.SetBusyTimeout(waitMs());
-                    ok = store.Write(series, &reason);
+                    // A series of the old kept files has no identity of its
+                    // own: one the journal holds alike was written before.
+                    bool existed = oldFormat.contains(series.uid) && store.HoldsAlike(series);
+                    ok = existed || store.Write(series, &reason, &existed);
                     if (ok || !store.WasBusy() || stopping || waited.elapsed() >= kBusyPatienceMs || stopRequested())
                         break;
                 }
@@ -446,9 +515,12 @@ void JournalWriter::run()
             if (!ok) {
                 FQueue.push_front(series); // kept for the next attempt
                 failed = true;
+                failedForGood = damaged;
                 break;
             }
         }
+        using std::chrono::milliseconds;
+        again = failed && !failedForGood ? std::clamp(again * 2, milliseconds(2000), milliseconds(60000)) : milliseconds(0);
         if (!FStopping && (failed || (FQueue.empty() && !ownKept.isEmpty()))) {
             // Kept at once beside the journal: a power cut loses nothing the
             // journal could not take.
@@ -486,4 +558,9 @@ void JournalWriter::run()
         }
     }
     store.Close();
+    // The program ends: what it kept is the next run's to write.
+    if (lockFd >= 0) {
+        ::unlink(QFile::encodeName(FOwnFile + QLatin1String(kLockSuffix)).constData());
+        ::close(lockFd);
+    }
 }

@@ -36,7 +36,7 @@ QString fileName(const QString &text, const QString &ending)
     for (QChar &c : name)
         if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
             c = u'_';
-    return FittingFileName(name, ending);
+    return FittingFileName(name, ending, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 } // namespace
 

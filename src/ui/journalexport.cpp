@@ -33,8 +33,16 @@ QList<JournalShot> inFiringOrder(QList<JournalShot> shots)
 // with this many more bytes.
 constexpr int kTemporarySuffix = 7;
 
+// The longest name the file system of a folder takes, in bytes.
+int nameMax(const QString &folder)
+{
+    const long max = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return max > 0 ? int(std::min<long>(max, NAME_MAX)) : NAME_MAX;
+}
+
 // Why a file could not be written, in words: what the user can change.
-QString failure(const QString &path, bool opened)
+// `error` is the system's code for the failing step, where it gave one.
+QString failure(const QString &path, bool opened, int error = 0)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
@@ -43,9 +51,14 @@ QString failure(const QString &path, bool opened)
         why = QStringLiteral("на этом месте папка");
     } else if (!QFileInfo(folder).isDir()) {
         why = QStringLiteral("такой папки нет");
-    } else if (QFile::encodeName(info.fileName()).size() + kTemporarySuffix > NAME_MAX) {
+    } else if (error == ENAMETOOLONG
+               || QFile::encodeName(info.fileName()).size() + kTemporarySuffix > nameMax(folder)) {
         why = QStringLiteral("имя файла слишком длинное");
-    } else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+    } else if (error == ENOSPC || error == EDQUOT || error == EFBIG) {
+        why = QStringLiteral("диск заполнен");
+    } else if (error == EROFS) {
+        why = QStringLiteral("диск открыт только для чтения");
+    } else if (error == EACCES || error == EPERM || ::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
         why = errno == EROFS ? QStringLiteral("диск открыт только для чтения")
                              : QStringLiteral("нет прав на запись в эту папку");
     } else if (!opened) {
@@ -281,10 +294,11 @@ QString SaveFailureText(const QString &path, const QString &why)
     return QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
 }
 
-QString FittingFileName(const QString &name, const QString &ending)
+QString FittingFileName(const QString &name, const QString &ending, const QString &folder)
 {
     QString base = name;
-    const int room = NAME_MAX - kTemporarySuffix - int(QFile::encodeName(ending).size());
+    const int room = (folder.isEmpty() ? NAME_MAX : nameMax(folder)) - kTemporarySuffix
+                     - int(QFile::encodeName(ending).size());
     while (!base.isEmpty() && QFile::encodeName(base).size() > room)
         base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
     return base + ending;
@@ -295,7 +309,7 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
     QString text;
     text += csvRow({QStringLiteral("Стрелок"), QStringLiteral("Дата"), QStringLiteral("Серия"),
                     QStringLiteral("Упражнение"), QStringLiteral("Мишень"), QStringLiteral("Чёрный круг"),
-                    QStringLiteral("Поправка"), QStringLiteral("№ выстрела"), QStringLiteral("Очки"),
+                    QStringLiteral("Поправка, пикс."), QStringLiteral("№ выстрела"), QStringLiteral("Очки"),
                     QStringLiteral("X, пикс."), QStringLiteral("Y, пикс."), QStringLiteral("Удержание X, пикс."),
                     QStringLiteral("Удержание Y, пикс."), QStringLiteral("Мушка X, пикс."),
                     QStringLiteral("Мушка Y, пикс."), QStringLiteral("Поправка Y, пикс."),
@@ -332,19 +346,22 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
     }
 
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, failure(path, false));
+        return fail(error, failure(path, false, errno));
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(error, failure(path, true));
+        return fail(error, failure(path, true, errno));
     return true;
 }
 
 bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error)
 {
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, failure(path, false));
+        return fail(error, failure(path, false, errno));
     {
         QPdfWriter writer(&file);
         writer.setResolution(1200);
@@ -387,7 +404,8 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
         if (!painter.end())
             return fail(error, failure(path, true));
     }
+    errno = 0;
     if (!file.commit())
-        return fail(error, failure(path, true));
+        return fail(error, failure(path, true, errno));
     return true;
 }

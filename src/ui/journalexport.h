@@ -18,8 +18,9 @@ QString SaveFailureText(const QString &path, const QString &why);
 
 // A file's name: the name shortened (by whole characters) so that with its
 // ending ("-день.pdf") it is what the file system takes for a name, room for
-// the save's temporary name left.
-QString FittingFileName(const QString &name, const QString &ending);
+// the save's temporary name left (in the folder given, by what its file system
+// takes).
+QString FittingFileName(const QString &name, const QString &ending, const QString &folder = QString());
 
 // One row a shot, the series' own columns repeated on each of its rows (a
 // series without shots keeps one row with those columns empty). The shots'

@@ -93,6 +93,22 @@ QByteArray digest(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1) : QByteArray();
 }
 
+// An empty journal, made as the program makes it.
+bool makeJournal(const QString &journal)
+{
+    JournalStore store;
+    return store.Open(journal, nullptr);
+}
+
+// Another program holding the journal's write lock for `ms`; true once it does.
+bool holdJournal(QProcess &holder, const QString &journal, int ms)
+{
+    holder.start(QStringLiteral(JOURNAL_WRITER),
+                 {journal, QStringLiteral("0"), QStringLiteral("--hold-lock"), QString::number(ms)});
+    QStringList seen;
+    return waitForLine(holder, QStringLiteral("locked"), &seen);
+}
+
 // The number a message «Не удалось сохранить N ...» names; 0 if none.
 int toldLost(const Run &r)
 {
@@ -208,10 +224,7 @@ private Q_SLOTS:
         // An earlier run's two series wait beside a journal of one series.
         const QString journal = unavailableJournalWith(disk, 2, QStringLiteral("Ранее"));
         QDir(journal).removeRecursively();
-        {
-            JournalStore store;
-            QVERIFY(store.Open(journal, nullptr));
-        }
+        QVERIFY(makeJournal(journal));
         QCOMPARE(run({journal, QStringLiteral("0"), QStringLiteral("--keeper")}).starting(QStringLiteral("written")).size(), 2);
         QVERIFY(JournalWriter::PendingFiles(journal).isEmpty());
         const QString earlier = unavailableJournalWith(disk + QStringLiteral("-earlier"), 2, QStringLiteral("Ранее"));
@@ -367,14 +380,9 @@ private Q_SLOTS:
     {
         const QString journal = unavailableJournalWith(QStringLiteral("busy-start"), 2);
         QDir(journal).removeRecursively();
-        {
-            JournalStore store;
-            QVERIFY(store.Open(journal, nullptr));
-        }
+        QVERIFY(makeJournal(journal));
         QProcess holder;
-        holder.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("0"), QStringLiteral("--hold-lock"), QStringLiteral("6500")});
-        QStringList seen;
-        QVERIFY(waitForLine(holder, QStringLiteral("locked"), &seen));
+        QVERIFY(holdJournal(holder, journal, 6500));
         const Run r = run({journal, QStringLiteral("0"), QStringLiteral("--keeper")});
         QCOMPARE(r.starting(QStringLiteral("written")).size(), 2);
         QCOMPARE(seriesIn(journal).value(QStringLiteral("Тест")), 2);
@@ -386,14 +394,10 @@ private Q_SLOTS:
     void endDoesNotWaitLongForABusyJournal()
     {
         const QString journal = dir.filePath(QStringLiteral("busy/journal.sqlite"));
-        {
-            JournalStore store;
-            QVERIFY(store.Open(journal, nullptr));
-        }
+        QVERIFY(makeJournal(journal));
         QProcess holder;
-        holder.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("0"), QStringLiteral("--hold-lock"), QStringLiteral("15000")});
+        QVERIFY(holdJournal(holder, journal, 15000));
         QStringList seen;
-        QVERIFY(waitForLine(holder, QStringLiteral("locked"), &seen));
 
         QProcess program;
         program.start(QStringLiteral(JOURNAL_WRITER), {journal, QStringLiteral("1"), QStringLiteral("--keeper"),

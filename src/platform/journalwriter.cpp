@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -381,11 +382,11 @@ void JournalWriter::run()
     }
 
     QSet<QUuid> ownKept; // the series this program's own file holds
-    // A series is in the journal: a file whose series all are is done with.
-    auto written = [&sources](const QUuid &uid) {
+    // The files whose series are all written or kept elsewhere are done with:
+    // removed, if still as read and read whole.
+    auto dropSources = [&sources](const std::function<bool(Source &)> &done) {
         for (auto it = sources.begin(); it != sources.end();) {
-            it->left.remove(uid);
-            if (it->left.isEmpty()) {
+            if (done(*it)) {
                 if (it->file.Unchanged() && it->file.complete)
                     QFile::remove(it->file.path);
                 it = sources.erase(it);
@@ -393,6 +394,13 @@ void JournalWriter::run()
                 ++it;
             }
         }
+    };
+    // A series is in the journal.
+    auto written = [&dropSources](const QUuid &uid) {
+        dropSources([&uid](Source &source) {
+            source.left.remove(uid);
+            return source.left.isEmpty();
+        });
     };
     // Keeps the series not yet written in this program's own file; the files
     // they came from are then done with.
@@ -409,15 +417,7 @@ void JournalWriter::run()
         ownKept.clear();
         for (const JournalSeries &s : series)
             ownKept.insert(s.uid);
-        for (auto it = sources.begin(); it != sources.end();) {
-            if (ownKept.contains(it->left)) {
-                if (it->file.Unchanged() && it->file.complete)
-                    QFile::remove(it->file.path);
-                it = sources.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        dropSources([&ownKept](Source &source) { return ownKept.contains(source.left); });
         return true;
     };
     auto stopRequested = [this] {

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QtEndian>
 
+#include <array>
 #include <limits>
 
 namespace {
@@ -46,32 +47,65 @@ QImage monoPost(int width, int height)
 
 // A 32-bit bitmap file with an alpha mask (a version 4 header, bit fields),
 // as image editors write pictures with a transparent background.
-QByteArray Bmp32WithAlpha(const QImage &argb)
+// A picture as a bitmap of 16 or 32 bits a pixel with the given channel masks
+// (red, green, blue, alpha), each channel scaled from 8 bits to its mask. The
+// masks sit in a header of infoSize bytes (108: they are part of it; 40:
+// they follow it, and the alpha mask is not written); fields false writes a
+// plain 16-bit picture (5-5-5) whose unused top bit is set.
+QByteArray BmpWithMasks(const QImage &argb, int bpp, const std::array<quint32, 4> &masks, int infoSize = 108,
+                        bool fields = true)
 {
     const int w = argb.width(), h = argb.height();
-    QByteArray file(14 + 108 + w * h * 4, '\0');
+    const int stride = ((w * bpp + 31) / 32) * 4;
+    const int extra = infoSize == 40 && fields ? 12 : 0;
+    const int offset = 14 + infoSize + extra;
+    QByteArray file(offset + stride * h, '\0');
     char *p = file.data();
     p[0] = 'B', p[1] = 'M';
     qToLittleEndian<quint32>(quint32(file.size()), p + 2);
-    qToLittleEndian<quint32>(14 + 108, p + 10);
+    qToLittleEndian<quint32>(quint32(offset), p + 10);
     char *info = p + 14;
-    qToLittleEndian<quint32>(108, info);
+    qToLittleEndian<quint32>(quint32(infoSize), info);
     qToLittleEndian<qint32>(w, info + 4);
     qToLittleEndian<qint32>(h, info + 8);
     qToLittleEndian<quint16>(1, info + 12);
-    qToLittleEndian<quint16>(32, info + 14);
-    qToLittleEndian<quint32>(3, info + 16); // bit fields
-    qToLittleEndian<quint32>(quint32(w * h * 4), info + 20);
-    qToLittleEndian<quint32>(0x00FF0000, info + 40);
-    qToLittleEndian<quint32>(0x0000FF00, info + 44);
-    qToLittleEndian<quint32>(0x000000FF, info + 48);
-    qToLittleEndian<quint32>(0xFF000000, info + 52);
-    qToLittleEndian<quint32>(0x73524742, info + 56); // sRGB
-    char *pixels = info + 108;
+    qToLittleEndian<quint16>(quint16(bpp), info + 14);
+    qToLittleEndian<quint32>(fields ? 3 : 0, info + 16);
+    qToLittleEndian<quint32>(quint32(stride * h), info + 20);
+    if (fields)
+        for (int i = 0; i < (infoSize == 40 ? 3 : 4); ++i)
+            qToLittleEndian<quint32>(masks[i], info + 40 + 4 * i);
+    if (infoSize >= 108)
+        qToLittleEndian<quint32>(0x73524742, info + 56); // sRGB
+    const auto put = [](int value, quint32 mask) -> quint32 {
+        if (mask == 0)
+            return 0;
+        int shift = 0;
+        while (!((mask >> shift) & 1))
+            ++shift;
+        const quint32 max = mask >> shift;
+        return (quint32(value) * max + 127) / 255 << shift;
+    };
+    char *pixels = p + offset;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            qToLittleEndian<quint32>(argb.pixel(x, h - 1 - y), pixels + 4 * (y * w + x));
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = argb.pixel(x, h - 1 - y);
+            quint32 v = put(qRed(c), masks[0]) | put(qGreen(c), masks[1]) | put(qBlue(c), masks[2]);
+            if (fields)
+                v |= put(qAlpha(c), masks[3]);
+            else
+                v |= 0x8000; // the unused bit, set as some programs leave it
+            if (bpp == 16)
+                qToLittleEndian<quint16>(quint16(v), pixels + y * stride + 2 * x);
+            else
+                qToLittleEndian<quint32>(v, pixels + y * stride + 4 * x);
+        }
     return file;
+}
+
+QByteArray Bmp32WithAlpha(const QImage &argb)
+{
+    return BmpWithMasks(argb, 32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000});
 }
 
 class TestModel : public QObject
@@ -222,6 +256,8 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("cornerShown");
         QTest::newRow("alpha in use: only the transparent pixels go")
             << 0 << 255 << QColor(Qt::black) << QColor(Qt::blue);
+        QTest::newRow("alpha in use, an opaque black corner: no colour goes, black stays")
+            << 255 << 0 << QColor(Qt::blue) << QColor(Qt::black);
         QTest::newRow("alpha 255 everywhere: the corner's colour goes, as ever")
             << 255 << 255 << QColor(Qt::blue) << QColor(Qt::blue);
         QTest::newRow("alpha 0 everywhere: opaque, the corner's colour goes")
@@ -255,6 +291,56 @@ private Q_SLOTS:
         QCOMPARE(QColor(shot.pixel(10, 10)), discShown);
         QCOMPARE(QColor(shot.pixel(3, 17)), cornerShown);
         QCOMPARE(QColor(shot.pixel(0, 0)).red(), 255); // drawn opaque wherever alpha is not in use
+    }
+
+    // 16-bit pictures as image editors export them: an opaque red square on
+    // a background that is transparent where the picture has alpha, white.
+    void sixteenBitPictures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("alpha"); // the background is see-through
+
+        QImage picture(20, 20, QImage::Format_ARGB32);
+        picture.fill(qRgba(255, 255, 255, 0));
+        for (int y = 8; y < 12; ++y)
+            for (int x = 8; x < 12; ++x)
+                picture.setPixel(x, y, qRgba(255, 0, 0, 255));
+        QTest::newRow("ARGB1555") << BmpWithMasks(picture, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}) << true;
+        QTest::newRow("ARGB4444") << BmpWithMasks(picture, 16, {0x0F00, 0x00F0, 0x000F, 0xF000}) << true;
+        QTest::newRow("RGB565") << BmpWithMasks(picture, 16, {0xF800, 0x07E0, 0x001F, 0}) << false;
+        QTest::newRow("alpha bit set, but no alpha mask in the header")
+            << BmpWithMasks(picture, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}, 40) << false;
+        QTest::newRow("plain 5-5-5, the unused top bit set")
+            << BmpWithMasks(picture, 16, {0x7C00, 0x03E0, 0x001F, 0}, 40, false) << false;
+    }
+    void sixteenBitPictures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, alpha);
+        const QImage image = DecodeBitmap(bytes);
+        QCOMPARE(image.size(), QSize(20, 20));
+        QCOMPARE(image.hasAlphaChannel(), alpha);
+        QCOMPARE(QColor::fromRgba(image.pixel(10, 10)), QColor::fromRgba(qRgba(255, 0, 0, 255)));
+        QCOMPARE(qAlpha(image.pixel(0, 19)), alpha ? 0 : 255);
+        if (!alpha)
+            QCOMPARE(QColor(image.pixel(0, 19)), QColor(Qt::white));
+
+        // Drawn over blue: the square opaque red, the background gone either
+        // way (by its alpha, or as the bottom-left pixel's colour).
+        ProgramFolder folder;
+        folder.write(QStringLiteral("p.bmp"), bytes);
+        QWidget host;
+        host.resize(20, 20);
+        host.setAutoFillBackground(true);
+        QPalette palette;
+        palette.setColor(QPalette::Window, Qt::blue);
+        host.setPalette(palette);
+        auto *sprite = new Sprite;
+        sprite->LoadFromFile(folder.file(QStringLiteral("p.bmp")));
+        sprite->SetParentControl(&host);
+        const QImage shot = host.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(10, 10)), QColor(Qt::red));
+        QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::blue));
     }
 
     void pictureFiles_data()

@@ -6,8 +6,11 @@
 #include "platform/profile.h"
 #include "ui/frmMain.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -219,9 +222,9 @@ private Q_SLOTS:
         QTest::newRow("two [Options]: the first is written")
             << QByteArray("[Options]\nPlankaCorrection=4\n; mine\n\n[Options]\nTargetSize=1\n")
             << QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n; mine\n\n[Options]\nTargetSize=1\n");
-        QTest::newRow("section absent, no final break")
+        QTest::newRow("section absent, no final break: still none")
             << QByteArray("[Display]\r\nTheme=dark")
-            << QByteArray("[Display]\r\nTheme=dark\r\n[Options]\r\nPlankaCorrection=6\r\nBlackCircleValue=3\r\nTargetSize=0\r\n");
+            << QByteArray("[Display]\r\nTheme=dark\r\n[Options]\r\nPlankaCorrection=6\r\nBlackCircleValue=3\r\nTargetSize=0");
         QTest::newRow("header last, no final break")
             << QByteArray("; settings\n[ options ]")
             << QByteArray("; settings\n[ options ]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0");
@@ -236,9 +239,18 @@ private Q_SLOTS:
                                                       "BlackCircleValue=3\r\n");
         QTest::newRow("BOM alone") << QByteArray("\xEF\xBB\xBF")
                                    << QByteArray("\xEF\xBB\xBF[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n");
-        QTest::newRow("text after a NUL byte stays after the section")
+        QTest::newRow("a NUL byte: the section still goes at the end")
             << QByteArray("[Other]\nx=1\n\0junk", 17)
-            << QByteArray("[Other]\nx=1\n[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n\0junk", 78);
+            << QByteArray("[Other]\nx=1\n\0junk\n[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0", 78);
+        QTest::newRow("zeros a crash left after the settings are read past")
+            << QByteArray("[Options]\nPlankaCorrection=4\n\0\0\0\0", 33)
+            << QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n\0\0\0\0", 65);
+        QTest::newRow("values in another spelling are kept")
+            << QByteArray("[Options]\nPlankaCorrection= 06 \nBlackCircleValue=+3\nTargetSize=$0\n")
+            << QByteArray("[Options]\nPlankaCorrection= 06 \nBlackCircleValue=+3\nTargetSize=$0\n");
+        QTest::newRow("a spelling of another value is replaced")
+            << QByteArray("[Options]\nPlankaCorrection=+7\nBlackCircleValue=3 ; a comment is part of the value\nTargetSize=0\n")
+            << QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n");
         const auto utf16 = [](const QString &text, bool littleEndian) {
             QByteArray bytes;
             for (QChar c : QChar(0xFEFF) + text) {
@@ -261,37 +273,112 @@ private Q_SLOTS:
         const QString path = folder.file(kIni);
         if (before != "-")
             folder.write(kIni, before);
-        for (const auto &[key, value] : {std::pair{"PlankaCorrection", "6"}, {"BlackCircleValue", "3"}, {"TargetSize", "0"}})
-            QVERIFY(WritePrivateProfileString("Options", key, value, path));
+        for (const auto &[key, value] : {std::pair{"PlankaCorrection", 6}, {"BlackCircleValue", 3}, {"TargetSize", 0}})
+            QVERIFY(WriteProfileNumber("Options", key, value, path));
         QCOMPARE(folder.read(kIni), after);
-        QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", path), QStringLiteral("6"));
+        QCOMPARE(TextToInt(GetPrivateProfileString("Options", "PlankaCorrection", "", path)), 6);
+        QCOMPARE(TextToInt(GetPrivateProfileString("Options", "BlackCircleValue", "", path)), 3);
     }
 
+    // A close that changes no value leaves the file alone: the same inode and
+    // time, a second name (hard link) still the same file, whatever the
+    // spelling of its values.
+    void aCloseThatChangesNothingReplacesNothing()
+    {
+        ProgramFolder folder;
+        const QString path = folder.file(kIni);
+        const QByteArray stored("[Options]\r\nPlankaCorrection = 04\r\nBlackCircleValue=+7\r\nTargetSize=$1\r\n");
+        folder.write(kIni, stored);
+        const QString second = folder.file(QStringLiteral("second.ini"));
+        QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()) == 0);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        struct stat before;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        Recorders rec;
+        {
+            TMainF w;
+            QCOMPARE(w.PlankaCorrectionBar->value(), 4);
+            QCOMPARE(w.edBlack->value(), 7);
+            QCOMPARE(w.TargetSize->ItemIndex(), 1);
+            w.PlankaCorrectionBar->setValue(5); // and back: nothing has changed at the close
+            w.PlankaCorrectionBar->setValue(4);
+        }
+        QVERIFY(rec.errors.isEmpty());
+        struct stat after;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, nlink_t(2));
+        QCOMPARE(QFileInfo(path).lastModified(), old);
+        QCOMPARE(folder.read(kIni), stored);
+    }
+
+    // When a value changes, the new file keeps the old one's mode, and its
+    // owner even when the superuser saves it; a link stays a link to it.
+    void aReplacedFileKeepsItsOwnerAndMode()
+    {
+        ProgramFolder folder;
+        const QString target = folder.file(QStringLiteral("real.ini"));
+        const QString path = folder.file(kIni);
+        folder.write(QStringLiteral("real.ini"), "[Options]\nTargetSize=1\n");
+        QVERIFY(QFile::link(target, path));
+        const QByteArray name = QFile::encodeName(target);
+        QCOMPARE(::chmod(name.constData(), 0640), 0);
+        const bool root = ::geteuid() == 0;
+        const uid_t owner = root ? 65534 : ::geteuid(); // nobody
+        const gid_t group = root ? 65534 : ::getegid();
+        if (root)
+            QCOMPARE(::chown(name.constData(), owner, group), 0);
+
+        QVERIFY(WriteProfileNumber("Options", "TargetSize", 0, path));
+        struct stat after;
+        QCOMPARE(::stat(name.constData(), &after), 0);
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+        QCOMPARE(after.st_uid, owner);
+        QCOMPARE(after.st_gid, group);
+        QVERIFY(QFileInfo(path).isSymLink());
+        QCOMPARE(folder.read(QStringLiteral("real.ini")), QByteArray("[Options]\nTargetSize=0\n"));
+        if (!root)
+            QSKIP("the owner of another user's file is checked only when run as root");
+    }
+
+    // Whether or not a value changed, a file that cannot be written is
+    // reported at the close, and stays as it was.
     void aFileThatCannotBeWritten_data()
     {
         QTest::addColumn<bool>("directory");
-        QTest::newRow("read-only file") << false;
-        QTest::newRow("a directory in its place") << true;
+        QTest::addColumn<bool>("change");
+        QTest::newRow("read-only file, a value changed") << false << true;
+        QTest::newRow("read-only file, nothing changed") << false << false;
+        QTest::newRow("a directory in its place") << true << true;
     }
     void aFileThatCannotBeWritten()
     {
         QFETCH(bool, directory);
+        QFETCH(bool, change);
         ProgramFolder folder;
         const QString path = folder.file(kIni);
+        const QByteArray stored("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n");
         if (directory) {
             QDir().mkpath(path);
         } else {
-            folder.write(kIni, "[Options]\nTargetSize=0\n");
+            folder.write(kIni, stored);
             QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         }
         Recorders rec;
         {
             TMainF w;
-            w.PlankaCorrectionBar->setValue(2);
+            if (change)
+                w.PlankaCorrectionBar->setValue(2);
         }
         QCOMPARE(rec.errors, QStringList{QStringLiteral("Unable to write to %1.").arg(path)});
         if (!directory)
-            QCOMPARE(folder.read(kIni), QByteArray("[Options]\nTargetSize=0\n"));
+            QCOMPARE(folder.read(kIni), stored);
     }
 
     // A program folder the user may not write: the settings to start with
@@ -361,6 +448,43 @@ private Q_SLOTS:
         QCOMPARE(w.lbFinish->text(), QStringLiteral("Серия закончена!"));
         w.btnReset->click();
         QCOMPARE(w.lbFinish->text(), QString());
+    }
+
+    // A small picture that fails: the error box, then the choice goes back
+    // to the large picture still drawn, in step with the target, and the
+    // large one is what is saved; choosing again fails again the same way.
+    void aSmallPictureThatFailsLeavesTheLargeChosen()
+    {
+        ProgramFolder folder;
+        folder.write(QStringLiteral("Images/SmallRound.bmp"), QByteArray("not a picture"));
+        folder.write(kIni, "[Options]\nTargetSize=0\n");
+        Recorders rec;
+        {
+            TMainF w;
+            const QPoint corner = w.Target->pos();
+            for (int attempt = 1; attempt <= 2; ++attempt) {
+                w.rbSmall->click();
+                QCOMPARE(rec.errors.size(), attempt);
+                QCOMPARE(rec.errors.last(), QStringLiteral("Bitmap image is not valid."));
+                QVERIFY(w.rbLarge->isChecked() && !w.rbSmall->isChecked());
+                QCOMPARE(w.TargetSize->ItemIndex(), 0);
+                QVERIFY(w.Target->FLarge);
+                QCOMPARE(w.Target->width(), 97);
+                QCOMPARE(w.Target->pos(), corner);
+            }
+        }
+        QCOMPARE(GetPrivateProfileString("Options", "TargetSize", "", folder.file(kIni)), QStringLiteral("0"));
+
+        // Saved as small before the picture broke: the start shows the error
+        // once, draws the large target, and saves that.
+        folder.write(kIni, "[Options]\nTargetSize=1\n");
+        {
+            TMainF w;
+            QCOMPARE(rec.errors.size(), 3);
+            QVERIFY(w.rbLarge->isChecked());
+            QVERIFY(w.Target->FLarge);
+        }
+        QCOMPARE(GetPrivateProfileString("Options", "TargetSize", "", folder.file(kIni)), QStringLiteral("0"));
     }
 
     // Whatever is typed, the target gets, and the file keeps, 1 to 10.

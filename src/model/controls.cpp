@@ -120,18 +120,15 @@ void TPictureControl::prepare()
         return;
     }
     QImage drawn = FPicture.convertToFormat(QImage::Format_ARGB32);
-    if (FTransparent) {
-        // A picture with alpha of its own is drawn with it, and only pixels
-        // of exactly the key colour, alpha included, are left out: the
-        // transparent black of a bottom-left corner does not take the
-        // opaque black with it. Without alpha, the colour alone counts.
-        const bool ownAlpha = FPicture.hasAlphaChannel();
-        const QRgb ignored = ownAlpha ? 0u : 0xff000000u;
-        const QRgb key = (FPicture.depth() == 1 ? qRgb(255, 255, 255) : drawn.pixel(0, drawn.height() - 1)) | ignored;
+    // A picture whose alpha is in use (an image editor's export with a
+    // transparent background) is drawn with its own alpha and no key colour:
+    // its bottom-left pixel may well be part of what it shows.
+    if (FTransparent && !FPicture.hasAlphaChannel()) {
+        const QRgb key = FPicture.depth() == 1 ? qRgb(255, 255, 255) : drawn.pixel(0, drawn.height() - 1);
         for (int y = 0; y < drawn.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
             for (int x = 0; x < drawn.width(); ++x)
-                if ((line[x] | ignored) == key)
+                if (line[x] == key)
                     line[x] = 0;
         }
     }

@@ -54,8 +54,8 @@ TShiftState ShiftStateOf(const QMouseEvent *event);
 // non-empty picture; stretch scales the picture to the control; centre centres
 // an unstretched picture; transparency leaves out the picture's transparent
 // colour (white in a one-bit picture, otherwise the bottom-left pixel's colour).
-// A picture with an alpha channel in use is drawn with its own alpha, and its
-// transparent colour is compared with alpha included.
+// A picture with an alpha channel in use is drawn with its own alpha alone:
+// no colour of it is left out.
 class TPictureControl : public TControl
 {
     Q_OBJECT

@@ -19,6 +19,48 @@ constexpr qint64 kMaxPixels = 64LL * 1024 * 1024;
 
 [[noreturn]] void fail(const char *message) { throw AppError(QString::fromLatin1(message)); }
 
+// One channel of a pixel under its bit mask, scaled to 0..255.
+struct Channel {
+    quint32 mask = 0;
+    int shift = 0;
+    quint32 max = 0;
+
+    explicit Channel(quint32 m) : mask(m)
+    {
+        if (mask == 0)
+            return;
+        while (!((mask >> shift) & 1))
+            ++shift;
+        max = mask >> shift;
+    }
+    int operator()(quint32 pixel) const { return max ? int(((pixel & mask) >> shift) * 255 / max) : 0; }
+};
+
+// A 16-bit picture, decoded here rather than by Qt: Qt scales a one-bit
+// alpha to 0x80 and a four-bit one to 0xF0, so opaque pixels of ARGB1555 and
+// ARGB4444 pictures came out see-through. Without bit fields it is 5-5-5 with
+// the top bit unused; with them, the masks say where each channel lies, and
+// only a header that has an alpha mask gives the picture alpha.
+QImage decode16(const QByteArray &data, qint64 start, qint64 width, qint64 height, bool bottomUp,
+                quint32 red, quint32 green, quint32 blue, quint32 alpha)
+{
+    const Channel r(red), g(green), b(blue), a(alpha);
+    QImage image(int(width), int(height), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull())
+        fail(kNotValid);
+    const qint64 stride = ((width * 16 + 31) / 32) * 4;
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData()) + start;
+    for (qint64 y = 0; y < height; ++y) {
+        const uchar *row = bytes + (bottomUp ? height - 1 - y : y) * stride;
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(int(y)));
+        for (qint64 x = 0; x < width; ++x) {
+            const quint32 pixel = qFromLittleEndian<quint16>(row + 2 * x);
+            line[x] = qRgba(r(pixel), g(pixel), b(pixel), alpha ? a(pixel) : 255);
+        }
+    }
+    return image;
+}
+
 // The headers, copied out of the file: every field read lies inside.
 struct Headers {
     unsigned char bytes[14 + 124] = {};
@@ -89,7 +131,17 @@ QImage DecodeBitmap(const QByteArray &data)
     if (start + needed > size)
         fail(kReadError);
 
-    QImage image = QImage::fromData(data, "BMP");
+    QImage image;
+    if (bpp == 16) {
+        // Bit fields follow the old-style header, or sit in the newer ones;
+        // only a header of 56 bytes or more has room for an alpha mask.
+        const bool fields = compression == 3;
+        image = decode16(data, start, width, height, rawHeight > 0, fields ? h.u32(info + 40) : 0x7C00u,
+                         fields ? h.u32(info + 44) : 0x03E0u, fields ? h.u32(info + 48) : 0x001Fu,
+                         fields && infoSize >= 56 ? h.u32(info + 52) : 0u);
+    } else {
+        image = QImage::fromData(data, "BMP");
+    }
     if (image.isNull() || image.width() != width || image.height() != height)
         fail(kNotValid);
     if (bpp == 1 && image.format() != QImage::Format_Mono)

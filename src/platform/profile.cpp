@@ -1,10 +1,15 @@
 #include "platform/profile.h"
 
+#include "platform/intconv.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 #include <QtEndian>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,7 +56,9 @@ QByteArray encode(const Text &text)
     return bytes + text.oddByte;
 }
 
-bool isNewLine(QChar c) { return c == u'\n' || c == u'\r'; }
+// A NUL byte ends its line too: a file that a crash left with a run of
+// zeros reads on after them.
+bool isNewLine(QChar c) { return c == u'\n' || c == u'\r' || c == u'\0'; }
 bool isBlank(QChar c) { return c == u' ' || c == u'\t' || isNewLine(c); }
 
 // Names match whatever the case of A to Z.
@@ -83,20 +90,17 @@ struct Section {
 struct Layout {
     QList<Section> sections;
     qsizetype start = 0; // the text begins here, after a byte order mark
-    qsizetype end = 0;   // the readable text ends here: at a NUL, or the end
     QString lineBreak = QStringLiteral("\n");
 };
 
 Layout scan(const QString &units)
 {
     Layout layout;
-    const qsizetype nul = units.indexOf(QChar(u'\0'));
-    layout.end = nul < 0 ? units.size() : nul;
-    const QStringView text = QStringView(units).left(layout.end);
+    const QStringView text(units);
 
     // The file's own line break: the first one in it.
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (isNewLine(text[i])) {
+        if (text[i] == u'\n' || text[i] == u'\r') {
             layout.lineBreak = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'
                                    ? QStringLiteral("\r\n") : QString(text[i]);
             break;
@@ -225,12 +229,12 @@ QByteArray ProfileWithValue(const QByteArray &content, const QString &section, c
             text.units.insert(at, layout.lineBreak + key + QLatin1Char('=') + value);
         }
     } else {
-        QString added;
-        if (layout.end > layout.start && !isNewLine(text.units[layout.end - 1]))
-            added += layout.lineBreak;
-        added += QLatin1Char('[') + section + QLatin1Char(']') + layout.lineBreak + key + QLatin1Char('=') + value
-                 + layout.lineBreak;
-        text.units.insert(layout.end, added);
+        // At the end of the file. A file whose last line has no break keeps
+        // it that way: the break goes before the section instead of after it.
+        const qsizetype end = text.units.size();
+        const bool brokenOff = end == layout.start || isNewLine(text.units[end - 1]);
+        text.units += (brokenOff ? QString() : layout.lineBreak) + QLatin1Char('[') + section + QLatin1Char(']')
+                      + layout.lineBreak + key + QLatin1Char('=') + value + (brokenOff ? layout.lineBreak : QString());
     }
     return encode(text);
 }
@@ -257,12 +261,37 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
         return false;
     const QByteArray text = ProfileWithValue(*content, section, key, value);
 
+    // Nothing to change: the file is left alone (its inode, time, links and
+    // owner with it), once it is known that it could have been written.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before;
+    const bool exists = ::stat(name.constData(), &before) == 0;
+    if (exists && text == *content)
+        return ::access(name.constData(), W_OK) == 0;
+
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The new file takes the old one's mode and, where we may give it, its
+    // owner: a file of another user's stays theirs when root saves it.
+    if (exists) {
+        const int fd = int(file.handle());
+        if (::fchmod(fd, before.st_mode & 07777) != 0)
+            return false;
+        if (before.st_uid != ::geteuid() || before.st_gid != ::getegid())
+            (void)!::fchown(fd, before.st_uid, before.st_gid);
+    }
     if (file.write(text) != text.size()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+bool WriteProfileNumber(const QString &section, const QString &key, int value, const QString &path)
+{
+    const std::optional<QByteArray> content = readFile(path);
+    const std::optional<QString> written = content ? ProfileValue(*content, section, key) : std::nullopt;
+    const bool same = written && TextToInt(*written) == value;
+    return WritePrivateProfileString(section, key, same ? *written : QString::number(value), path);
 }

@@ -283,5 +283,5 @@ void TDebriefF::SaveGeometry()
     const std::pair<const char *, int> keys[] = {
         {"Left", FPlace.left()}, {"Top", FPlace.top()}, {"Width", FPlace.width()}, {"Height", FPlace.height()}};
     for (const auto &[key, value] : keys)
-        WritePrivateProfileString(kSection, QString::fromLatin1(key), QString::number(value), FSettingsFile);
+        WriteProfileNumber(kSection, QString::fromLatin1(key), value, FSettingsFile);
 }

@@ -63,7 +63,7 @@ void WriteIntSetting(const QString &key, int value)
     const QString path = TMainF::SettingsPath();
     if (path != AppDir() + kSettingsFile)
         QDir().mkpath(QFileInfo(path).absolutePath()); // the user's own folder, made on first use
-    if (!WritePrivateProfileString(kSection, key, QString::number(value), path))
+    if (!WriteProfileNumber(kSection, key, value, path))
         throw AppError(QStringLiteral("Unable to write to %1").arg(path));
 }
 
@@ -469,8 +469,19 @@ void TMainF::edBlackChange()
 void TMainF::rgTargetSizeClick()
 {
     EndSeriesRecords();
-    if (Target)
-        Target->ToggleSize();
+    if (Target) {
+        try {
+            Target->ToggleSize();
+        } catch (const AppError &) {
+            // The new picture could not be loaded and the old one is still
+            // drawn: the size and the choice go back to it, so neither the
+            // panel nor the saved setting names a picture that fails.
+            Target->FLarge = !Target->FLarge;
+            const QSignalBlocker quiet(TargetSize);
+            TargetSize->SetItemIndex(Target->FLarge ? 0 : 1);
+            throw;
+        }
+    }
     for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
         SetCaption(label, QString());
 }

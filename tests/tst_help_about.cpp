@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 
 #include <unistd.h>
 
@@ -48,6 +49,27 @@ QTextCharFormat formatOf(QTextDocument &doc, const QString &word)
     QTextCursor at(&doc);
     at.setPosition(found.selectionStart() + 1);
     return at.charFormat();
+}
+
+// The document as a reader sees it: a line for each paragraph, a table's
+// cells as "[row,column] text" (with "+n" for a cell spanning n columns).
+QStringList layoutOf(const QTextDocument &doc)
+{
+    QStringList lines;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const auto *table = qobject_cast<QTextTable *>(QTextCursor(block).currentFrame());
+        if (!table) {
+            lines << block.text();
+            continue;
+        }
+        const QTextTableCell cell = table->cellAt(block.position());
+        lines << QStringLiteral("[%1,%2]%3 %4")
+                     .arg(cell.row())
+                     .arg(cell.column())
+                     .arg(cell.columnSpan() > 1 ? QStringLiteral("+%1").arg(cell.columnSpan()) : QString())
+                     .arg(block.text());
+    }
+    return lines;
 }
 
 // An opener that records each target and gives a chosen answer.
@@ -477,6 +499,116 @@ private Q_SLOTS:
 
     // Numbered lists as word processors save them: the number once, and the
     // item's text after the number's tab where its later lines begin.
+    // Tables as word processors write them: each cell in its own place of a
+    // table between the paragraphs before and after it, never run together.
+    void richTextTables_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QStringList>("layout");
+        QTest::addColumn<QList<int>>("widths"); // twips between the column edges; empty: not fixed
+
+        const QStringList twoByTwo{"Before", "[0,0] Alpha", "[0,1] Beta", "[1,0] Gamma", "[1,1] Delta", "After"};
+        QTest::newRow("a minimal table")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\cellx1440\\cellx2880\\intbl Alpha\\cell Beta\\cell\\row"
+                          "\\trowd\\cellx1440\\cellx2880\\intbl Gamma\\cell Delta\\cell\\row\\pard After}")
+            << twoByTwo << QList<int>{1440, 1440};
+        QTest::newRow("no \\intbl, formatted cells")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\cellx1000\\cellx3000 {\\b Alpha}\\cell Beta\\cell\\row"
+                          "\\trowd\\cellx1000\\cellx3000 Gamma\\cell {\\i Delta}\\cell\\row After}")
+            << twoByTwo << QList<int>{1000, 2000};
+        QTest::newRow("row settings repeated after the cells, as Word writes them")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\trleft-108\\cellx1000\\cellx2000\\pard\\intbl Alpha\\cell\\pard\\intbl"
+                          " Beta\\cell\\pard\\intbl{\\trowd\\trleft-108\\cellx1000\\cellx2000\\row}"
+                          "\\trowd\\trleft-108\\cellx1000\\cellx2000\\pard\\intbl Gamma\\cell\\pard\\intbl Delta\\cell"
+                          "\\pard\\intbl{\\trowd\\trleft-108\\cellx1000\\cellx2000\\row}\\pard After\\par}")
+            << (twoByTwo + QStringList{""}) << QList<int>{1108, 1000};
+        QTest::newRow("a wide cell spans the columns below it, a cell holds paragraphs")
+            << QByteArray("{\\rtf1\\trowd\\cellx2000\\intbl Heading\\cell\\row\\trowd\\cellx1000\\cellx2000"
+                          "\\intbl One\\par two\\cell Three\\cell\\row\\pard After}")
+            << QStringList{"", "[0,0]+2 Heading", "[1,0] One", "[1,0] two", "[1,1] Three", "After"} << QList<int>{1000, 1000};
+        QTest::newRow("no edges given, a short row")
+            << QByteArray("{\\rtf1 Before\\par\\intbl a\\cell b\\cell c\\cell\\row\\intbl d\\cell\\row\\pard After}")
+            << QStringList{"Before", "[0,0] a", "[0,1] b", "[0,2] c", "[1,0]+3 d", "After"} << QList<int>{};
+        QTest::newRow("two tables, a paragraph between")
+            << QByteArray("{\\rtf1\\trowd\\cellx900\\intbl A\\cell\\row\\pard Mid\\par\\trowd\\cellx900\\intbl B\\cell\\row"
+                          "\\pard End}")
+            << QStringList{"", "[0,0] A", "Mid", "[0,0] B", "End"} << QList<int>{900};
+        QTest::newRow("a table in a cell: its cells by tabs")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\cellx3000\\intbl\\itap2 x\\nestcell y\\nestcell"
+                          "{\\*\\nesttableprops\\trowd\\cellx900\\cellx1800\\nestrow}{\\nonesttables\\par}\\itap1 z\\cell\\row"
+                          "\\pard After}")
+            << QStringList{"Before", "[0,0] x\ty\t", "[0,0] z", "After"} << QList<int>{3000};
+
+        QTest::newRow("line feeds and separators in the text end no paragraph")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\cellx900\\intbl A\\'0aB\\u8233?C\\u-560?D\\cell\\row\\pard After}")
+            << QStringList{"Before", "[0,0] A B C D", "After"} << QList<int>{900};
+
+        QFile libreOffice(QStringLiteral(VIMBRA_TEST_DATA "/libreoffice-table.rtf"));
+        QVERIFY(libreOffice.open(QIODevice::ReadOnly));
+        QTest::newRow("made by LibreOffice Writer")
+            << libreOffice.readAll()
+            << QStringList{"Перед таблицей.", "[0,0] Кольцо", "[0,1] Очки", "[0,2] Примечание",
+                           "[1,0] 10", "[1,1] 10", "[1,2] центр мишени",
+                           "[2,0] 9", "[2,1] 9", "[2,2] рядом с центром",
+                           "После таблицы.", " 1.\tПервый шаг", " 2.\tВторой шаг", ""}
+            << QList<int>{886, 661, 1861};
+    }
+    void richTextTables()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QStringList, layout);
+        QFETCH(QList<int>, widths);
+        QTextDocument doc;
+        QVERIFY(ReadRtf(rtf, &doc));
+        QCOMPARE(layoutOf(doc), layout);
+        QTextTable *table = nullptr;
+        for (QTextFrame *frame : doc.rootFrame()->childFrames())
+            if ((table = qobject_cast<QTextTable *>(frame)))
+                break;
+        QVERIFY(table);
+        const QList<QTextLength> constraints = table->format().columnWidthConstraints();
+        QCOMPARE(constraints.size(), widths.size());
+        for (int i = 0; i < widths.size(); ++i) {
+            QCOMPARE(constraints[i].type(), QTextLength::FixedLength);
+            // In proportion to the twips, at whatever resolution.
+            QVERIFY(qAbs(constraints[i].rawValue() / constraints[0].rawValue() - double(widths[i]) / widths[0]) < 1e-9);
+        }
+        // Formats stay with their cell's text.
+        if (rtf.contains("{\\b Alpha}"))
+            QCOMPARE(formatOf(doc, "Alpha").fontWeight(), int(QFont::Bold));
+    }
+
+    // Text without a size of its own is 12 pt, as in word processors, not the
+    // window's size; a list item's number takes its paragraph's size.
+    void richTextSizes_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<double>("points");
+        QTest::newRow("no \\fs anywhere") << QByteArray("{\\rtf1\\ansi plain text}") << "plain" << 12.0;
+        QTest::newRow("\\plain returns to 12 pt") << QByteArray("{\\rtf1\\fs40 big \\plain small}") << "small" << 12.0;
+        QTest::newRow("\\fs without a number") << QByteArray("{\\rtf1\\fs40 big \\fs small}") << "small" << 12.0;
+        QTest::newRow("\\fs given") << QByteArray("{\\rtf1\\fs40 big}") << "big" << 20.0;
+        QTest::newRow("a list number, reset inside, before larger text")
+            << QByteArray("{\\rtf1\\pard\\fi-360\\li720\\fs32{\\listtext\\pard\\plain 1.\\tab}Item\\par}") << "1." << 16.0;
+        QTest::newRow("the item after it")
+            << QByteArray("{\\rtf1\\pard\\fi-360\\li720\\fs32{\\listtext\\pard\\plain 1.\\tab}Item\\par}") << "Item" << 16.0;
+        QTest::newRow("an old-style number before smaller text")
+            << QByteArray("{\\rtf1{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}\\fs20 Item\\par}") << "1." << 10.0;
+        QTest::newRow("the next paragraph is not the number's")
+            << QByteArray("{\\rtf1{\\listtext\\fs40 1.}\\par\\fs20 Next}") << "1." << 20.0;
+    }
+    void richTextSizes()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, word);
+        QFETCH(double, points);
+        QTextDocument doc;
+        QVERIFY(ReadRtf(rtf, &doc));
+        QVERIFY2(!doc.find(word).isNull(), qPrintable(doc.toPlainText()));
+        QCOMPARE(formatOf(doc, word).fontPointSize(), points);
+    }
+
     void numberedLists_data()
     {
         QTest::addColumn<QByteArray>("rtf");

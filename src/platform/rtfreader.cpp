@@ -11,6 +11,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextTable>
 
 #include <algorithm>
 #include <climits>
@@ -25,6 +27,8 @@ constexpr int kMaxDepth = 256;     // deeper groups share the deepest state
 constexpr int kMaxWordLength = 32; // longer control words are read and ignored
 constexpr int kMaxTwips = 31680;   // 22 inches: the widest indent or tab stop taken
 constexpr int kMaxTabs = 64;       // tab stops a paragraph keeps; later ones are ignored
+constexpr int kMaxColumns = 64;    // a table's columns; later cells join the row's last
+constexpr int kDefaultHalfPoints = 24; // text without a size of its own: 12 pt
 
 enum class Destination { Text, Skip, FontTable, ColorTable };
 
@@ -33,7 +37,7 @@ struct CharState {
     bool italic = false;
     bool underline = false;
     bool strike = false;
-    int halfPoints = 0; // 0: the document's default size
+    int halfPoints = kDefaultHalfPoints;
     int font = -1;      // -1: the document's default font
     int color = 0;      // 0: the automatic colour
 
@@ -104,6 +108,22 @@ struct FontEntry {
     int codePage = 0; // 0: the document's code page
 };
 
+// A table as it was read: rows of cells, each cell the paragraphs first..last
+// of the text, and the cell's right edges (\cellx) in twips when given.
+struct TableCell {
+    int first;
+    int last;
+};
+struct TableRow {
+    std::vector<TableCell> cells;
+    std::vector<int> edges;
+    int left = 0;
+};
+struct Table {
+    std::vector<TableRow> rows;
+    bool borders = false;
+};
+
 int codePageOfCharset(int charset)
 {
     switch (charset) {
@@ -160,6 +180,7 @@ public:
             }
         }
         flush();
+        endRow(); // a last row without its \\row
         endParagraph();
         write();
     }
@@ -188,8 +209,10 @@ private:
         const GroupState closed = m_stack.takeLast();
         if (closed.destination == Destination::FontTable)
             finishFontEntry();
-        if (closed.listNumber)
+        if (closed.listNumber) {
             restoreParagraph();
+            endListNumber();
+        }
         if (m_stack.last().chars.font != m_runState.font)
             flushBytes(); // bytes decode in the code page they came under
     }
@@ -277,7 +300,11 @@ private:
             return;
         }
         if (w == "par") { paragraph(); return; }
-        if (w == "listtext" || w == "pntext") { s.listNumber = true; saveParagraph(); return; }
+        if (w == "listtext" || w == "pntext") { beginListNumber(s); return; }
+        if (w == "cell") { endCell(); return; }
+        if (w == "row") { endRow(); return; }
+        if (w == "nestcell") { symbol(QLatin1Char('\t')); return; } // a table within a cell: its cells as tab stops
+        if (w == "nestrow") { paragraph(); return; }
         if (w == "line") { symbol(QChar(QChar::LineSeparator)); return; }
         if (w == "tab") { symbol(QLatin1Char('\t')); return; }
         if (w == "emdash") { symbol(QChar(0x2014)); return; }
@@ -295,7 +322,7 @@ private:
         else if (w == "ulnone") chars.underline = false;
         else if (w == "strike") chars.strike = on;
         else if (w == "plain") chars = CharState{};
-        else if (w == "fs") chars.halfPoints = hasParam ? qBound(0, param, 3276) : 0;
+        else if (w == "fs") chars.halfPoints = hasParam && param > 0 ? qMin(param, 3276) : kDefaultHalfPoints;
         else if (w == "f") chars.font = param;
         else if (w == "cf") chars.color = param;
         else if (w == "pard") { resetParagraph(); return; }
@@ -309,6 +336,11 @@ private:
         else if (w == "tx") { addTab(param); return; }
         else if (w == "tqr") { m_tabType = QTextOption::RightTab; return; }
         else if (w == "tqc") { m_tabType = QTextOption::CenterTab; return; }
+        else if (w == "trowd") { beginRow(); return; }
+        else if (w == "trleft") { m_rowLeft = qBound(-kMaxTwips, param, kMaxTwips); return; }
+        else if (w == "cellx") { if (m_rowEdges.size() < 4 * kMaxColumns) m_rowEdges.push_back(qBound(-kMaxTwips, param, 4 * kMaxTwips)); return; }
+        else if (w == "intbl") { if (m_cellStart < 0) m_cellStart = m_paragraphs; return; }
+        else if (w.startsWith("clbrdr") || w.startsWith("trbrdr")) { m_rowBorders = true; return; }
         else return;
         if (chars.font != m_runState.font)
             flushBytes();
@@ -423,6 +455,7 @@ private:
     {
         if (state().destination != Destination::Text)
             return;
+        m_numberFrom = -1; // a number alone on its line keeps its own size
         flush();
         endParagraph();
         m_text += QChar(QChar::ParagraphSeparator);
@@ -493,16 +526,92 @@ private:
         m_tabType = QTextOption::LeftTab;
     }
 
+    // A list item's number (\\listtext, \\pntext): its own group, which may reset
+    // the paragraph and the characters; it takes the size of the text after it.
+    void beginListNumber(GroupState &s)
+    {
+        if (s.listNumber)
+            return;
+        s.listNumber = true;
+        saveParagraph();
+        if (m_inListNumber++ == 0) {
+            flush();
+            m_numberFrom = m_text.size();
+        }
+    }
+
+    void endListNumber()
+    {
+        if (m_inListNumber > 0)
+            --m_inListNumber;
+    }
+
+    // A row's definition, which writers put before its cells (and some after
+    // them too): a row begins here unless its cells have begun.
+    void beginRow()
+    {
+        m_rowEdges.clear();
+        m_rowLeft = 0;
+        if (m_rowCells.empty() && m_cellStart < 0)
+            m_cellStart = m_paragraphs;
+    }
+
+    // The end of a table cell: its paragraphs are those since the row's
+    // previous cell (or the first marked as in a table).
+    void endCell()
+    {
+        if (state().destination != Destination::Text)
+            return;
+        const int first = m_cellStart >= 0 ? m_cellStart : m_paragraphs;
+        paragraph();
+        m_rowCells.push_back({first, m_paragraphs - 1});
+        m_cellStart = m_paragraphs;
+    }
+
+    // The end of a table row: it joins the table just before it, or begins one.
+    void endRow()
+    {
+        m_cellStart = -1;
+        if (m_rowCells.empty())
+            return;
+        TableRow row;
+        row.cells.swap(m_rowCells);
+        row.edges = m_rowEdges;
+        row.left = m_rowLeft;
+        if (m_tables.empty() || m_tables.back().rows.back().cells.back().last + 1 != row.cells.front().first)
+            m_tables.emplace_back();
+        m_tables.back().borders = m_tables.back().borders || m_rowBorders;
+        m_tables.back().rows.push_back(std::move(row));
+        m_rowBorders = false;
+    }
+
     void append(QChar c)
     {
         beginText();
-        m_text += c;
+        m_text += inText(c);
+    }
+
+    // Characters the document would take for the end of a paragraph or the
+    // edge of a table (a line feed written as \\'0a, say) come in as spaces:
+    // only \\par and the table's words end paragraphs.
+    static QChar inText(QChar c)
+    {
+        const char16_t u = c.unicode();
+        return u == u'\n' || u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1 ? QChar(u' ')
+                                                                                                     : c;
     }
 
     // Text gathers into one run for as long as its formatting stays the same.
     void beginText()
     {
         const CharState &now = state().chars;
+        if (m_numberFrom >= 0 && m_inListNumber == 0) {
+            // The first text after a list item's number: the number takes its size.
+            flush();
+            if (m_text.size() > m_numberFrom)
+                m_numberSizes.push_back({int(m_numberFrom), int(m_text.size() - m_numberFrom), now.halfPoints});
+            m_numberFrom = -1;
+        }
         if (now != m_runState)
             flush();
         if (m_text.size() == m_runStart && m_bytes.isEmpty())
@@ -555,7 +664,9 @@ private:
             for (char byte : std::as_const(m_bytes))
                 *out++ = page.table[static_cast<unsigned char>(byte)];
         } else {
+            const qsizetype at = m_text.size();
             m_text += page.decoder(m_bytes);
+            std::transform(m_text.begin() + at, m_text.end(), m_text.begin() + at, inText);
             page.decoder.resetState();
         }
         m_bytes.clear();
@@ -586,7 +697,7 @@ private:
             const QString decoded = page->decoder(all);
             page->decoder.resetState();
             if (decoded.size() == 256)
-                std::copy(decoded.cbegin(), decoded.cend(), page->table);
+                std::transform(decoded.cbegin(), decoded.cend(), page->table, inText);
             else
                 page->singleByte = false;
         }
@@ -612,8 +723,7 @@ private:
         f.setFontItalic(c.italic);
         f.setFontUnderline(c.underline);
         f.setFontStrikeOut(c.strike);
-        if (c.halfPoints > 0)
-            f.setFontPointSize(c.halfPoints / 2.0);
+        f.setFontPointSize(c.halfPoints / 2.0);
         const int font = c.font >= 0 ? c.font : m_defaultFont;
         const auto it = m_fonts.constFind(font);
         if (it != m_fonts.constEnd() && !it->family.isEmpty())
@@ -644,21 +754,30 @@ private:
     {
         const auto defaultFont = m_fonts.constFind(m_defaultFont);
         const bool inDefaultFont = defaultFont != m_fonts.constEnd() && !defaultFont->family.isEmpty();
-        m_document->setPlainText(inDefaultFont ? QString() : m_text);
+        m_document->setPlainText(QString());
         const bool undo = m_document->isUndoRedoEnabled();
         m_document->setUndoRedoEnabled(false);
         QTextCursor cursor(m_document);
         cursor.beginEditBlock();
-        if (inDefaultFont) {
-            QTextCharFormat base;
+        // All the text at once, in the default font and size; then the
+        // formatted spans and the paragraph settings.
+        QTextCharFormat base;
+        if (inDefaultFont)
             base.setFontFamilies({defaultFont->family});
-            cursor.setBlockCharFormat(base); // empty lines are of its height too
-            cursor.insertText(m_text, base);
-        }
+        base.setFontPointSize(kDefaultHalfPoints / 2.0);
+        cursor.setBlockCharFormat(base); // empty lines are of its height too
+        cursor.insertText(m_text, base);
         for (const Span &span : m_spans) {
             cursor.setPosition(span.start);
             cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
             cursor.setCharFormat(span.format);
+        }
+        for (const SizeSpan &size : m_numberSizes) {
+            QTextCharFormat format;
+            format.setFontPointSize(size.halfPoints / 2.0);
+            cursor.setPosition(size.start);
+            cursor.setPosition(size.start + size.length, QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(format);
         }
         int built = -1;
         QTextBlockFormat format;
@@ -671,8 +790,152 @@ private:
             cursor.setPosition(m_document->findBlockByNumber(run.last).position(), QTextCursor::KeepAnchor);
             cursor.mergeBlockFormat(format);
         }
+        // Tables last, from the end, so the paragraphs of those before them
+        // keep their numbers.
+        for (auto table = m_tables.crbegin(); table != m_tables.crend(); ++table)
+            makeTable(cursor, *table);
         cursor.endEditBlock();
         m_document->setUndoRedoEnabled(undo);
+    }
+
+    // The grid of a table: each row's cells as columns first..first+span-1.
+    // With every cell's right edge given, the columns are the edges of all
+    // rows together and take their widths from them, so a cell as wide as
+    // two below it spans two; else a cell is one column.
+    struct Grid {
+        std::vector<int> edges; // empty: no widths
+        std::vector<std::vector<std::pair<int, int>>> cells; // per row: (column, span)
+        int columns = 0;
+    };
+
+    static Grid gridOf(const Table &table)
+    {
+        Grid grid;
+        bool widths = true;
+        for (const TableRow &row : table.rows)
+            widths = widths && row.edges.size() >= row.cells.size();
+        if (widths) {
+            std::vector<std::vector<int>> bounds; // per row: its left edge, then each cell's right edge
+            for (const TableRow &row : table.rows) {
+                std::vector<int> b{row.left};
+                for (size_t i = 0; i < row.cells.size(); ++i)
+                    b.push_back(std::max(row.edges[i], b.back() + 1));
+                grid.edges.insert(grid.edges.end(), b.begin(), b.end());
+                bounds.push_back(std::move(b));
+            }
+            std::sort(grid.edges.begin(), grid.edges.end());
+            grid.edges.erase(std::unique(grid.edges.begin(), grid.edges.end()), grid.edges.end());
+            widths = int(grid.edges.size()) - 1 <= kMaxColumns;
+            if (widths) {
+                grid.columns = int(grid.edges.size()) - 1;
+                for (const std::vector<int> &b : bounds) {
+                    std::vector<std::pair<int, int>> cells;
+                    for (size_t i = 1; i < b.size(); ++i) {
+                        const auto at = [&](int edge) {
+                            return int(std::lower_bound(grid.edges.begin(), grid.edges.end(), edge) - grid.edges.begin());
+                        };
+                        cells.push_back({at(b[i - 1]), at(b[i]) - at(b[i - 1])});
+                    }
+                    grid.cells.push_back(std::move(cells));
+                }
+                return grid;
+            }
+        }
+        grid.edges.clear();
+        for (const TableRow &row : table.rows)
+            grid.columns = std::max(grid.columns, std::min(int(row.cells.size()), kMaxColumns));
+        for (const TableRow &row : table.rows) {
+            std::vector<std::pair<int, int>> cells;
+            const int count = std::min(int(row.cells.size()), kMaxColumns);
+            for (int i = 0; i < count; ++i)
+                cells.push_back({i, i == count - 1 ? grid.columns - i : 1}); // the last fills the row
+            grid.cells.push_back(std::move(cells));
+        }
+        return grid;
+    }
+
+    // Puts the paragraphs of a table's cells into a table in their place.
+    void makeTable(QTextCursor &cursor, const Table &table)
+    {
+        const Grid grid = gridOf(table);
+        const auto blockAt = [this](int number) { return m_document->findBlockByNumber(number); };
+        // Each cell's contents, formats and all, before its text goes.
+        struct Contents {
+            QTextDocumentFragment fragment;
+            std::vector<QTextBlockFormat> blocks;
+            QTextCharFormat chars;
+        };
+        std::vector<std::vector<Contents>> contents;
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            const TableRow &row = table.rows[r];
+            std::vector<Contents> cells;
+            const size_t count = grid.cells[r].size();
+            for (size_t c = 0; c < count; ++c) {
+                const int first = row.cells[c].first;
+                const int last = c + 1 == count ? row.cells.back().last : row.cells[c].last; // extra cells join the last
+                const QTextBlock from = blockAt(first), to = blockAt(last);
+                cursor.setPosition(from.position());
+                cursor.setPosition(to.position() + to.length() - 1, QTextCursor::KeepAnchor);
+                Contents cell{cursor.selection(), {}, from.charFormat()};
+                for (QTextBlock b = from; b.isValid() && b.blockNumber() <= last; b = b.next())
+                    cell.blocks.push_back(b.blockFormat());
+                cells.push_back(std::move(cell));
+            }
+            contents.push_back(std::move(cells));
+        }
+        // The table takes the place of its paragraphs and of the breaks
+        // around them, so it stands between the paragraphs before and after
+        // it with no empty line; the one after keeps its own settings.
+        const QTextBlock first = blockAt(table.rows.front().cells.front().first);
+        const QTextBlock last = blockAt(table.rows.back().cells.back().last);
+        const QTextBlock before = first.previous(), after = last.next();
+        const QTextBlockFormat afterFormat = after.blockFormat();
+        const QTextCharFormat afterChars = after.charFormat();
+        cursor.setPosition(before.isValid() ? first.position() - 1 : first.position());
+        cursor.setPosition(after.isValid() ? after.position() : last.position() + last.length() - 1,
+                           QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+
+        measureDocument();
+        QTextTableFormat format;
+        format.setCellSpacing(0);
+        format.setCellPadding(pixels(30, m_marginDpi)); // about half a millimetre, as word processors leave
+        format.setBorderCollapse(true);
+        format.setBorder(table.borders ? 1 : 0);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(QColor(Qt::black));
+        format.setAlignment(Qt::AlignLeft);
+        if (!grid.edges.empty()) {
+            QList<QTextLength> widths;
+            for (size_t i = 1; i < grid.edges.size(); ++i)
+                widths.append(QTextLength(QTextLength::FixedLength, pixels(grid.edges[i] - grid.edges[i - 1], m_marginDpi)));
+            format.setColumnWidthConstraints(widths);
+        }
+        QTextTable *made = cursor.insertTable(int(table.rows.size()), grid.columns, format);
+        for (size_t r = 0; r < grid.cells.size(); ++r)
+            for (size_t c = 0; c < grid.cells[r].size(); ++c) {
+                const auto [column, span] = grid.cells[r][c];
+                if (span > 1)
+                    made->mergeCells(int(r), column, 1, span);
+                const Contents &cell = contents[r][c];
+                QTextCursor in = made->cellAt(int(r), column).firstCursorPosition();
+                in.mergeBlockCharFormat(cell.chars); // merged: the cell's own settings are kept there too
+                in.insertFragment(cell.fragment);
+                // The fragment leaves out its first paragraph's settings.
+                QTextBlock b = made->cellAt(int(r), column).firstCursorPosition().block();
+                for (const QTextBlockFormat &blockFormat : cell.blocks) {
+                    if (!b.isValid())
+                        break;
+                    QTextCursor(b).setBlockFormat(blockFormat);
+                    b = b.next();
+                }
+            }
+        if (after.isValid()) {
+            QTextCursor next(m_document);
+            next.setPosition(made->lastPosition() + 1);
+            next.setBlockFormat(afterFormat);
+            next.setBlockCharFormat(afterChars);
+        }
     }
 
     // The document's measures for paragraph settings: margins in the pixels
@@ -757,8 +1020,22 @@ private:
         int length;
         QTextCharFormat format;
     };
+    struct SizeSpan {
+        int start;
+        int length;
+        int halfPoints;
+    };
     QString m_text;
     std::vector<Span> m_spans;
+    std::vector<SizeSpan> m_numberSizes; // list numbers in their paragraph's size
+    qsizetype m_numberFrom = -1;         // a number waiting for the text after it
+    int m_inListNumber = 0;
+    std::vector<Table> m_tables;
+    std::vector<TableCell> m_rowCells; // the row being read
+    std::vector<int> m_rowEdges;
+    int m_rowLeft = 0;
+    bool m_rowBorders = false;
+    int m_cellStart = -1; // the paragraph the next cell begins with, once known
     std::vector<ParagraphFormat> m_paragraphFormats;
     std::vector<ParagraphRun> m_paragraphRuns;
     std::vector<TabStop> m_tabPool; // the tab stops of the formats

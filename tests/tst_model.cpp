@@ -343,6 +343,37 @@ private Q_SLOTS:
         QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::blue));
     }
 
+    // The rear sight, halved, as an image editor (ImageMagick 6.9) exports it
+    // with its white made transparent, in 32 bits and both 16-bit kinds with
+    // alpha: drawn exactly as the one-bit picture it was made from, the black
+    // plate whole although its bottom-left pixel is black.
+    void picturesFromAnImageEditor_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *kind : {"argb32", "argb1555", "argb4444"})
+            QTest::newRow(kind) << QStringLiteral(VIMBRA_TEST_DATA "/imagemagick/planka-%1.bmp").arg(QLatin1String(kind));
+    }
+    void picturesFromAnImageEditor()
+    {
+        QFETCH(QString, file);
+        const auto drawn = [](const QString &path) {
+            QWidget host;
+            host.resize(76, 55);
+            host.setAutoFillBackground(true);
+            QPalette palette;
+            palette.setColor(QPalette::Window, Qt::blue);
+            host.setPalette(palette);
+            auto *sprite = new Sprite;
+            sprite->LoadFromFile(path);
+            sprite->SetParentControl(&host);
+            return host.grab().toImage();
+        };
+        const QImage oneBit = drawn(QStringLiteral(VIMBRA_TEST_DATA "/imagemagick/planka-1bit.bmp"));
+        QCOMPARE(QColor(oneBit.pixel(0, 54)), QColor(Qt::black)); // the plate's corner
+        QCOMPARE(QColor(oneBit.pixel(37, 2)), QColor(Qt::blue));  // the notch, see-through
+        QCOMPARE(drawn(file), oneBit);
+    }
+
     void pictureFiles_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -21,8 +21,9 @@
 //                            the series the journal window would read
 //   --hold-lock MS           takes the journal's write lock, prints "locked",
 //                            holds it MS milliseconds
-#include "platform/journalstore.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalstore.h"
+#include "journal/journalkeeper.h"
+#include "ui/journalmessages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,12 +69,13 @@ void say(const QString &line)
 int throughKeeper(const QString &path, int count, const QString &shooter, bool traces, bool stay, bool wait, bool list)
 {
     int told = 0;
-    TJournalKeeper::SetMessageHookForTesting([&told](const QString &text, bool) {
+    SetJournalMessageHookForTesting([&told](const QString &text, bool) {
         ++told;
         say(QStringLiteral("told: ") + text);
         return false;
     });
     TJournalKeeper keeper(path);
+    TellJournalMessages(&keeper);
     QObject::connect(&keeper, &TJournalKeeper::SeriesWritten, [](qint64 id) { say(QStringLiteral("written %1").arg(id)); });
     if (list) {
         JournalStore *store = keeper.Reader();

@@ -5,12 +5,12 @@
 
 #include "analysis/exercise.h"
 #include "analysis/thresholds.h"
-#include "platform/journalstore.h"
+#include "journal/journalstore.h"
 #include "platform/profile.h"
 #include "platform/random.h"
 #include "ui/frmDebrief.h"
 #include "ui/frmMain.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalkeeper.h"
 
 namespace {
 

@@ -4,13 +4,14 @@
 
 #include "testsupport.h"
 
-#include "platform/journalstore.h"
-#include "platform/journalwriter.h"
+#include "journal/journalstore.h"
+#include "journal/journalwriter.h"
 #include "platform/pause.h"
 #include "platform/random.h"
 #include "ui/frmJournal.h"
 #include "ui/frmMain.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalkeeper.h"
+#include "ui/journalmessages.h"
 
 #include <QCryptographicHash>
 #include <QLineEdit>
@@ -67,12 +68,12 @@ struct Messages {
     bool startNew = false;
     Messages()
     {
-        TJournalKeeper::SetMessageHookForTesting([this](const QString &text, bool offerNew) {
+        SetJournalMessageHookForTesting([this](const QString &text, bool offerNew) {
             texts << text;
             return offerNew && startNew;
         });
     }
-    ~Messages() { TJournalKeeper::SetMessageHookForTesting({}); }
+    ~Messages() { SetJournalMessageHookForTesting({}); }
 };
 
 } // namespace
@@ -396,6 +397,7 @@ private Q_SLOTS:
         Messages messages;
         {
             TJournalKeeper keeper(file);
+            TellJournalMessages(&keeper);
             QSignalSpy written(&keeper, &TJournalKeeper::SeriesWritten);
             keeper.Record(sample(QString(), 40));
             QTRY_COMPARE(messages.texts.size(), 1);
@@ -428,6 +430,7 @@ private Q_SLOTS:
         Messages messages;
         {
             TJournalKeeper keeper(file);
+            TellJournalMessages(&keeper);
             keeper.Record(sample(QString(), 30));
             keeper.Record(sample(QString(), 31));
             QTRY_COMPARE(messages.texts.size(), 1);
@@ -436,6 +439,7 @@ private Q_SLOTS:
         QDir(file).removeRecursively();
         {
             TJournalKeeper keeper(file);
+            TellJournalMessages(&keeper);
             keeper.Record(sample(QString(), 32));
             QTRY_COMPARE(keeper.Written(), 3);
         }
@@ -472,6 +476,7 @@ private Q_SLOTS:
         messages.startNew = startNew;
         {
             TJournalKeeper keeper(file);
+            TellJournalMessages(&keeper);
             keeper.Record(sample(QString(), 40));
             QTRY_COMPARE(messages.texts.size(), 1);
             QVERIFY(messages.texts[0].contains(QStringLiteral("повреждён")));
@@ -561,6 +566,7 @@ private Q_SLOTS:
         Messages messages;
         {
             TJournalKeeper keeper(file);
+            TellJournalMessages(&keeper);
             TJournalF window(&keeper);
             window.Open(nullptr);
             QCOMPARE(messages.texts.size(), 1);
@@ -587,6 +593,7 @@ private Q_SLOTS:
         const QString file = path("early/journal.sqlite");
         Messages messages;
         TJournalKeeper keeper(file);
+        TellJournalMessages(&keeper);
         QTRY_VERIFY(QFile::exists(file));
         JournalStore store;
         QVERIFY(store.Open(file, nullptr, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly));
@@ -696,6 +703,7 @@ private Q_SLOTS:
         TJournalF::SetMessageHookForTesting([&](const QString &text) { told << text; });
         {
             TJournalKeeper keeper(JournalStore::DefaultPath());
+            TellJournalMessages(&keeper);
             TJournalF window(&keeper);
             window.Open(nullptr);
             QTRY_COMPARE(window.tvSeries->model()->rowCount(), 1);

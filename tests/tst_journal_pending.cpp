@@ -7,8 +7,8 @@
 
 #include "testsupport.h"
 
-#include "platform/journalstore.h"
-#include "platform/journalwriter.h"
+#include "journal/journalstore.h"
+#include "journal/journalwriter.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "testsupport.h"
 
 #include "ui/debrieftarget.h"
-#include "ui/journalexport.h"
+#include "journal/journalexport.h"
 #include "ui/progresschart.h"
 
 #include <QElapsedTimer>

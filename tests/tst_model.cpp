@@ -108,6 +108,21 @@ QByteArray Bmp32WithAlpha(const QImage &argb)
     return BmpWithMasks(argb, 32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000});
 }
 
+// The picture file as a transparent sprite shows it over a blue window.
+QImage DrawnOverBlue(const QString &path, QSize size)
+{
+    QWidget host;
+    host.resize(size);
+    host.setAutoFillBackground(true);
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::blue);
+    host.setPalette(palette);
+    auto *sprite = new Sprite;
+    sprite->LoadFromFile(path);
+    sprite->SetParentControl(&host);
+    return host.grab().toImage();
+}
+
 class TestModel : public QObject
 {
     Q_OBJECT
@@ -278,16 +293,7 @@ private Q_SLOTS:
         picture.setPixel(0, 0, qRgba(255, 255, 255, std::max(cornerAlpha, discAlpha))); // never the key
         folder.write(QStringLiteral("a.bmp"), Bmp32WithAlpha(picture));
 
-        QWidget host;
-        host.resize(20, 20);
-        host.setAutoFillBackground(true);
-        QPalette palette;
-        palette.setColor(QPalette::Window, Qt::blue);
-        host.setPalette(palette);
-        auto *sprite = new Sprite;
-        sprite->LoadFromFile(folder.file(QStringLiteral("a.bmp")));
-        sprite->SetParentControl(&host);
-        const QImage shot = host.grab().toImage();
+        const QImage shot = DrawnOverBlue(folder.file(QStringLiteral("a.bmp")), QSize(20, 20));
         QCOMPARE(QColor(shot.pixel(10, 10)), discShown);
         QCOMPARE(QColor(shot.pixel(3, 17)), cornerShown);
         QCOMPARE(QColor(shot.pixel(0, 0)).red(), 255); // drawn opaque wherever alpha is not in use
@@ -329,16 +335,7 @@ private Q_SLOTS:
         // way (by its alpha, or as the bottom-left pixel's colour).
         ProgramFolder folder;
         folder.write(QStringLiteral("p.bmp"), bytes);
-        QWidget host;
-        host.resize(20, 20);
-        host.setAutoFillBackground(true);
-        QPalette palette;
-        palette.setColor(QPalette::Window, Qt::blue);
-        host.setPalette(palette);
-        auto *sprite = new Sprite;
-        sprite->LoadFromFile(folder.file(QStringLiteral("p.bmp")));
-        sprite->SetParentControl(&host);
-        const QImage shot = host.grab().toImage();
+        const QImage shot = DrawnOverBlue(folder.file(QStringLiteral("p.bmp")), QSize(20, 20));
         QCOMPARE(QColor(shot.pixel(10, 10)), QColor(Qt::red));
         QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::blue));
     }
@@ -356,18 +353,7 @@ private Q_SLOTS:
     void picturesFromAnImageEditor()
     {
         QFETCH(QString, file);
-        const auto drawn = [](const QString &path) {
-            QWidget host;
-            host.resize(76, 55);
-            host.setAutoFillBackground(true);
-            QPalette palette;
-            palette.setColor(QPalette::Window, Qt::blue);
-            host.setPalette(palette);
-            auto *sprite = new Sprite;
-            sprite->LoadFromFile(path);
-            sprite->SetParentControl(&host);
-            return host.grab().toImage();
-        };
+        const auto drawn = [](const QString &path) { return DrawnOverBlue(path, QSize(76, 55)); };
         const QImage oneBit = drawn(QStringLiteral(VIMBRA_TEST_DATA "/imagemagick/planka-1bit.bmp"));
         QCOMPARE(QColor(oneBit.pixel(0, 54)), QColor(Qt::black)); // the plate's corner
         QCOMPARE(QColor(oneBit.pixel(37, 2)), QColor(Qt::blue));  // the notch, see-through

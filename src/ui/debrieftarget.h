@@ -1,10 +1,8 @@
 #pragma once
 
-#include "analysis/debrief.h"
+#include "analysis/targetpicture.h"
 
 #include <QWidget>
-
-class QPainter;
 
 // The target of the debrief, drawn from the geometry that scores: the rings
 // as vectors, so it is crisp at any size and screen scale. On it the holes
@@ -17,11 +15,7 @@ class TDebriefTarget : public QWidget
 public:
     explicit TDebriefTarget(QWidget *parent = nullptr);
 
-    struct Series {
-        TargetGeometry target;
-        QList<ShotRecord> shots;
-        SeriesFigures figures;
-    };
+    using Series = TargetPicture;
     void Show(const Series &current, const Series &previous);
     // The aim's path before one shot, drawn over the target coloured by time
     // (its last 0.2 s in red) as far as `upToMs` (<= 0): a replay moves it on.
@@ -47,21 +41,3 @@ private:
     QList<TraceSample> FTrace;
     int FTraceUpTo = 0;
 };
-
-// Where the target of a series lands in an area: its centre in the middle,
-// zoomed so that the group is seen close and no hole falls off the picture.
-struct DebriefTargetMapping {
-    QPointF centre;
-    double scale = 1; // units of the area for one pixel of the target
-
-    QPointF Map(QPointF targetPoint) const { return centre + targetPoint * scale; }
-};
-DebriefTargetMapping MapDebriefTarget(const QRectF &area, const TDebriefTarget::Series &current,
-                                      const TDebriefTarget::Series &previous);
-
-// The debrief's target painted into an area of any device: the widget's
-// picture, and the printed one alike. Sizes of lines, dots and numbers are in
-// the painter's units taken as screen pixels, so scale the painter to print
-// at a given size. Returns the mapping it painted with.
-DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const TDebriefTarget::Series &current,
-                                        const TDebriefTarget::Series &previous, const QFont &font);

@@ -2,8 +2,8 @@
 
 #include "analysis/debrief.h"
 #include "base/errorbox.h"
-#include "ui/journalexport.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalexport.h"
+#include "journal/journalkeeper.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -14,7 +14,8 @@
 #include "ui/frmAbout.h"
 #include "ui/frmDebrief.h"
 #include "ui/frmJournal.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalkeeper.h"
+#include "ui/journalmessages.h"
 #include "ui/frmHelp.h"
 #include "ui/radiogroup.h"
 
@@ -537,6 +538,7 @@ TJournalKeeper *TMainF::Journal()
 {
     if (!m_journal) {
         m_journal = new TJournalKeeper(JournalStore::DefaultPath(), this);
+        TellJournalMessages(m_journal);
         connect(m_journal, &TJournalKeeper::SeriesWritten, this, Guarded([this](qint64 id) {
             if (JournalWindow && JournalWindow->isVisible())
                 JournalWindow->Added(id);

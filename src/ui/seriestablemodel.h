@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/journal.h"
+#include "journal/journal.h"
 
 #include <QAbstractTableModel>
 

@@ -1,6 +1,6 @@
-#include "platform/journalwriter.h"
+#include "journal/journalwriter.h"
 
-#include "platform/journalstore.h"
+#include "journal/journalstore.h"
 
 #include <QDataStream>
 #include <QDateTime>

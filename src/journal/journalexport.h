@@ -3,15 +3,15 @@
 // The journal taken out of the program: a table for a coach's spreadsheet and
 // a printable report with each series' target.
 
-#include "platform/journal.h"
-#include "ui/debrieftarget.h"
+#include "journal/journal.h"
+#include "analysis/targetpicture.h"
 
 #include <QList>
 #include <QString>
 
 // A series of the journal as the debrief draws it: its target's scoring
 // geometry, its shots in firing order and their figures.
-TDebriefTarget::Series DebriefSeries(const JournalSeries &s);
+TargetPicture DebriefSeries(const JournalSeries &s);
 
 // "Не удалось сохранить файл «path»: why." — what a failed save says.
 QString SaveFailureText(const QString &path, const QString &why);

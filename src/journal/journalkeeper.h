@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/journal.h"
-#include "platform/journalstore.h"
+#include "journal/journal.h"
+#include "journal/journalstore.h"
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
 
 class JournalWriter;
@@ -15,8 +14,9 @@ class JournalWriter;
 //
 // The writer opens and checks the journal as soon as the keeper is made.
 // When the journal is first needed (a series filed, the window opened) and
-// cannot be used, the user is told so once ("Журнал недоступен: <path>:
-// <reason>") and training goes on as before. Only the writer writes: the
+// cannot be used, Unusable says so once ("Журнал недоступен: <path>:
+// <reason>"), for the window to tell the user, and training goes on as
+// before. Only the writer writes: the
 // window reads through a read-only connection, and a journal that cannot be
 // written (damaged, no right to write) is still shown that way. A damaged
 // file is never written, overwritten or deleted: only if the user chooses so
@@ -52,23 +52,27 @@ public:
 
     // Ends the writer: what is queued is written, waiting at most about a
     // second for a journal another program holds, and the rest kept beside
-    // the journal; series that can be kept nowhere are told
+    // the journal; series that can be kept nowhere are told through Lost
     // («Не удалось сохранить N серий: <reason>»). Nothing is filed after it.
     void Finish();
 
-    // Tests answer instead of the user: the text, and whether a new journal
-    // may be offered; returns true to start one. Empty: the real message box.
-    static void SetMessageHookForTesting(std::function<bool(const QString &text, bool offerNew)> hook);
+    // After Unusable offered it: the damaged file is set aside (renamed, with
+    // a note of when) and a new journal started in its place.
+    void StartNewJournal();
 
 Q_SIGNALS:
     // A series is in the journal.
     void SeriesWritten(qint64 id);
+    // The journal cannot be used: what to tell the user, more words to say
+    // under it, and whether a new journal may be offered (the file is
+    // damaged; answer with StartNewJournal()). Said once a run, and again
+    // only for a new journal that fails too.
+    void Unusable(const QString &text, const QString &detail, bool offerNew);
+    // Series that could be kept nowhere, said as the keeper finishes.
+    void Lost(const QString &text);
 
 private:
     void Unavailable(const QString &reason, bool damaged);
-    // Shows a message, with more words under it in the box (offering a new
-    // journal: true when it is chosen).
-    bool Tell(const QString &text, const QString &detail, bool offerNew);
     bool SetAsideDamaged();
 
     QString FPath;
@@ -76,6 +80,7 @@ private:
     bool FShooterKnown = false;
     bool FTold = false;   // the user has been told about the journal
     bool FNeeded = false; // a series filed or the journal shown: failures are told
+    bool FDamaged = false; // the journal told unusable is damaged
     bool FReadOnly = false;
     QString FReadOnlyReason;
     int FWritten = 0;

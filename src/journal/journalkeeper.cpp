@@ -1,22 +1,13 @@
-#include "ui/journalkeeper.h"
+#include "journal/journalkeeper.h"
 
-#include "platform/journalwriter.h"
+#include "journal/journalwriter.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QUuid>
 
 namespace {
 const QString kShooterKey = QStringLiteral("shooter");
-
-std::function<bool(const QString &, bool)> &messageHook()
-{
-    static std::function<bool(const QString &, bool)> hook;
-    return hook;
-}
 } // namespace
 
 TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(parent), FPath(path)
@@ -33,11 +24,6 @@ TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(p
 }
 
 TJournalKeeper::~TJournalKeeper() { Finish(); }
-
-void TJournalKeeper::SetMessageHookForTesting(std::function<bool(const QString &, bool)> hook)
-{
-    messageHook() = std::move(hook);
-}
 
 void TJournalKeeper::Record(JournalSeries series)
 {
@@ -66,8 +52,7 @@ void TJournalKeeper::Finish()
         const QString series = n % 10 == 1 && n != 11                             ? QStringLiteral("серию")
                                : n % 10 >= 2 && n % 10 <= 4 && (n < 12 || n > 14) ? QStringLiteral("серии")
                                                                                   : QStringLiteral("серий");
-        Tell(QStringLiteral("Не удалось сохранить %1 %2: %3").arg(loss.count).arg(series, loss.reason), QString(),
-             false);
+        Q_EMIT Lost(QStringLiteral("Не удалось сохранить %1 %2: %3").arg(loss.count).arg(series, loss.reason));
     }
 }
 
@@ -116,40 +101,28 @@ void TJournalKeeper::SetShooter(const QString &name)
         FWriter->SetSetting(kShooterKey, FShooter);
 }
 
-bool TJournalKeeper::Tell(const QString &text, const QString &detail, bool offerNew)
-{
-    if (messageHook())
-        return messageHook()(text, offerNew);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал"),
-                    detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    QPushButton *fresh = offerNew ? box.addButton(QStringLiteral("Начать новый журнал"), QMessageBox::AcceptRole)
-                                  : nullptr;
-    if (detail.isEmpty())
-        box.addButton(QMessageBox::Ok);
-    else
-        box.addButton(QStringLiteral("Продолжить без журнала"), QMessageBox::RejectRole);
-    box.exec();
-    return fresh && box.clickedButton() == fresh;
-}
-
 // Told once a run; a damaged file may be set aside for a new journal.
 void TJournalKeeper::Unavailable(const QString &reason, bool damaged)
 {
     if (FTold)
         return;
     FTold = true;
-    const QString text = QStringLiteral("Журнал недоступен: %1: %2").arg(FPath, reason);
-    const bool startNew = Tell(text,
-                               QStringLiteral("Тренироваться можно и без журнала; серии, которые не удалось записать, "
-                                              "будут записаны, когда журнал станет доступен."),
-                               damaged);
-    if (damaged && startNew && SetAsideDamaged()) {
-        FTold = false; // a new journal: told again if that too fails
-        FReader.reset();
-        if (FWriter)
-            FWriter->Retry();
-    }
+    FDamaged = damaged;
+    Q_EMIT Unusable(QStringLiteral("Журнал недоступен: %1: %2").arg(FPath, reason),
+                    QStringLiteral("Тренироваться можно и без журнала; серии, которые не удалось записать, "
+                                   "будут записаны, когда журнал станет доступен."),
+                    damaged);
+}
+
+void TJournalKeeper::StartNewJournal()
+{
+    if (!FDamaged || !SetAsideDamaged())
+        return;
+    FDamaged = false;
+    FTold = false; // a new journal: told again if that too fails
+    FReader.reset();
+    if (FWriter)
+        FWriter->Retry();
 }
 
 // The damaged file (and its write-ahead log) kept beside under a new name.

@@ -1,4 +1,4 @@
-#include "ui/journalexport.h"
+#include "journal/journalexport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -193,14 +193,14 @@ public:
     // The debrief's target in a square: painted with a unit of 1/96 inch,
     // the screen's pixel, so its lines, dots and numbers keep their
     // proportions on paper.
-    void target(double x, double y, double side, const TDebriefTarget::Series &series)
+    void target(double x, double y, double side, const TargetPicture &series)
     {
         FPainter.save();
         const double unit = FDotsPerMm * 25.4 / 96;
         FPainter.translate(mm(x), mm(y));
         FPainter.scale(unit, unit);
         const QRectF area(0, 0, mm(side) / unit, mm(side) / unit);
-        PaintDebriefTarget(FPainter, area, series, TDebriefTarget::Series(), FBase);
+        PaintDebriefTarget(FPainter, area, series, TargetPicture(), FBase);
         FPainter.setRenderHint(QPainter::Antialiasing);
         FPainter.setPen(QPen(QColor(160, 160, 160), 1));
         FPainter.setBrush(Qt::NoBrush);
@@ -223,7 +223,7 @@ QString scoresText(const QList<JournalShot> &shots)
 }
 
 // The figures of a series in words, as the debrief puts them.
-QStringList seriesWords(const JournalSeries &s, const TDebriefTarget::Series &drawn)
+QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
 {
     const SeriesFigures &f = drawn.figures;
     const double ring = drawn.target.RingWidth();
@@ -256,7 +256,7 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
 
     const double targetTop = top + kBlockHeading;
-    const TDebriefTarget::Series drawn = DebriefSeries(s);
+    const TargetPicture drawn = DebriefSeries(s);
     page.target(kLeft, targetTop, kTargetSide, drawn);
 
     const double x = kLeft + kTargetSide + kTextGap;
@@ -278,9 +278,9 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
 
 } // namespace
 
-TDebriefTarget::Series DebriefSeries(const JournalSeries &s)
+TargetPicture DebriefSeries(const JournalSeries &s)
 {
-    TDebriefTarget::Series series;
+    TargetPicture series;
     series.target = TargetGeometry{s.targetWidth, s.blackCircleValue, 1};
     for (const JournalShot &shot : inFiringOrder(s.shots))
         series.shots << ShotRecord{shot.hole, shot.hold, shot.alignment, shot.correction, shot.score};

@@ -1,4 +1,4 @@
-#include "platform/journalstore.h"
+#include "journal/journalstore.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "analysis/debrief.h"
+
+#include <QFont>
+#include <QRectF>
+
+class QPainter;
+
+// A series as its target shows it: the target's scoring geometry, the shots
+// in firing order and their figures.
+struct TargetPicture {
+    TargetGeometry target;
+    QList<ShotRecord> shots;
+    SeriesFigures figures;
+};
+
+// Where the target of a series lands in an area: its centre in the middle,
+// zoomed so that the group is seen close and no hole falls off the picture.
+struct DebriefTargetMapping {
+    QPointF centre;
+    double scale = 1; // units of the area for one pixel of the target
+
+    QPointF Map(QPointF targetPoint) const { return centre + targetPoint * scale; }
+};
+DebriefTargetMapping MapDebriefTarget(const QRectF &area, const TargetPicture &current,
+                                      const TargetPicture &previous);
+
+// The debrief's target painted into an area of any device: the widget's
+// picture, and the printed one alike. Sizes of lines, dots and numbers are in
+// the painter's units taken as screen pixels, so scale the painter to print
+// at a given size. Returns the mapping it painted with.
+DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const TargetPicture &current,
+                                        const TargetPicture &previous, const QFont &font);

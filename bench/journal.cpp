@@ -9,9 +9,9 @@
 #include "median.h"
 
 #include "app/application.h"
-#include "platform/journalstore.h"
+#include "journal/journalstore.h"
 #include "ui/frmJournal.h"
-#include "ui/journalkeeper.h"
+#include "journal/journalkeeper.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

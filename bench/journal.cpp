@@ -3,7 +3,9 @@
 //     and charts the shooter, against a bare QSqlQuery reading the same rows;
 //   - the file's size per series (each shot with a two-second aim trace, a
 //     sample every 8 to 15 ms), at 10 000 and at 20 000 series;
-//   - filing a series: what it costs the GUI thread, and the writer's time.
+//   - filing a series: what it costs the GUI thread, and the writer's time;
+//   - the progress chart of 20 000 series painted, small and large, against
+//     a bare polyline through the same points.
 //   bench_journal [series]
 
 #include "median.h"
@@ -11,6 +13,7 @@
 #include "app/application.h"
 #include "journal/journalstore.h"
 #include "ui/frmJournal.h"
+#include "ui/progresschart.h"
 #include "journal/journalkeeper.h"
 
 #include <QElapsedTimer>
@@ -18,6 +21,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -263,6 +267,42 @@ int main(int argc, char *argv[])
                     "%.1f ms (worst of 5), while a shooter is chosen and listed %.1f ms (worst of 10); goal <= 30\n",
                     count, *std::max_element(added.begin(), added.end()),
                     *std::max_element(switched.begin(), switched.end()));
+    }
+
+    // The chart's cost follows its width, not the number of series.
+    {
+        QList<TProgressChart::Point> points;
+        QPolygonF line;
+        const QDateTime first(QDate(2026, 1, 8), QTime(0, 0));
+        for (int i = 0; i < 20000; ++i) {
+            points << TProgressChart::Point{first.addSecs(qint64(i) * 3600), 25 + (i * 7919) % 26,
+                                            0.3 + (i * 31 % 17) / 8.0};
+            line << QPointF(i, 25 + (i * 7919) % 26);
+        }
+        TProgressChart chart;
+        chart.SetPoints(points);
+        for (const QSize size : {QSize(800, 450), QSize(3000, 1200)}) {
+            chart.resize(size);
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            chart.render(&image); // the first paint sets up fonts and the like
+            std::vector<double> painted, bare;
+            for (int round = 0; round < 5; ++round) {
+                QElapsedTimer timer;
+                timer.start();
+                chart.render(&image);
+                painted.push_back(timer.nsecsElapsed() / 1e6);
+                timer.restart();
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.scale(size.width() / 20000.0, size.height() / 60.0);
+                painter.drawPolyline(line);
+                painter.end();
+                bare.push_back(timer.nsecsElapsed() / 1e6);
+            }
+            std::printf("the progress chart of 20 000 series painted at %d x %d: %.1f ms (median of 5), a bare "
+                        "polyline through the points %.1f ms, ratio %.2f\n",
+                        size.width(), size.height(), median(painted), median(bare), median(painted) / median(bare));
+        }
     }
     return 0;
 }

@@ -18,9 +18,11 @@
 
 namespace {
 
-// A sound must begin within this long of its request: half the pause, and
-// some 30 times the latency measured here (about 5 ms).
-constexpr double kWithinMs = 150;
+// A sound must begin within this long of its request: less than the 300 ms
+// pause, so a sound held back by it always fails, and some 50 times the
+// latency measured here (about 5 ms), so a busy machine never does. The
+// latency itself is measured by scripts/bench (bench/sound.sh).
+constexpr double kWithinMs = 250;
 
 // Converts the shot sound with sox into another kind of WAV file.
 QByteArray soxed(const QString &source, const QStringList &options)
@@ -35,11 +37,12 @@ QByteArray soxed(const QString &source, const QStringList &options)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A mono 16-bit WAV file: a 3 ms click, then silence, 450 ms in all, so that
-// sounds overlapping in time can still be told apart in a recording.
-QByteArray clickWave()
+// A mono 16-bit WAV file: a 3 ms click, then silence, 450 ms in all (by
+// default), so that sounds overlapping in time can still be told apart in a
+// recording.
+QByteArray clickWave(int lengthMs = 450)
 {
-    const int rate = 44100, frames = rate * 45 / 100;
+    const int rate = 44100, frames = int(qint64(rate) * lengthMs / 1000);
     QByteArray pcm(frames * 2, '\0');
     for (int i = 0; i < rate * 3 / 1000; ++i)
         qToLittleEndian<qint16>(qint16((i / 10) % 2 ? 26000 : -26000), pcm.data() + 2 * i);
@@ -306,17 +309,21 @@ private Q_SLOTS:
         QCOMPARE(heard.missed, 0);
     }
 
-    // Ending the player while it sounds takes no time and leaves no stream.
+    // Ending the player while it sounds does not wait for the sound to end,
+    // and leaves no stream: a sound of eight seconds is cut short. (The time
+    // it takes, some milliseconds, is the benchmarks' to measure.)
     void shutdownWhileSoundingIsPrompt()
     {
-        PlaySoundFile(shot);
+        const QString longSound = scratch.filePath(QStringLiteral("long.wav"));
+        QVERIFY(WriteFile(longSound, clickWave(8000)));
+        PlaySoundFile(longSound);
         QVERIFY(WaitSoundRequestsTaken(5000));
         QVERIFY(SoundStatistics().deviceOpen);
         QElapsedTimer shutdown;
         shutdown.start();
         ShutdownSound();
         qInfo("shutdown took %lld ms", shutdown.elapsed());
-        QVERIFY(shutdown.elapsed() < 500);
+        QVERIFY(shutdown.elapsed() < 4000);
         QVERIFY(!SoundStatistics().deviceOpen);
         QTRY_COMPARE(server->streams(), 0);
     }

@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
@@ -115,7 +116,9 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     connect(btnJournal, &QPushButton::clicked, this, Guarded([this] { btnJournalClick(); }));
     connect(cbExercise, &QComboBox::currentIndexChanged, this, Guarded([this] { cbExerciseChange(); }));
     lbExerciseHint->setAttribute(Qt::WA_TransparentForMouseEvents); // the bare window beneath takes the mouse
-    m_clock.start();
+    QElapsedTimer clock;
+    clock.start();
+    m_now = [clock] { return clock.elapsed(); };
 
     Guard([this] { FormCreate(); });
 }
@@ -368,7 +371,7 @@ void TMainF::Fire()
     ShotRecord record{QPointF(aim) - centre, QPointF(Gun->FPlanka->FAnchor + HiddenError()) - centre,
                       QPointF(Gun->FSightDX * Gun->FLeverage, Gun->FSightDY * Gun->FLeverage),
                       QPointF(0, -Gun->FPlankaCorrection), score};
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_now();
     record.sincePreviousMs = FShotRecords.isEmpty() || m_lastShotMs < 0 ? -1 : int(now - m_lastShotMs);
     FTrace.Add(now, QPointF(aim - HiddenError())); // the aim at the shot ends its trace
     record.trace = FTrace.Before(now);
@@ -406,7 +409,7 @@ void TMainF::Fire()
     // The next trace starts where the jolt left the aim: the jolt is no
     // movement of the shooter's.
     FTrace.Clear();
-    FTrace.Add(m_clock.elapsed(), QPointF(Gun->AimPoint(false)));
+    FTrace.Add(m_now(), QPointF(Gun->AimPoint(false)));
     // A finished series goes to the journal's writer now (a called series
     // once its last shot is called): it is written during the pause, so it
     // is in the journal by the time the user sees the series finished.
@@ -533,6 +536,8 @@ void TMainF::EndSeriesRecords()
     ShowExerciseHint();
     ScheduleDebriefUpdate();
 }
+
+void TMainF::SetClock(std::function<qint64()> now) { m_now = std::move(now); }
 
 TJournalKeeper *TMainF::Journal()
 {
@@ -767,7 +772,7 @@ void TMainF::ShowSingles(bool all)
 void TMainF::RecordAim()
 {
     if (Gun && Target)
-        FTrace.Add(m_clock.elapsed(), QPointF(Gun->AimPoint(false)));
+        FTrace.Add(m_now(), QPointF(Gun->AimPoint(false)));
 }
 
 void TMainF::LoadSettings()

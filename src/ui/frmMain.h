@@ -6,9 +6,10 @@
 #include "ui/radiogroup.h"
 #include "ui_frmMain.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 // The main window: the target, the gun, the results and the settings panel.
 // Its design lives in frmMain.ui; the handlers below give it life.
@@ -70,6 +71,9 @@ public:
     QPoint HiddenError() const;
     // Calls the awaited shot at a point of the window.
     void CallAt(QPoint p);
+    // The clock of aim samples and shots, in milliseconds; by default the
+    // time since the window was made. A test hands in a clock it moves.
+    void SetClock(std::function<qint64()> now);
 
     // The settings file written: beside the executable when its folder may
     // be written, else the user's own (UserSettingsPath). The one read is
@@ -101,7 +105,7 @@ private:
     bool m_debriefPending = false;
     TJournalKeeper *m_journal = nullptr;
     bool m_swallowDouble = false; // the double-click whose press made a call
-    QElapsedTimer m_clock;        // the time of aim samples and shots
+    std::function<qint64()> m_now; // the time of aim samples and shots
     qint64 m_lastShotMs = -1;
 
     void FormCreate();

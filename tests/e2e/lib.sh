@@ -70,9 +70,41 @@ expect_clean_exit() {
 # A digest of the results (count, score, total at x 418, y 160 to 252).
 results() { /usr/bin/python3 "$here/xregion.py" "$1" 418 160 60 92; }
 
-# Fails when an error box (captioned with the application title) is up.
-expect_no_error_box() {
-  if [ -n "$(xdotool search --onlyvisible --name '^Vimbra$' 2>/dev/null || true)" ]; then
-    echo "an error box is showing"; exit 1
-  fi
+# Waits (up to 30 s) until a window stands still and is drawn: its place and
+# its pixels the same twice over a tenth of a second. Input sent after it
+# lands where it is aimed, however slowly a loaded machine paints.
+settled() {
+  local last="" now
+  for _ in $(seq 300); do
+    now="$(xdotool getwindowgeometry "$1" 2>/dev/null) $(/usr/bin/python3 "$here/xregion.py" "$1" 0 0 200 100 2>/dev/null)"
+    [ -n "$last" ] && [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.1
+  done
+  echo "window $1 never settled"; exit 1
+}
+
+# How many of the program's windows are on screen (a drop-down list is one).
+visible_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l; }
+
+# Fires once at the gun (a left double-click on the rear sight: the gun
+# stands at 500, 300 and its rectangle reaches 109 pixels below that) and
+# waits (up to 30 s) until the results show the shot, which is also when the
+# shot's pause is over. With a second argument, a command whose output the
+# shot changes instead (a window over the results hides them).
+fire() { click_and_wait "$1" 500 380 2 "${2:-results $1}"; }
+
+# Calls the awaited shot with a click at x, y and waits (up to 30 s) until
+# the results show its score.
+call_at() { click_and_wait "$1" "$2" "$3" 1 "results $1"; }
+
+click_and_wait() {
+  local before
+  before=$($5)
+  xdotool mousemove --window "$1" "$2" "$3" click --repeat "$4" --delay 60 1
+  for _ in $(seq 300); do
+    [ "$($5)" != "$before" ] && return 0
+    sleep 0.1
+  done
+  echo "the click at $2, $3 changed nothing ($5)"; exit 1
 }

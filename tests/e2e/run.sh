@@ -19,31 +19,20 @@ start_x
 start_program
 main=$(main_window)
 echo "main window: $main"
-sleep 0.5
-# Two shots at the gun (it stands at 500, 300; its rectangle reaches 109
-# pixels below that), each a left double-click on the rear sight. The
-# results must change.
-before=$(results "$main")
-for _ in 1 2; do
-  xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
-  sleep 0.6
-done
-after=$(results "$main")
-[ "$before" != "$after" ] || { echo "the shots left no results"; exit 1; }
+settled "$main"
+# Two shots at the gun; each must change the results.
+fire "$main"
+fire "$main"
 
 # The debrief: «Разбор серии» (8, 8, 97 x 25) opens it without taking the
 # keyboard from the main window, and the rest of the series updates it.
 xdotool mousemove --window "$main" 56 20 click 1
 debrief=$(wait_window '^Разбор серии$')
-sleep 0.5
+settled "$debrief"
 [ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
 shown() { /usr/bin/python3 "$here/xregion.py" "$debrief" 0 0 600 400; }
-before=$(shown)
-for _ in 1 2 3; do
-  xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
-  sleep 0.6
-done
-[ "$before" != "$(shown)" ] || { echo "the series did not update the debrief"; exit 1; }
+# Each shot updates the debrief (which may stand over the results).
+for _ in 1 2 3; do fire "$main" shown; done
 [ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
 
 # The journal: «Журнал» (113, 8, 81 x 25) opens it; the finished series is
@@ -74,23 +63,20 @@ for exercise in grouping zeroing calling; do
   printf '[Options]\nPlankaCorrection=6\n[Exercise]\nCurrent=%s\n' "$exercise" >"$prog/Vimbra.INI"
   start_program
   main=$(main_window)
-  sleep 0.5
-  before=$(results "$main")
+  settled "$main"
   for _ in 1 2 3 4 5; do
-    xdotool mousemove --window "$main" 500 380 click --repeat 2 --delay 60 1
-    sleep 0.6
-    if [ "$exercise" = calling ]; then
-      xdotool mousemove --window "$main" 300 300 click 1
-      sleep 0.2
-    fi
+    fire "$main"
+    if [ "$exercise" = calling ]; then call_at "$main" 300 300; fi
   done
-  [ "$before" != "$(results "$main")" ] || { echo "$exercise: the shots left no results"; exit 1; }
   if [ "$exercise" = calling ]; then
-    # «Упражнение» (202, 8, 210 x 25): up by one, to zeroing.
+    # «Упражнение» (202, 8, 210 x 25): up by one, to zeroing, in its list,
+    # once the list is up; closed before the window is.
+    windows=$(visible_windows)
     xdotool mousemove --window "$main" 300 20 click 1
-    sleep 0.5
+    for _ in $(seq 300); do [ "$(visible_windows)" -gt "$windows" ] && break; sleep 0.1; done
+    [ "$(visible_windows)" -gt "$windows" ] || { echo "the exercise list did not open"; exit 1; }
     xdotool key Up Return
-    sleep 0.3
+    for _ in $(seq 300); do [ "$(visible_windows)" = "$windows" ] && break; sleep 0.1; done
   fi
   close_program "$main"
   expect_clean_exit
@@ -107,7 +93,7 @@ rm "$prog/Vimbra.INI"
 mkdir "$prog/Vimbra.INI"
 start_program
 main=$(wait_window '^Vimbra 1\.1 \(Тирвана\)')
-sleep 0.5
+settled "$main"
 close_program "$main"
 error_box=$(wait_window '^Vimbra$')
 echo "error box: $error_box"
@@ -126,12 +112,12 @@ for _ in $(seq 100); do
 done
 start_program
 main=$(main_window)
-sleep 0.5
+settled "$main"
 # «О программе...» stands at 24, 40 (89 x 25) in the panel at the right edge.
 eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove --window "$main" $((WIDTH - 139 + 68)) 52 click 1
 about=$(wait_window '^About$')
-sleep 0.5
+settled "$about"
 read -r left right top bottom < <(xprop -id "$about" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
 eval "$(xdotool getwindowgeometry --shell "$about")"
 frame_x=$((X - left)) frame_y=$((Y - top)) frame_w=$((WIDTH + left + right)) frame_h=$((HEIGHT + top + bottom))

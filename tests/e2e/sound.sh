@@ -25,9 +25,11 @@ rm -f "$prog/Vimbra.INI"
 start_x
 pulse_start "$work"
 
-# A sound must begin within this long of its firing press: half the pause,
-# and some 30 times the latency measured here (about 5 ms).
-within_ms=150
+# A sound must begin within this long of its firing press: less than the
+# 300 ms pause, so a sound held back by it always fails, and some 50 times the
+# latency measured here (about 5 ms), so a busy machine never does. The
+# latency itself is measured by scripts/bench (bench/sound.sh).
+within_ms=250
 
 # Waits up to $1 seconds for the server to have no playback stream.
 expect_no_stream() {

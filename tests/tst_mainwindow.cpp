@@ -3,6 +3,9 @@
 
 #include "testsupport.h"
 
+#include "analysis/debrief.h"
+#include "platform/bitmap.h"
+#include "platform/translation.h"
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
@@ -402,6 +405,37 @@ private Q_SLOTS:
         QCOMPARE(rec.errors.size(), 1);
         // The start ended before the settings were read: none is written.
         QCOMPARE(folder.read(QStringLiteral("Vimbra.INI")), QByteArray("[Options]\nPlankaCorrection=2\n"));
+    }
+
+    // A translation beside the program reaches every layer's texts: the
+    // window's form, its code, the analysis and the error messages; without
+    // one for the locale, the texts are as written.
+    void aTranslationReachesEveryLayer()
+    {
+        ProgramFolder folder;
+        QVERIFY(QDir().mkpath(folder.file(QStringLiteral("translations"))));
+        QVERIFY(QFile::copy(QStringLiteral(VIMBRA_TEST_QM), folder.file(QStringLiteral("translations/vimbra_en.qm"))));
+        const QString installed = InstallTranslation(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        QCOMPARE(QFileInfo(installed).canonicalFilePath(),
+                 QFileInfo(folder.file(QStringLiteral("translations/vimbra_en.qm"))).canonicalFilePath());
+        Recorders rec;
+        {
+            TMainF w;
+            QCOMPARE(w.btnReset->text(), QStringLiteral("Clear"));
+            for (int i = 0; i < 5; ++i)
+                Q_EMIT w.Client->dblClick(w.Client);
+            QCOMPARE(w.lbFinish->text(), QStringLiteral("Series finished!"));
+        }
+        QCOMPARE(ExerciseName(Exercise::Grouping), QStringLiteral("Grouping"));
+        QCOMPARE(CountOf(2, "серию", "серии", "серий"), QStringLiteral("2 series"));
+        QCOMPARE(raised([] { DecodeBitmap(QByteArray("not a picture")); }), QStringLiteral("The picture is not a valid bitmap"));
+
+        QCOMPARE(InstallTranslation(QLocale(QLocale::Russian, QLocale::Russia)), QString());
+        QCOMPARE(ExerciseName(Exercise::Grouping), QStringLiteral("Кучность"));
+        QCOMPARE(raised([] { DecodeBitmap(QByteArray("not a picture")); }), QStringLiteral("Bitmap image is not valid"));
+        TMainF w;
+        QCOMPARE(w.btnReset->text(), QStringLiteral("Очистить"));
+        QVERIFY(rec.errors.isEmpty());
     }
 
     // A picture that cannot be read costs the user none of the settings

@@ -2,6 +2,7 @@
 
 #include "analysis/thresholds.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QtMath>
 
@@ -9,6 +10,11 @@
 #include <cmath>
 
 namespace {
+
+// The texts a user reads, for translation.
+struct DebriefTexts {
+    Q_DECLARE_TR_FUNCTIONS(Debrief)
+};
 
 QPointF mean(const QList<QPointF> &points)
 {
@@ -46,23 +52,27 @@ QStringList alignmentHints(const QList<QPointF> &alignments, QPointF meanAlignme
     QStringList hints;
     const QPointF bias = meanAlignment / ringWidth;
     if (bias.y() < -Thresholds::kAlignmentBias)
-        hints << QStringLiteral("мушка чаще выше краёв прорези — пробоины уходят вверх");
+        hints << DebriefTexts::tr("мушка чаще выше краёв прорези — пробоины уходят вверх");
     else if (bias.y() > Thresholds::kAlignmentBias)
-        hints << QStringLiteral("мушка чаще ниже краёв прорези — пробоины уходят вниз");
+        hints << DebriefTexts::tr("мушка чаще ниже краёв прорези — пробоины уходят вниз");
     if (bias.x() < -Thresholds::kAlignmentBias)
-        hints << QStringLiteral("мушка чаще левее середины прорези — пробоины уходят влево");
+        hints << DebriefTexts::tr("мушка чаще левее середины прорези — пробоины уходят влево");
     else if (bias.x() > Thresholds::kAlignmentBias)
-        hints << QStringLiteral("мушка чаще правее середины прорези — пробоины уходят вправо");
+        hints << DebriefTexts::tr("мушка чаще правее середины прорези — пробоины уходят вправо");
     if (axisSpread(alignments, true) / ringWidth > Thresholds::kAlignmentUnsteady)
-        hints << QStringLiteral("мушка то выше, то ниже краёв прорези — ровняйте её вершину точно по краям");
+        hints << DebriefTexts::tr("мушка то выше, то ниже краёв прорези — ровняйте её вершину точно по краям");
     if (axisSpread(alignments, false) / ringWidth > Thresholds::kAlignmentUnsteady)
-        hints << QStringLiteral("мушка то левее, то правее середины прорези — ставьте её точно посередине");
+        hints << DebriefTexts::tr("мушка то левее, то правее середины прорези — ставьте её точно посередине");
     for (QString &hint : hints)
         hint = hint.left(1).toUpper() + hint.mid(1) + QLatin1Char('.');
     return hints;
 }
 
-QString divisions(int n) { return CountOf(n, "деление", "деления", "делений"); }
+QString divisions(int n)
+{
+    return CountOf(n, QT_TRANSLATE_NOOP("CountOf", "деление"), QT_TRANSLATE_NOOP("CountOf", "деления"),
+                   QT_TRANSLATE_NOOP("CountOf", "делений"));
+}
 
 Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QList<QPointF> &alignments,
              const TargetGeometry &target, const ElevationBar &bar)
@@ -72,24 +82,24 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
     if (f.shots == 0)
         return advice;
     if (f.shots < Thresholds::kShotsForCorrection) {
-        advice.lines << QStringLiteral("Для вывода нужно не меньше %1 пробоин: стреляйте дальше.")
+        advice.lines << DebriefTexts::tr("Для вывода нужно не меньше %1 пробоин: стреляйте дальше.")
                             .arg(Thresholds::kShotsForCorrection);
         return advice;
     }
 
     if (!f.tight) {
         // Tightness first: a loose group says nothing sure about the sight.
-        advice.lines << QStringLiteral("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
+        advice.lines << DebriefTexts::tr("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
                                        "Прицел пока не трогайте.")
                             .arg(Decimal(f.meanRadiusRings), Decimal(Thresholds::kTightGroup));
         const SpreadCause cause = CauseOfSpread(f);
         if (cause == SpreadCause::Alignment)
-            advice.lines << QStringLiteral("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+            advice.lines << DebriefTexts::tr("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
         else if (cause == SpreadCause::Hold)
-            advice.lines << QStringLiteral("Разброс даёт удержание: оружие от выстрела к выстрелу наведено в разные "
+            advice.lines << DebriefTexts::tr("Разброс даёт удержание: оружие от выстрела к выстрелу наведено в разные "
                                            "точки. Подводите прицел под мишень одинаково, без рывков.");
         else
-            advice.lines << QStringLiteral("Разброс дают и прицеливание, и удержание.");
+            advice.lines << DebriefTexts::tr("Разброс дают и прицеливание, и удержание.");
         if (cause != SpreadCause::Hold) {
             advice.sightHints = alignmentHints(alignments, f.meanAlignment, ring);
             advice.lines << advice.sightHints;
@@ -97,7 +107,7 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
         return advice;
     }
 
-    advice.lines << QStringLiteral("Группа кучная: средний радиус %1 ширины кольца.").arg(Decimal(f.meanRadiusRings));
+    advice.lines << DebriefTexts::tr("Группа кучная: средний радиус %1 ширины кольца.").arg(Decimal(f.meanRadiusRings));
     advice.sightHints = alignmentHints(alignments, f.meanAlignment, ring);
     advice.lines << advice.sightHints;
 
@@ -113,19 +123,19 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
     const int wanted = int(std::lround(f.meanPoint.y() / Thresholds::kPixelsPerDivision));
     const int possible = wanted > 0 ? std::min(wanted, firedPosition) : std::max(wanted, firedPosition - bar.maximum);
     if (wanted == 0) {
-        advice.lines << QStringLiteral("По высоте поправка не нужна.");
+        advice.lines << DebriefTexts::tr("По высоте поправка не нужна.");
     } else if (possible == 0) {
-        advice.lines << (wanted > 0 ? QStringLiteral("Планку нужно поднять, но она уже поднята до предела.")
-                                    : QStringLiteral("Планку нужно опустить, но она уже опущена до предела."));
+        advice.lines << (wanted > 0 ? DebriefTexts::tr("Планку нужно поднять, но она уже поднята до предела.")
+                                    : DebriefTexts::tr("Планку нужно опустить, но она уже опущена до предела."));
     } else {
         advice.barDivisions = possible;
-        advice.lines << QStringLiteral("%1 прицельную планку на %2%3.")
-                            .arg(possible > 0 ? QStringLiteral("Поднять") : QStringLiteral("Опустить"),
+        advice.lines << DebriefTexts::tr("%1 прицельную планку на %2%3.")
+                            .arg(possible > 0 ? DebriefTexts::tr("Поднять") : DebriefTexts::tr("Опустить"),
                                  divisions(std::abs(possible)),
-                                 possible != wanted ? QStringLiteral(" (до предела)") : QString());
+                                 possible != wanted ? DebriefTexts::tr(" (до предела)") : QString());
         const int target = firedPosition - possible;
         if (target == bar.position)
-            advice.lines << QStringLiteral("Поправка уже внесена: проверьте её следующей серией.");
+            advice.lines << DebriefTexts::tr("Поправка уже внесена: проверьте её следующей серией.");
         else
             advice.newBarPosition = target;
     }
@@ -134,12 +144,12 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
     const double sideways = f.meanPoint.x() / ring;
     if (std::abs(sideways) > Thresholds::kAimOff) {
         advice.aimOff = -f.meanPoint.x();
-        advice.lines << QStringLiteral("Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).")
-                            .arg(sideways > 0 ? QStringLiteral("левее") : QStringLiteral("правее"),
+        advice.lines << DebriefTexts::tr("Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).")
+                            .arg(sideways > 0 ? DebriefTexts::tr("левее") : DebriefTexts::tr("правее"),
                                  Decimal(std::abs(sideways)), QString::number(std::lround(std::abs(f.meanPoint.x()))));
     }
     if (wanted == 0 && std::abs(sideways) <= Thresholds::kAimOff)
-        advice.lines << QStringLiteral("Средняя точка попадания в центре: так держать.");
+        advice.lines << DebriefTexts::tr("Средняя точка попадания в центре: так держать.");
     return advice;
 }
 
@@ -163,21 +173,21 @@ int ClockHour(QPointF direction)
 
 QString Decimal(double value) { return QLocale(QLocale::Russian).toString(value, 'f', 1); }
 
-QString GroupVerdict(bool tight) { return tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"); }
+QString GroupVerdict(bool tight) { return tight ? DebriefTexts::tr("группа кучная") : DebriefTexts::tr("группа не кучная"); }
 
 QString CountOf(int n, const char *one, const char *few, const char *many)
 {
     const int tens = std::abs(n) % 100, ones = std::abs(n) % 10;
     const char *word = (tens >= 11 && tens <= 14) ? many : ones == 1 ? one : (ones >= 2 && ones <= 4) ? few : many;
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+    return QStringLiteral("%1 %2").arg(n).arg(QCoreApplication::translate("CountOf", word));
 }
 
 QString DistanceAndHour(QPointF offset, double ringWidth)
 {
     const double rings = length(offset) / ringWidth;
     if (rings < Thresholds::kOnCentre)
-        return QStringLiteral("в центре");
-    return QStringLiteral("%1 на %2 ч").arg(Decimal(rings)).arg(ClockHour(offset));
+        return DebriefTexts::tr("в центре");
+    return DebriefTexts::tr("%1 на %2 ч").arg(Decimal(rings)).arg(ClockHour(offset));
 }
 
 SpreadCause CauseOfSpread(const SeriesFigures &f)

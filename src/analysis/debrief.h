@@ -108,5 +108,6 @@ QString Decimal(double value);
 // The verdict on a group's tightness: "группа кучная" or "группа не кучная".
 QString GroupVerdict(bool tight);
 // A count with its noun in the Russian form the number takes:
-// CountOf(2, "серию", "серии", "серий") is "2 серии".
+// CountOf(2, "серию", "серии", "серий") is "2 серии". The forms are
+// translated in the context "CountOf": mark them with QT_TRANSLATE_NOOP.
 QString CountOf(int n, const char *one, const char *few, const char *many);

@@ -2,15 +2,26 @@
 
 #include "analysis/thresholds.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
+
+namespace {
+
+// The texts a user reads, for translation.
+struct ExerciseTexts {
+    Q_DECLARE_TR_FUNCTIONS(Exercise)
+};
+
+} // namespace
 
 QString ExerciseName(Exercise exercise)
 {
     switch (exercise) {
-    case Exercise::Free: return QStringLiteral("Свободная стрельба");
-    case Exercise::Grouping: return QStringLiteral("Кучность");
-    case Exercise::Zeroing: return QStringLiteral("Приведение к нормальному бою");
-    case Exercise::Calling: return QStringLiteral("Объявление пробоины");
+    case Exercise::Free: return ExerciseTexts::tr("Свободная стрельба");
+    case Exercise::Grouping: return ExerciseTexts::tr("Кучность");
+    case Exercise::Zeroing: return ExerciseTexts::tr("Приведение к нормальному бою");
+    case Exercise::Calling: return ExerciseTexts::tr("Объявление пробоины");
     }
     return QString();
 }
@@ -39,22 +50,22 @@ GroupingVerdict JudgeGrouping(const SeriesFigures &f)
     GroupingVerdict v;
     v.passed = f.shots >= 2 && f.meanRadiusRings <= Thresholds::kGroupingMeanRadius
                && f.extremeSpreadRings <= Thresholds::kGroupingSpread;
-    v.text = QStringLiteral("Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — "
+    v.text = ExerciseTexts::tr("Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — "
                             "средний радиус %4, разброс %5.")
                  .arg(Decimal(Thresholds::kGroupingMeanRadius), Decimal(Thresholds::kGroupingSpread),
-                      v.passed ? QStringLiteral("выполнен") : QStringLiteral("не выполнен"),
+                      v.passed ? ExerciseTexts::tr("выполнен") : ExerciseTexts::tr("не выполнен"),
                       Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
     if (!v.passed && f.shots >= 2) {
         // What spreads the group, whether or not it counts as tight for a
         // sight correction; then the sight picture's faults the debrief names.
         switch (CauseOfSpread(f)) {
         case SpreadCause::Alignment:
-            v.text += QStringLiteral(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+            v.text += ExerciseTexts::tr(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
             break;
         case SpreadCause::Hold:
-            v.text += QStringLiteral(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
+            v.text += ExerciseTexts::tr(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
             break;
-        case SpreadCause::Both: v.text += QStringLiteral(" Разброс дают и прицеливание, и удержание."); break;
+        case SpreadCause::Both: v.text += ExerciseTexts::tr(" Разброс дают и прицеливание, и удержание."); break;
         }
         for (const QString &hint : f.advice.sightHints)
             v.text += QLatin1Char(' ') + hint;

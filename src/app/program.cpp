@@ -2,6 +2,7 @@
 
 #include "ui/appicon.h"
 #include "platform/random.h"
+#include "platform/translation.h"
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"
 #include "ui/frmMain.h"
@@ -10,6 +11,7 @@
 
 void StartProgram()
 {
+    InstallTranslation(); // before any window is made: they take their texts as they are made
     QApplication::setWindowIcon(AppIcon());
     Randomize();
 

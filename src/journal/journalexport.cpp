@@ -1,5 +1,6 @@
 #include "journal/journalexport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -17,6 +18,11 @@
 #include <unistd.h>
 
 namespace {
+
+// The texts a user reads, for translation.
+struct ExportTexts {
+    Q_DECLARE_TR_FUNCTIONS(JournalExport)
+};
 
 // The journal's shots in firing order (as it keeps them, should their
 // numbers be missing).
@@ -48,25 +54,25 @@ QString failure(const QString &path, bool opened, int error = 0)
     const QString folder = info.absolutePath();
     QString why;
     if (info.isDir()) {
-        why = QStringLiteral("на этом месте папка");
+        why = ExportTexts::tr("на этом месте папка");
     } else if (!QFileInfo(folder).isDir()) {
-        why = QStringLiteral("такой папки нет");
+        why = ExportTexts::tr("такой папки нет");
     } else if (error == ENAMETOOLONG
                || QFile::encodeName(info.fileName()).size() + kTemporarySuffix > nameMax(folder)) {
-        why = QStringLiteral("имя файла слишком длинное");
+        why = ExportTexts::tr("имя файла слишком длинное");
     } else if (error == ENOSPC || error == EDQUOT || error == EFBIG) {
-        why = QStringLiteral("диск заполнен");
+        why = ExportTexts::tr("диск заполнен");
     } else if (error == EROFS) {
-        why = QStringLiteral("диск открыт только для чтения");
+        why = ExportTexts::tr("диск открыт только для чтения");
     } else if (error == EACCES || error == EPERM || ::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
-        why = errno == EROFS ? QStringLiteral("диск открыт только для чтения")
-                             : QStringLiteral("нет прав на запись в эту папку");
+        why = errno == EROFS ? ExportTexts::tr("диск открыт только для чтения")
+                             : ExportTexts::tr("нет прав на запись в эту папку");
     } else if (!opened) {
-        why = QStringLiteral("файл не удалось создать");
+        why = ExportTexts::tr("файл не удалось создать");
     } else {
         const QStorageInfo disk(folder);
-        why = disk.isValid() && disk.bytesAvailable() < 1024 * 1024 ? QStringLiteral("диск заполнен")
-                                                                     : QStringLiteral("ошибка записи на диск");
+        why = disk.isValid() && disk.bytesAvailable() < 1024 * 1024 ? ExportTexts::tr("диск заполнен")
+                                                                     : ExportTexts::tr("ошибка записи на диск");
     }
     return SaveFailureText(path, why);
 }
@@ -135,7 +141,7 @@ QString localTime(const QDateTime &when, const QString &format)
     return when.isValid() ? when.toLocalTime().toString(format) : QString();
 }
 
-QString targetName(bool large) { return large ? QStringLiteral("большая") : QStringLiteral("маленькая"); }
+QString targetName(bool large) { return large ? ExportTexts::tr("большая") : ExportTexts::tr("маленькая"); }
 
 // ---------------------------------------------------------------------- PDF
 
@@ -229,17 +235,17 @@ QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
     const double ring = drawn.target.RingWidth();
     QStringList lines;
     if (!s.exercise.isEmpty())
-        lines << QStringLiteral("Упражнение: %1").arg(s.exercise);
+        lines << ExportTexts::tr("Упражнение: %1").arg(s.exercise);
     if (f.shots == 0) {
-        lines << QStringLiteral("Выстрелов нет.");
+        lines << ExportTexts::tr("Выстрелов нет.");
         return lines;
     }
-    lines << QStringLiteral("Очки: %1 (выстрелов %2).").arg(scoresText(inFiringOrder(s.shots))).arg(f.shots);
-    lines << QStringLiteral("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
+    lines << ExportTexts::tr("Очки: %1 (выстрелов %2).").arg(scoresText(inFiringOrder(s.shots))).arg(f.shots);
+    lines << ExportTexts::tr("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
     if (f.shots >= 2) {
-        lines << QStringLiteral("Средний радиус: %1 ширины кольца — %2.")
+        lines << ExportTexts::tr("Средний радиус: %1 ширины кольца — %2.")
                      .arg(Decimal(f.meanRadiusRings), GroupVerdict(f.tight));
-        lines << QStringLiteral("Наибольший разброс: %1 ширины кольца, между %2-й и %3-й пробоинами.")
+        lines << ExportTexts::tr("Наибольший разброс: %1 ширины кольца, между %2-й и %3-й пробоинами.")
                      .arg(Decimal(f.extremeSpreadRings))
                      .arg(f.spreadFrom)
                      .arg(f.spreadTo);
@@ -251,7 +257,7 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
 {
     const double width = kPageWidth - kLeft - kRight;
     QString heading = localTime(s.firedAt, QStringLiteral("dd.MM.yyyy, HH:mm"));
-    heading += (heading.isEmpty() ? QString() : QStringLiteral(" — ")) + QStringLiteral("сумма %1").arg(s.total);
+    heading += (heading.isEmpty() ? QString() : QStringLiteral(" — ")) + ExportTexts::tr("сумма %1").arg(s.total);
     page.text(QRectF(kLeft, top, width, kBlockHeading), heading, 12, true, Qt::black,
               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
 
@@ -268,8 +274,8 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
 
     QString details;
     if (!s.shooter.isEmpty())
-        details += QStringLiteral("Стрелок: %1. ").arg(s.shooter);
-    details += QStringLiteral("Мишень %1, чёрный круг — кольцо %2, поправка планки %3 пикс.")
+        details += ExportTexts::tr("Стрелок: %1. ").arg(s.shooter);
+    details += ExportTexts::tr("Мишень %1, чёрный круг — кольцо %2, поправка планки %3 пикс.")
                    .arg(targetName(s.largeTarget))
                    .arg(s.blackCircleValue)
                    .arg(s.correction);
@@ -291,7 +297,7 @@ TargetPicture DebriefSeries(const JournalSeries &s)
 
 QString SaveFailureText(const QString &path, const QString &why)
 {
-    return QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
+    return ExportTexts::tr("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
 }
 
 QString FittingFileName(const QString &name, const QString &ending, const QString &folder)
@@ -307,15 +313,15 @@ QString FittingFileName(const QString &name, const QString &ending, const QStrin
 bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error)
 {
     QString text;
-    text += csvRow({QStringLiteral("Стрелок"), QStringLiteral("Дата"), QStringLiteral("Серия"),
-                    QStringLiteral("Упражнение"), QStringLiteral("Мишень"), QStringLiteral("Чёрный круг"),
-                    QStringLiteral("Поправка, пикс."), QStringLiteral("№ выстрела"), QStringLiteral("Очки"),
-                    QStringLiteral("X, пикс."), QStringLiteral("Y, пикс."), QStringLiteral("Удержание X, пикс."),
-                    QStringLiteral("Удержание Y, пикс."), QStringLiteral("Мушка X, пикс."),
-                    QStringLiteral("Мушка Y, пикс."), QStringLiteral("Поправка Y, пикс."),
-                    QStringLiteral("Сумма серии"), QStringLiteral("СТП X, ширины кольца"),
-                    QStringLiteral("СТП Y, ширины кольца"), QStringLiteral("Средний радиус, ширины кольца"),
-                    QStringLiteral("Наибольший разброс, ширины кольца")});
+    text += csvRow({ExportTexts::tr("Стрелок"), ExportTexts::tr("Дата"), ExportTexts::tr("Серия"),
+                    ExportTexts::tr("Упражнение"), ExportTexts::tr("Мишень"), ExportTexts::tr("Чёрный круг"),
+                    ExportTexts::tr("Поправка, пикс."), ExportTexts::tr("№ выстрела"), ExportTexts::tr("Очки"),
+                    ExportTexts::tr("X, пикс."), ExportTexts::tr("Y, пикс."), ExportTexts::tr("Удержание X, пикс."),
+                    ExportTexts::tr("Удержание Y, пикс."), ExportTexts::tr("Мушка X, пикс."),
+                    ExportTexts::tr("Мушка Y, пикс."), ExportTexts::tr("Поправка Y, пикс."),
+                    ExportTexts::tr("Сумма серии"), ExportTexts::tr("СТП X, ширины кольца"),
+                    ExportTexts::tr("СТП Y, ширины кольца"), ExportTexts::tr("Средний радиус, ширины кольца"),
+                    ExportTexts::tr("Наибольший разброс, ширины кольца")});
     for (const JournalSeries &s : series) {
         const QStringList head{s.shooter,
                                localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -389,7 +395,7 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
 
             double top = kTop + kTitleHeight;
             if (series.isEmpty())
-                page.text(QRectF(kLeft, top + 2, width, 10), QStringLiteral("Серий нет."), 11, false, Qt::black);
+                page.text(QRectF(kLeft, top + 2, width, 10), ExportTexts::tr("Серий нет."), 11, false, Qt::black);
             for (int i = p * kSeriesPerPage; i < std::min<int>(series.size(), (p + 1) * kSeriesPerPage); ++i) {
                 if (top > kTop + kTitleHeight)
                     page.rule(kLeft, top - kBlockGap / 2, kPageWidth - kRight, QColor(200, 200, 200));
@@ -398,7 +404,7 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
             }
 
             page.text(QRectF(kLeft, kFooterTop, width, kFooterHeight),
-                      QStringLiteral("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
+                      ExportTexts::tr("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
         }
         if (!painter.end())

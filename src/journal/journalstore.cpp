@@ -1,5 +1,6 @@
 #include "journal/journalstore.h"
 
+#include <QCoreApplication>
 #include <QAtomicInt>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,11 @@
 #include <cmath>
 
 namespace {
+
+// The texts a user reads, for translation.
+struct StoreTexts {
+    Q_DECLARE_TR_FUNCTIONS(JournalStore)
+};
 
 // Each version's changes, from the empty file on: version n is reached by
 // applying migrations[n - 1]. A later version adds to the list, never edits
@@ -100,27 +106,27 @@ QString reasonFor(const QSqlError &error)
     switch (primaryCode(error)) {
     case 26: // not a database
     case 11: // corrupt
-        return QStringLiteral("файл повреждён или это не журнал");
+        return StoreTexts::tr("файл повреждён или это не журнал");
     case 13: // full
-        return QStringLiteral("нет места на диске");
+        return StoreTexts::tr("нет места на диске");
     case 8:  // read only
     case 23: // not authorised
     case 3:  // no permission
-        return QStringLiteral("нет прав на запись");
+        return StoreTexts::tr("нет прав на запись");
     case 14: // cannot open
-        return QStringLiteral("файл не открывается");
+        return StoreTexts::tr("файл не открывается");
     case 5: // busy
     case 6: // locked
-        return QStringLiteral("журнал занят другой программой");
+        return StoreTexts::tr("журнал занят другой программой");
     case 10: // a failed read or write: a full disk says so in errno
         if (error.databaseText().contains(QLatin1String("full"), Qt::CaseInsensitive))
-            return QStringLiteral("нет места на диске");
-        return QStringLiteral("ошибка чтения или записи диска");
+            return StoreTexts::tr("нет места на диске");
+        return StoreTexts::tr("ошибка чтения или записи диска");
     default:
         break;
     }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.isEmpty() ? QStringLiteral("неизвестная ошибка") : text;
+    return text.isEmpty() ? StoreTexts::tr("неизвестная ошибка") : text;
 }
 
 bool exec(QSqlQuery &query, const QString &sql, QString *reason)
@@ -282,19 +288,19 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         *damaged = false;
     const QFileInfo info(path);
     if (info.isDir()) {
-        why = QStringLiteral("на месте файла журнала папка");
+        why = StoreTexts::tr("на месте файла журнала папка");
         return false;
     }
     if (FReadOnly && !info.exists()) {
-        why = QStringLiteral("журнала ещё нет");
+        why = StoreTexts::tr("журнала ещё нет");
         return false;
     }
     if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
-        why = QStringLiteral("не удаётся создать папку %1").arg(info.absolutePath());
+        why = StoreTexts::tr("не удаётся создать папку %1").arg(info.absolutePath());
         return false;
     }
     if (info.exists() && !info.isReadable()) {
-        why = QStringLiteral("нет прав на чтение");
+        why = StoreTexts::tr("нет прав на чтение");
         return false;
     }
 
@@ -319,7 +325,7 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
     // SQLite keeps its log beside the file: a folder the user may not write
     // cannot hold a journal that is written.
     if (!FReadOnly && ((info.exists() && !info.isWritable()) || !QFileInfo(info.absolutePath()).isWritable())) {
-        why = QStringLiteral("нет прав на запись");
+        why = StoreTexts::tr("нет прав на запись");
         return false;
     }
     // Every statement here runs to its end (finish()), so that no read
@@ -343,7 +349,7 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
             failedWith = primaryCode(q.lastError());
             isDamaged = ran || failedWith == 26 || failedWith == 11;
             if (failure.isEmpty() || ran || isDamaged)
-                failure = QStringLiteral("файл повреждён");
+                failure = StoreTexts::tr("файл повреждён");
             return false;
         }
         q.finish();
@@ -352,7 +358,7 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
         FVersion = q.value(0).toInt();
         q.finish();
         if (FVersion > SchemaVersion()) {
-            failure = QStringLiteral("журнал записан более новой версией программы");
+            failure = StoreTexts::tr("журнал записан более новой версией программы");
             return false;
         }
         return true;
@@ -420,7 +426,7 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
             if (check != Check::Thorough) {
                 if (!exec(q, QStringLiteral("PRAGMA quick_check"), &failure) || !q.next()
                     || q.value(0).toString() != QLatin1String("ok")) {
-                    failure = QStringLiteral("файл повреждён");
+                    failure = StoreTexts::tr("файл повреждён");
                     isDamaged = true;
                     return false;
                 }
@@ -437,7 +443,7 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
             if (now >= SchemaVersion()) {
                 exec(q, QStringLiteral("ROLLBACK"), nullptr);
                 if (now > SchemaVersion()) {
-                    failure = QStringLiteral("журнал записан более новой версией программы");
+                    failure = StoreTexts::tr("журнал записан более новой версией программы");
                     return false;
                 }
                 FVersion = now;
@@ -485,7 +491,7 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
     FBusy = false;
     if (!IsOpen() || FReadOnly) {
         if (reason)
-            *reason = IsOpen() ? QStringLiteral("журнал открыт только для чтения") : QStringLiteral("журнал не открыт");
+            *reason = IsOpen() ? StoreTexts::tr("журнал открыт только для чтения") : StoreTexts::tr("журнал не открыт");
         return false;
     }
     if (series.uid.isNull())

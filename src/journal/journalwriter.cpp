@@ -2,6 +2,7 @@
 
 #include "journal/journalstore.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDateTime>
 #include <QDir>
@@ -22,6 +23,11 @@
 #include <unistd.h>
 
 namespace {
+
+// The texts a user reads, for translation.
+struct WriterTexts {
+    Q_DECLARE_TR_FUNCTIONS(JournalWriter)
+};
 
 // The series kept between runs, in Qt's own binary form.
 constexpr quint32 kPendingMagicV1 = 0x56504a31; // "VPJ1": series without an identity
@@ -173,11 +179,11 @@ QString reasonFor(int error)
     case ENOSPC:
     case EFBIG:
     case EDQUOT:
-        return QStringLiteral("нет места на диске");
+        return WriterTexts::tr("нет места на диске");
     case EACCES:
     case EPERM:
     case EROFS:
-        return QStringLiteral("нет прав на запись");
+        return WriterTexts::tr("нет прав на запись");
     default:
         return QString::fromLocal8Bit(std::strerror(error));
     }
@@ -500,7 +506,7 @@ void JournalWriter::run()
                         break;
                 }
                 if (!ok && reason.isEmpty())
-                    reason = QStringLiteral("запись не удалась");
+                    reason = WriterTexts::tr("запись не удалась");
                 if (!ok && !store.WasBusy())
                     store.Close(); // opened afresh at the next attempt
             }

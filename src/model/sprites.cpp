@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 // ---------------------------------------------------------------- TTemplate
@@ -89,7 +90,7 @@ int TSeria::Append(TShoot *shot)
 TShoot *TSeria::ShotAt(int i) const
 {
     if (i < 0)
-        throw AppError(QStringLiteral("List index out of bounds (%1)").arg(i));
+        throw AppError(QCoreApplication::translate("Errors", "List index out of bounds (%1)").arg(i));
     return i < FItems.size() ? FItems.at(i) : nullptr;
 }
 

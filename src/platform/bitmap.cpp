@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QtEndian>
 
@@ -9,15 +10,15 @@
 
 namespace {
 
-const char kNotValid[] = "Bitmap image is not valid";
-const char kReadError[] = "Stream read error";
+const char kNotValid[] = QT_TRANSLATE_NOOP("Errors", "Bitmap image is not valid");
+const char kReadError[] = QT_TRANSLATE_NOOP("Errors", "Stream read error");
 
 // Pictures larger than this are refused outright rather than handed to the
 // decoder: no picture of this program comes near it.
 constexpr qint64 kMaxSide = 16384;
 constexpr qint64 kMaxPixels = 64LL * 1024 * 1024;
 
-[[noreturn]] void fail(const char *message) { throw AppError(QString::fromLatin1(message)); }
+[[noreturn]] void fail(const char *message) { throw AppError(QCoreApplication::translate("Errors", message)); }
 
 // One channel of a pixel under its bit mask, scaled to 0..255.
 struct Channel {
@@ -168,7 +169,7 @@ QImage LoadBitmapFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file %1").arg(path));
+        throw AppError(QCoreApplication::translate("Errors", "Cannot open file %1").arg(path));
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(kReadError);

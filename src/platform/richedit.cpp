@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/rtfreader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -39,12 +40,12 @@ void LoadRichEditFromFile(QTextDocument *document, const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file %1").arg(path));
+        throw AppError(QCoreApplication::translate("Errors", "Cannot open file %1").arg(path));
     const QByteArray raw = file.readAll();
     const bool readFailed = file.error() != QFileDevice::NoError;
     file.close();
     if (readFailed)
-        throw AppError(QStringLiteral("Failed to Load Stream"));
+        throw AppError(QCoreApplication::translate("Errors", "Failed to Load Stream"));
 
     // RTF takes line breaks for nothing (after a backslash, for a paragraph,
     // whichever kind they are); plain text makes each one a line.

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -43,7 +44,7 @@ bool SendMail(const QString &address, const QString &subject, const QString &bod
     link = ReplaceAll(link, QStringLiteral("\r"), QStringLiteral("%0D"));
     link = ReplaceAll(link, QStringLiteral("\n"), QStringLiteral("%0A"));
     if (!OpenURL(link))
-        throw AppError(QStringLiteral("Cannot run default Email Client!"));
+        throw AppError(QCoreApplication::translate("Errors", "Cannot run default Email Client!"));
     return true;
 }
 

@@ -28,9 +28,9 @@ TAboutBox::TAboutBox(QWidget *parent) : TModalForm(parent)
 QString TAboutBox::CreditsText()
 {
     return QStringList{
-        QStringLiteral("Идея: Vimbra"),
-        QStringLiteral("Методика: тренеры"),
-        QStringLiteral("Программа: Vimbra"),
+        TAboutBox::tr("Идея: Vimbra"),
+        TAboutBox::tr("Методика: тренеры"),
+        TAboutBox::tr("Программа: Vimbra"),
         QStringLiteral("2026"),
     }.join(QLatin1Char('\r'));
 }

@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace {
 std::function<QString(const QString &)> &savePathHook()
 {
@@ -48,9 +50,13 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     // them to their contents would read every row of a long journal.
     const QFontMetrics metrics(tvSeries->font());
     const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
-    const char *widest[] = {"00.00.0000 00:00", "Сумма", "Ср. радиус", "Поправка"};
-    for (int column = 0; column < 4; ++column)
-        tvSeries->setColumnWidth(column, metrics.horizontalAdvance(QString::fromUtf8(widest[column])) + pad);
+    for (int column = 0; column < 4; ++column) {
+        // The date's digits, or the column's title, whichever is wider.
+        const QString title = FModel.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int widest = std::max(metrics.horizontalAdvance(title),
+                                    column == 0 ? metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00")) : 0);
+        tvSeries->setColumnWidth(column, widest + pad);
+    }
     tvSeries->horizontalHeader()->setStretchLastSection(true);
     tvSeries->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     tvSeries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -62,15 +68,15 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
             Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
         const QString shooter = FKeeper->Shooter();
-        Export(fileName(shooter.isEmpty() ? QStringLiteral("журнал") : shooter, QStringLiteral(".csv")),
+        Export(fileName(shooter.isEmpty() ? TJournalF::tr("журнал") : shooter, QStringLiteral(".csv")),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), QStringLiteral("-серия.pdf")),
+        Export(fileName(FKeeper->Shooter(), TJournalF::tr("-серия.pdf")),
                [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
     }));
     connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), QStringLiteral("-день.pdf")),
+        Export(fileName(FKeeper->Shooter(), TJournalF::tr("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
 }
@@ -141,7 +147,7 @@ void TJournalF::ShowSeries()
     // with a connection of its own, and shown when read unless another
     // listing was asked for meanwhile.
     FListing = true;
-    lbCount->setText(QStringLiteral("серии читаются…"));
+    lbCount->setText(TJournalF::tr("серии читаются…"));
     QPointer<TJournalF> self(this);
     QThreadPool::globalInstance()->start([self, generation, path = FKeeper->Path(), shooter = FKeeper->Shooter()] {
         QList<JournalSeries> series;
@@ -176,11 +182,11 @@ void TJournalF::ShowListing(QList<JournalSeries> series)
 void TJournalF::ShowCount()
 {
     if (!FKeeper->Reader())
-        lbCount->setText(QStringLiteral("журнал недоступен: %1").arg(FKeeper->Path()));
+        lbCount->setText(TJournalF::tr("журнал недоступен: %1").arg(FKeeper->Path()));
     else if (FKeeper->ReadOnly())
-        lbCount->setText(QStringLiteral("серий: %1 (только просмотр: %2)").arg(FModel.rowCount()).arg(FKeeper->ReadOnlyReason()));
+        lbCount->setText(TJournalF::tr("серий: %1 (только просмотр: %2)").arg(FModel.rowCount()).arg(FKeeper->ReadOnlyReason()));
     else
-        lbCount->setText(QStringLiteral("серий: %1").arg(FModel.rowCount()));
+        lbCount->setText(TJournalF::tr("серий: %1").arg(FModel.rowCount()));
 }
 
 void TJournalF::ChartSeries()
@@ -216,7 +222,7 @@ void TJournalF::Added(qint64 id)
 QString TJournalF::ShooterTitle() const
 {
     const QString shooter = FKeeper->Shooter();
-    return shooter.isEmpty() ? QStringLiteral("(без имени)") : shooter;
+    return shooter.isEmpty() ? TJournalF::tr("(без имени)") : shooter;
 }
 
 void TJournalF::SelectRow(int row)
@@ -238,15 +244,15 @@ void TJournalF::SelectRow(int row)
     QStringList scores;
     for (const JournalShot &s : series->shots)
         scores << QString::number(s.score);
-    lbSelected->setText(QStringLiteral("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
+    lbSelected->setText(TJournalF::tr("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
                                        "ширины кольца.%8")
                             .arg(SeriesTimeText(series->firedAt),
                                  scores.join(QStringLiteral(" ")),
-                                 series->largeTarget ? QStringLiteral("большая мишень") : QStringLiteral("маленькая мишень"))
+                                 series->largeTarget ? TJournalF::tr("большая мишень") : TJournalF::tr("маленькая мишень"))
                             .arg(series->total)
                             .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
                                  Decimal(f.extremeSpreadRings),
-                                 series->exercise.isEmpty() ? QString() : QStringLiteral(" Упражнение: ") + series->exercise));
+                                 series->exercise.isEmpty() ? QString() : TJournalF::tr(" Упражнение: ") + series->exercise));
 }
 
 // The series of a row of the list, as the window shows and prints it (the
@@ -280,7 +286,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
 {
     JournalStore *store = FKeeper->Reader();
     if (!store) {
-        *error = SaveFailureText(path, QStringLiteral("журнал недоступен"));
+        *error = SaveFailureText(path, TJournalF::tr("журнал недоступен"));
         return false;
     }
     return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
@@ -290,10 +296,10 @@ bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
 {
     const auto series = ReadRow(tvSeries->currentIndex().row());
     if (!series) {
-        *error = SaveFailureText(path, QStringLiteral("серия не выбрана"));
+        *error = SaveFailureText(path, TJournalF::tr("серия не выбрана"));
         return false;
     }
-    const QString title = QStringLiteral("Серия стрелка %1 — %2")
+    const QString title = TJournalF::tr("Серия стрелка %1 — %2")
                               .arg(ShooterTitle(),
                                    SeriesTimeText(series->firedAt));
     return ExportPdf({*series}, title, path, error);
@@ -303,10 +309,10 @@ bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
 {
     const QList<JournalSeries> day = DayOfSelected();
     if (day.isEmpty()) {
-        *error = SaveFailureText(path, QStringLiteral("серия не выбрана"));
+        *error = SaveFailureText(path, TJournalF::tr("серия не выбрана"));
         return false;
     }
-    const QString title = QStringLiteral("Журнал стрелка %1 — %2")
+    const QString title = TJournalF::tr("Журнал стрелка %1 — %2")
                               .arg(ShooterTitle(),
                                    day.first().firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy")));
     return ExportPdf(day, title, path, error);
@@ -316,7 +322,7 @@ void TJournalF::Export(const QString &suggested, const std::function<bool(const 
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString path = savePathHook() ? savePathHook()(suggested)
-                                        : QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить"),
+                                        : QFileDialog::getSaveFileName(this, TJournalF::tr("Сохранить"),
                                                                        QDir(folder).filePath(suggested));
     if (path.isEmpty())
         return;
@@ -326,5 +332,5 @@ void TJournalF::Export(const QString &suggested, const std::function<bool(const 
     if (messageHook())
         messageHook()(error);
     else
-        QMessageBox::warning(this, QStringLiteral("Журнал"), error);
+        QMessageBox::warning(this, TJournalF::tr("Журнал"), error);
 }

@@ -19,6 +19,7 @@
 #include "ui/frmHelp.h"
 #include "ui/radiogroup.h"
 
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -66,7 +67,7 @@ void WriteIntSetting(const QString &key, int value)
     if (path != AppDir() + kSettingsFile)
         QDir().mkpath(QFileInfo(path).absolutePath()); // the user's own folder, made on first use
     if (!WriteProfileNumber(kSection, key, value, path))
-        throw AppError(QStringLiteral("Unable to write to %1").arg(path));
+        throw AppError(QCoreApplication::translate("Errors", "Unable to write to %1").arg(path));
 }
 
 } // namespace
@@ -424,7 +425,7 @@ void TMainF::Fire()
         // What the exercise shows at the end, once this event is done.
         if (!FAwaitingCall)
             QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); }));
-        SetCaption(lbFinish, QStringLiteral("Серия закончена!"));
+        SetCaption(lbFinish, TMainF::tr("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
         SetScreenCursor(Qt::ArrowCursor);
@@ -690,15 +691,15 @@ void TMainF::ShowExerciseHint()
     switch (FExercise) {
     case Exercise::Free: break;
     case Exercise::Grouping:
-        hint = QStringLiteral("Кучность: очки откроются в конце серии; планку не трогайте.");
+        hint = TMainF::tr("Кучность: очки откроются в конце серии; планку не трогайте.");
         break;
     case Exercise::Zeroing:
-        hint = FZeroing.done ? QStringLiteral("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
-                             : QStringLiteral("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
+        hint = FZeroing.done ? TMainF::tr("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
+                             : TMainF::tr("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
         break;
     case Exercise::Calling:
-        hint = FAwaitingCall ? QStringLiteral("Щёлкните там, куда, по-вашему, попала пуля.")
-                             : QStringLiteral("После выстрела покажите, куда попала пуля.");
+        hint = FAwaitingCall ? TMainF::tr("Щёлкните там, куда, по-вашему, попала пуля.")
+                             : TMainF::tr("После выстрела покажите, куда попала пуля.");
         break;
     }
     lbExerciseHint->setText(hint);

@@ -2,11 +2,17 @@
 
 #include "journal/journalkeeper.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+
+// The texts a user reads, for translation.
+struct JournalMessages {
+    Q_DECLARE_TR_FUNCTIONS(JournalMessages)
+};
 
 std::function<bool(const QString &, bool)> &messageHook()
 {
@@ -20,15 +26,15 @@ bool ask(const QString &text, const QString &detail, bool offerNew)
 {
     if (messageHook())
         return messageHook()(text, offerNew);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал"),
+    QMessageBox box(QMessageBox::Warning, JournalMessages::tr("Журнал"),
                     detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    QPushButton *fresh = offerNew ? box.addButton(QStringLiteral("Начать новый журнал"), QMessageBox::AcceptRole)
+    QPushButton *fresh = offerNew ? box.addButton(JournalMessages::tr("Начать новый журнал"), QMessageBox::AcceptRole)
                                   : nullptr;
     if (detail.isEmpty())
         box.addButton(QMessageBox::Ok);
     else
-        box.addButton(QStringLiteral("Продолжить без журнала"), QMessageBox::RejectRole);
+        box.addButton(JournalMessages::tr("Продолжить без журнала"), QMessageBox::RejectRole);
     box.exec();
     return fresh && box.clickedButton() == fresh;
 }

@@ -61,10 +61,10 @@ QVariant TSeriesTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case 0: return QStringLiteral("Дата");
-    case 1: return QStringLiteral("Сумма");
-    case 2: return QStringLiteral("Ср. радиус");
-    case 3: return QStringLiteral("Поправка");
+    case 0: return TSeriesTableModel::tr("Дата");
+    case 1: return TSeriesTableModel::tr("Сумма");
+    case 2: return TSeriesTableModel::tr("Ср. радиус");
+    case 3: return TSeriesTableModel::tr("Поправка");
     }
     return {};
 }

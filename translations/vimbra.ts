@@ -1,0 +1,964 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" sourcelanguage="ru_RU">
+<context>
+    <name>CountOf</name>
+    <message>
+        <source>деление</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>деления</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>делений</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серию</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серий</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Debrief</name>
+    <message>
+        <source>мушка чаще выше краёв прорези — пробоины уходят вверх</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка чаще ниже краёв прорези — пробоины уходят вниз</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка чаще левее середины прорези — пробоины уходят влево</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка чаще правее середины прорези — пробоины уходят вправо</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка то выше, то ниже краёв прорези — ровняйте её вершину точно по краям</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка то левее, то правее середины прорези — ставьте её точно посередине</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Для вывода нужно не меньше %1 пробоин: стреляйте дальше.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). Прицел пока не трогайте.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Разброс даёт удержание: оружие от выстрела к выстрелу наведено в разные точки. Подводите прицел под мишень одинаково, без рывков.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Разброс дают и прицеливание, и удержание.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа кучная: средний радиус %1 ширины кольца.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>По высоте поправка не нужна.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Планку нужно поднять, но она уже поднята до предела.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Планку нужно опустить, но она уже опущена до предела.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 прицельную планку на %2%3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поднять</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Опустить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (до предела)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поправка уже внесена: проверьте её следующей серией.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>левее</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>правее</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средняя точка попадания в центре: так держать.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>группа кучная</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>группа не кучная</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>в центре</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 на %2 ч</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Errors</name>
+    <message>
+        <source>List index out of bounds (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitmap image is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream read error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to Load Stream</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot run default Email Client!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Exercise</name>
+    <message>
+        <source>Свободная стрельба</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Кучность</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Приведение к нормальному бою</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявление пробоины</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — средний радиус %4, разброс %5.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выполнен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>не выполнен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Разброс дают и прицеливание, и удержание.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JournalExport</name>
+    <message>
+        <source>на этом месте папка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>такой папки нет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>имя файла слишком длинное</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>диск заполнен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>диск открыт только для чтения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет прав на запись в эту папку</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>файл не удалось создать</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ошибка записи на диск</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>большая</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>маленькая</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Упражнение: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрелов нет.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Очки: %1 (выстрелов %2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средняя точка попадания: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средний радиус: %1 ширины кольца — %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Наибольший разброс: %1 ширины кольца, между %2-й и %3-й пробоинами.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>сумма %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок: %1. </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Мишень %1, чёрный круг — кольцо %2, поправка планки %3 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить файл «%1»: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Дата</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серия</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Упражнение</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Мишень</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Чёрный круг</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поправка, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>№ выстрела</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Очки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Удержание X, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Удержание Y, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Мушка X, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Мушка Y, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поправка Y, пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сумма серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>СТП X, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>СТП Y, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средний радиус, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Наибольший разброс, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серий нет.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>стр. %1 из %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JournalMessages</name>
+    <message>
+        <source>Журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Начать новый журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Продолжить без журнала</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JournalStore</name>
+    <message>
+        <source>файл повреждён или это не журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет места на диске</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет прав на запись</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>файл не открывается</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал занят другой программой</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ошибка чтения или записи диска</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>неизвестная ошибка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>на месте файла журнала папка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнала ещё нет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>не удаётся создать папку %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет прав на чтение</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>файл повреждён</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал записан более новой версией программы</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал открыт только для чтения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал не открыт</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JournalWriter</name>
+    <message>
+        <source>нет места на диске</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет прав на запись</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>запись не удалась</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TAboutBox</name>
+    <message>
+        <source>About</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vimbra</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version 1.1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Электронный тренажер для начального обучения прицеливанию</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>https://vimbra.example/</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>color: #0000ff;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>support@vimbra.example</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Идея: Vimbra</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Методика: тренеры</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Программа: Vimbra</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TDebriefF</name>
+    <message>
+        <source>Разбор серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>№</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Очки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Где</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>От мушки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>От удержания</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Интервал, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>След за 1 с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявлено</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Применить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Повтор</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Показать, как наводилось оружие перед выбранным выстрелом</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрелов в серии ещё нет.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Серия:&lt;/b&gt; выстрелов %1, сумма %2.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>откроется в конце серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Средняя точка попадания:&lt;/b&gt; %1 (по горизонтали %2, по вертикали %3 пикс.; ширина кольца %4 пикс.).&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Кучность:&lt;/b&gt; средний радиус %1 ширины кольца — %2; наибольший разброс %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> — между %1-й и %2-й пробоинами</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Причины:&lt;/b&gt; мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 (разброс %4).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;&lt;span style=&quot;color:gray&quot;&gt;Серым — предыдущая серия.&lt;/span&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Кучность: сумма и очки откроются в конце серии.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вниз</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вверх</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вправо</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>влево</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не дальше %2 ширины кольца от центра.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поставить прицельную планку на %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>THelpF</name>
+    <message>
+        <source>Инструкции</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Файл инструкций не найден</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TJournalF</name>
+    <message>
+        <source>Журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Экспорт в CSV…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF серии…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF дня…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-серия.pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-день.pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серии читаются…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал недоступен: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серий: %1 (только просмотр: %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серий: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(без имени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 ширины кольца.%8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>большая мишень</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>маленькая мишень</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Упражнение: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал недоступен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серия не выбрана</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серия стрелка %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал стрелка %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TJournalKeeper</name>
+    <message>
+        <source>серию</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>серий</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить %1 %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал недоступен: %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Тренироваться можно и без журнала; серии, которые не удалось записать, будут записаны, когда журнал станет доступен.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TMainF</name>
+    <message>
+        <source>Vimbra 1.1 (Тирвана)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>color: #0000ff;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Последний выстрел:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сумма серии:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сделано выстрелов:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пример правильного прицеливания</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>background-color: #ffffff;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Настройка прицельной планки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Диаметр чёрного круга соответствует</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Инструкции</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Размер мишени</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>большая</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>маленькая</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;Лазерный прицел&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>О программе...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Очистить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Разбор серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Упражнение</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Свободная стрельба</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Кучность</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Приведение к нормальному бою</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявление пробоины</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серия закончена!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Кучность: очки откроются в конце серии; планку не трогайте.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие приведено к нормальному бою. «Очистить» — другое оружие.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Щёлкните там, куда, по-вашему, попала пуля.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>После выстрела покажите, куда попала пуля.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TProgressChart</name>
+    <message>
+        <source>Сумма</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средний радиус</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>скользящее среднее по %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>очки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серий пока нет</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TSeriesTableModel</name>
+    <message>
+        <source>Дата</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сумма</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ср. радиус</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Поправка</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>

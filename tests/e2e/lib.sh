@@ -108,3 +108,10 @@ click_and_wait() {
   done
   echo "the click at $2, $3 changed nothing ($5)"; exit 1
 }
+
+# Fails when an error box (captioned with the application title) is up.
+expect_no_error_box() {
+  if [ -n "$(xdotool search --onlyvisible --name '^Vimbra$' 2>/dev/null || true)" ]; then
+    echo "an error box is showing"; exit 1
+  fi
+}

@@ -539,6 +539,13 @@ private Q_SLOTS:
                           "\\pard After}")
             << QStringList{"Before", "[0,0] x\ty\t", "[0,0] z", "After"} << QList<int>{3000};
 
+        QTest::newRow("\\pard after \\intbl: paragraphs outside stay outside")
+            << QByteArray("{\\rtf1 \\intbl stray\\par\\pard one\\par two\\par\\trowd\\cellx900 A\\cell\\row\\pard After}")
+            << QStringList{"stray", "one", "two", "[0,0] A", "After"} << QList<int>{900};
+        QTest::newRow("cells merged with \\clmrg: one cell across both")
+            << QByteArray("{\\rtf1 Before\\par\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl Wide\\cell\\cell\\row"
+                          "\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row\\pard After}")
+            << QStringList{"Before", "[0,0]+2 Wide", "[1,0] a", "[1,1] b", "After"} << QList<int>{1000, 1000};
         QTest::newRow("line feeds and separators in the text end no paragraph")
             << QByteArray("{\\rtf1 Before\\par\\trowd\\cellx900\\intbl A\\'0aB\\u8233?C\\u-560?D\\cell\\row\\pard After}")
             << QStringList{"Before", "[0,0] A B C D", "After"} << QList<int>{900};
@@ -576,6 +583,32 @@ private Q_SLOTS:
         // Formats stay with their cell's text.
         if (rtf.contains("{\\b Alpha}"))
             QCOMPARE(formatOf(doc, "Alpha").fontWeight(), int(QFont::Bold));
+    }
+
+    // A table is drawn with lines when its cells have borders, and without
+    // when they have none or only "none".
+    void richTextTableBorders_data()
+    {
+        QTest::addColumn<QByteArray>("borders");
+        QTest::addColumn<int>("width");
+        QTest::newRow("none given") << QByteArray() << 0;
+        QTest::newRow("single") << QByteArray("\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10") << 1;
+        QTest::newRow("double, width first") << QByteArray("\\clbrdrl\\brdrw15\\brdrdb") << 1;
+        QTest::newRow("none") << QByteArray("\\clbrdrt\\brdrnone\\clbrdrl\\brdrnone") << 0;
+        QTest::newRow("nil and the table's") << QByteArray("\\clbrdrt\\brdrnil\\trbrdrl\\brdrtbl") << 0;
+    }
+    void richTextTableBorders()
+    {
+        QFETCH(QByteArray, borders);
+        QFETCH(int, width);
+        QTextDocument doc;
+        QVERIFY(ReadRtf("{\\rtf1\\trowd" + borders + "\\cellx900\\intbl A\\cell\\row\\pard After}", &doc));
+        QTextTable *table = nullptr;
+        for (QTextFrame *frame : doc.rootFrame()->childFrames())
+            if ((table = qobject_cast<QTextTable *>(frame)))
+                break;
+        QVERIFY(table);
+        QCOMPARE(table->format().border(), qreal(width));
     }
 
     // Text without a size of its own is 12 pt, as in word processors, not the

@@ -438,8 +438,8 @@ private Q_SLOTS:
         QVERIFY(rec.errors.isEmpty());
     }
 
-    // A picture that cannot be read costs the user none of the settings
-    // (a failed small picture leaves the large one chosen).
+    // A picture that cannot be read costs the user none of the other
+    // settings (a failed small picture leaves the large one chosen and saved).
     void settingsSurviveABadPicture_data()
     {
         QTest::addColumn<QString>("picture");

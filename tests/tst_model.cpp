@@ -318,6 +318,35 @@ private Q_SLOTS:
             << BmpWithMasks(picture, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}, 40) << false;
         QTest::newRow("plain 5-5-5, the unused top bit set")
             << BmpWithMasks(picture, 16, {0x7C00, 0x03E0, 0x001F, 0}, 40, false) << false;
+        QTest::newRow("32-bit, alpha in a 56-byte header")
+            << BmpWithMasks(picture, 32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 56) << true;
+        QTest::newRow("32-bit, a one-bit alpha")
+            << BmpWithMasks(picture, 32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0x80000000}) << true;
+    }
+
+    // Masks that overlap, or leave no colour, are no masks: the picture reads
+    // as the depth's usual layout, opaque.
+    void masksThatAreNoMasks()
+    {
+        QImage picture(6, 4, QImage::Format_ARGB32);
+        picture.fill(qRgba(200, 100, 50, 255));
+        picture.setPixel(1, 1, qRgba(0, 0, 255, 0));
+        for (const int bpp : {16, 32}) {
+            const std::array<quint32, 4> usual = bpp == 16 ? std::array<quint32, 4>{0x7C00, 0x03E0, 0x001F, 0}
+                                                           : std::array<quint32, 4>{0xFF0000, 0xFF00, 0xFF, 0};
+            const QByteArray good = BmpWithMasks(picture, bpp, usual);
+            const QImage expected = DecodeBitmap(good);
+            for (const std::array<quint32, 4> &masks :
+                 {std::array<quint32, 4>{0xFFFF, 0xFFFF, 0xFFFF, 0}, std::array<quint32, 4>{0, 0, 0, 0},
+                  std::array<quint32, 4>{usual[0], usual[1], usual[2], usual[0]}}) {
+                QByteArray bad = good;
+                for (int i = 0; i < 4; ++i)
+                    qToLittleEndian<quint32>(masks[i], bad.data() + 14 + 40 + 4 * i);
+                const QImage image = DecodeBitmap(bad);
+                QVERIFY(!image.hasAlphaChannel());
+                QCOMPARE(image, expected);
+            }
+        }
     }
     void sixteenBitPictures()
     {

@@ -381,6 +381,29 @@ private Q_SLOTS:
             QCOMPARE(folder.read(kIni), stored);
     }
 
+    // A file the user may write, in a folder they may not: it cannot be
+    // replaced, and says so whether or not a value changed.
+    void aWritableFileInAFolderThatIsNot()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("settings"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/Vimbra.INI");
+        const QByteArray stored("[Options]\nTargetSize=1\n");
+        QVERIFY(WriteFile(path, stored));
+        QFile::setPermissions(path, QFileDevice::Permissions(0x6666)); // anyone may write the file
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
+        {
+            const ReadOnlyForUser user(folder);
+            QVERIFY(!WriteProfileNumber("Options", "TargetSize", 1, path));
+            QVERIFY(!WriteProfileNumber("Options", "TargetSize", 0, path));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
+    }
+
     // A program folder the user may not write: the settings to start with
     // come from beside the program until the user has a file of their own in
     // their config folder, where they are written; the program's file is
@@ -463,7 +486,12 @@ private Q_SLOTS:
             TMainF w;
             const QPoint corner = w.Target->pos();
             for (int attempt = 1; attempt <= 2; ++attempt) {
+                Q_EMIT w.Client->dblClick(w.Client); // a shot: the switch clears it, and its results
+                QCOMPARE(w.edCount->text(), QStringLiteral("1"));
                 w.rbSmall->click();
+                QCOMPARE(w.Target->FSeries->Count(), 0);
+                for (QLabel *label : {w.edCount, w.edBalls, w.edSum, w.lbSingles})
+                    QVERIFY2(label->text().isEmpty(), qPrintable(label->objectName()));
                 QCOMPARE(rec.errors.size(), attempt);
                 QCOMPARE(rec.errors.last(), QStringLiteral("Bitmap image is not valid."));
                 QVERIFY(w.rbLarge->isChecked() && !w.rbSmall->isChecked());

@@ -37,25 +37,36 @@ struct Channel {
     int operator()(quint32 pixel) const { return max ? int(((pixel & mask) >> shift) * 255 / max) : 0; }
 };
 
-// A 16-bit picture, decoded here rather than by Qt: Qt scales a one-bit
-// alpha to 0x80 and a four-bit one to 0xF0, so opaque pixels of ARGB1555 and
-// ARGB4444 pictures came out see-through. Without bit fields it is 5-5-5 with
-// the top bit unused; with them, the masks say where each channel lies, and
-// only a header that has an alpha mask gives the picture alpha.
-QImage decode16(const QByteArray &data, qint64 start, qint64 width, qint64 height, bool bottomUp,
-                quint32 red, quint32 green, quint32 blue, quint32 alpha)
+// A picture of 16 or 32 bits a pixel with its channels given by bit masks,
+// decoded here rather than by Qt: Qt scales a one-bit alpha to 0x80 and a
+// four-bit one to 0xF0 (so opaque pixels of ARGB1555 and ARGB4444 pictures
+// came out see-through), and refuses the 52- and 56-byte headers. Only a
+// header with room for an alpha mask gives the picture alpha. Masks that
+// overlap, or that leave no colour at all, are no masks: the depth's usual
+// layout (5-5-5, or 8-8-8) stands instead, opaque.
+QImage decodeFields(const QByteArray &data, qint64 start, qint64 width, qint64 height, bool bottomUp, int bpp,
+                    quint32 red, quint32 green, quint32 blue, quint32 alpha)
 {
+    const quint32 used = bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+    red &= used, green &= used, blue &= used, alpha &= used;
+    const bool overlap = (red & green) || (red & blue) || (green & blue) || ((red | green | blue) & alpha);
+    if (overlap || (red | green | blue) == 0) {
+        red = bpp == 16 ? 0x7C00u : 0xFF0000u;
+        green = bpp == 16 ? 0x03E0u : 0x00FF00u;
+        blue = bpp == 16 ? 0x001Fu : 0x0000FFu;
+        alpha = 0;
+    }
     const Channel r(red), g(green), b(blue), a(alpha);
     QImage image(int(width), int(height), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
         fail(kNotValid);
-    const qint64 stride = ((width * 16 + 31) / 32) * 4;
+    const qint64 stride = ((width * bpp + 31) / 32) * 4;
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData()) + start;
     for (qint64 y = 0; y < height; ++y) {
         const uchar *row = bytes + (bottomUp ? height - 1 - y : y) * stride;
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(int(y)));
         for (qint64 x = 0; x < width; ++x) {
-            const quint32 pixel = qFromLittleEndian<quint16>(row + 2 * x);
+            const quint32 pixel = bpp == 16 ? qFromLittleEndian<quint16>(row + 2 * x) : qFromLittleEndian<quint32>(row + 4 * x);
             line[x] = qRgba(r(pixel), g(pixel), b(pixel), alpha ? a(pixel) : 255);
         }
     }
@@ -133,13 +144,14 @@ QImage DecodeBitmap(const QByteArray &data)
         fail(kReadError);
 
     QImage image;
-    if (bpp == 16) {
+    if (bpp == 16 || compression == 3) {
         // Bit fields follow the old-style header, or sit in the newer ones;
-        // only a header of 56 bytes or more has room for an alpha mask.
+        // only a header of 56 bytes or more has room for an alpha mask. A
+        // 16-bit picture without them is 5-5-5, its top bit unused.
         const bool fields = compression == 3;
-        image = decode16(data, start, width, height, rawHeight > 0, fields ? h.u32(info + 40) : 0x7C00u,
-                         fields ? h.u32(info + 44) : 0x03E0u, fields ? h.u32(info + 48) : 0x001Fu,
-                         fields && infoSize >= 56 ? h.u32(info + 52) : 0u);
+        image = decodeFields(data, start, width, height, rawHeight > 0, bpp, fields ? h.u32(info + 40) : 0x7C00u,
+                             fields ? h.u32(info + 44) : 0x03E0u, fields ? h.u32(info + 48) : 0x001Fu,
+                             fields && infoSize >= 56 ? h.u32(info + 52) : 0u);
     } else {
         image = QImage::fromData(data, "BMP");
     }

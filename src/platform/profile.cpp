@@ -262,12 +262,16 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     const QByteArray text = ProfileWithValue(*content, section, key, value);
 
     // Nothing to change: the file is left alone (its inode, time, links and
-    // owner with it), once it is known that it could have been written.
+    // owner with it), once it is known that it could have been replaced as a
+    // change would be: the file, and the folder it is replaced in (a link's
+    // target's), may be written.
     const QByteArray name = QFile::encodeName(path);
     struct stat before;
     const bool exists = ::stat(name.constData(), &before) == 0;
-    if (exists && text == *content)
-        return ::access(name.constData(), W_OK) == 0;
+    if (exists && text == *content) {
+        const QByteArray folder = QFile::encodeName(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+        return ::access(name.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK | X_OK) == 0;
+    }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -72,12 +72,14 @@ struct ParagraphState {
     int firstLine = 0; // from the left indent; negative for a hanging indent
     int right = 0;
     std::vector<TabStop> tabs;
+    bool inTable = false; // \\intbl: a paragraph of a table's cell
 
     bool isPlain() const { return alignment == Qt::AlignLeft && left == 0 && firstLine == 0 && right == 0 && tabs.empty(); }
     void reset()
     {
         alignment = Qt::AlignLeft;
         left = firstLine = right = 0;
+        inTable = false;
         tabs.clear(); // keeps its storage for the next paragraph
     }
 };
@@ -257,7 +259,7 @@ private:
         case '_': symbol(QChar(0x2011)); break;
         case '-': symbol(QChar(0x00AD)); break;
         case '\r':
-        case '\n': paragraph(); break;
+        case '\n': textParagraph(); break;
         case '\\':
         case '{':
         case '}': textByte(static_cast<unsigned char>(c)); break;
@@ -299,7 +301,7 @@ private:
             m_skip = s.unicodeSkip;
             return;
         }
-        if (w == "par") { paragraph(); return; }
+        if (w == "par") { textParagraph(); return; }
         if (w == "listtext" || w == "pntext") { beginListNumber(s); return; }
         if (w == "cell") { endCell(); return; }
         if (w == "row") { endRow(); return; }
@@ -338,9 +340,11 @@ private:
         else if (w == "tqc") { m_tabType = QTextOption::CenterTab; return; }
         else if (w == "trowd") { beginRow(); return; }
         else if (w == "trleft") { m_rowLeft = qBound(-kMaxTwips, param, kMaxTwips); return; }
-        else if (w == "cellx") { if (m_rowEdges.size() < 4 * kMaxColumns) m_rowEdges.push_back(qBound(-kMaxTwips, param, 4 * kMaxTwips)); return; }
-        else if (w == "intbl") { if (m_cellStart < 0) m_cellStart = m_paragraphs; return; }
-        else if (w.startsWith("clbrdr") || w.startsWith("trbrdr")) { m_rowBorders = true; return; }
+        else if (w == "cellx") { addCellEdge(param); return; }
+        else if (w == "clmrg") { m_mergeNextCell = true; return; }
+        else if (w == "intbl") { m_paragraph.inTable = true; if (m_cellStart < 0) m_cellStart = m_paragraphs; return; }
+        else if (w.startsWith("clbrdr") || w.startsWith("trbrdr")) { m_borderSide = true; return; }
+        else if (w.startsWith("brdr")) { borderWord(w); return; }
         else return;
         if (chars.font != m_runState.font)
             flushBytes();
@@ -551,9 +555,42 @@ private:
     void beginRow()
     {
         m_rowEdges.clear();
+        m_rowMerged.clear();
+        m_mergeNextCell = false;
         m_rowLeft = 0;
         if (m_rowCells.empty() && m_cellStart < 0)
             m_cellStart = m_paragraphs;
+    }
+
+    // A paragraph ended by \\par. One that is not in a table is no cell's:
+    // a cell that has not begun yet begins after it.
+    void textParagraph()
+    {
+        if (state().destination == Destination::Text && !m_paragraph.inTable && m_rowCells.empty()
+            && m_cellStart >= 0 && m_cellStart <= m_paragraphs)
+            m_cellStart = m_paragraphs + 1;
+        paragraph();
+    }
+
+    // A cell's right edge, which ends its definition: \\clmrg before it
+    // joins the cell to the one before, as one cell across both.
+    void addCellEdge(int twips)
+    {
+        if (m_rowEdges.size() >= 4 * kMaxColumns)
+            return;
+        m_rowEdges.push_back(qBound(-kMaxTwips, twips, 4 * kMaxTwips));
+        m_rowMerged.push_back(std::exchange(m_mergeNextCell, false));
+    }
+
+    // A border's style after the side it is for (\\clbrdrt, \\trbrdrl ...):
+    // any but none draws lines. Its width and colour are no style.
+    void borderWord(const QByteArray &w)
+    {
+        if (!m_borderSide || w == "brdrw" || w == "brdrcf")
+            return;
+        m_borderSide = false;
+        if (w != "brdrnone" && w != "brdrnil" && w != "brdrtbl")
+            m_rowBorders = true;
     }
 
     // The end of a table cell: its paragraphs are those since the row's
@@ -578,6 +615,14 @@ private:
         row.cells.swap(m_rowCells);
         row.edges = m_rowEdges;
         row.left = m_rowLeft;
+        // Cells merged into the one before: one cell, to the later edge.
+        for (size_t i = std::min(row.cells.size(), m_rowMerged.size()); i-- > 1;)
+            if (m_rowMerged[i]) {
+                row.cells[i - 1].last = row.cells[i].last;
+                row.cells.erase(row.cells.begin() + i);
+                row.edges[i - 1] = row.edges[i];
+                row.edges.erase(row.edges.begin() + i);
+            }
         if (m_tables.empty() || m_tables.back().rows.back().cells.back().last + 1 != row.cells.front().first)
             m_tables.emplace_back();
         m_tables.back().borders = m_tables.back().borders || m_rowBorders;
@@ -872,7 +917,10 @@ private:
             const size_t count = grid.cells[r].size();
             for (size_t c = 0; c < count; ++c) {
                 const int first = row.cells[c].first;
-                const int last = c + 1 == count ? row.cells.back().last : row.cells[c].last; // extra cells join the last
+                int last = c + 1 == count ? row.cells.back().last : row.cells[c].last; // extra cells join the last
+                // Empty lines at a cell's end (those of cells joined to it) are left out.
+                while (last > first && blockAt(last).text().isEmpty())
+                    --last;
                 const QTextBlock from = blockAt(first), to = blockAt(last);
                 cursor.setPosition(from.position());
                 cursor.setPosition(to.position() + to.length() - 1, QTextCursor::KeepAnchor);
@@ -885,7 +933,9 @@ private:
         }
         // The table takes the place of its paragraphs and of the breaks
         // around them, so it stands between the paragraphs before and after
-        // it with no empty line; the one after keeps its own settings.
+        // it with no empty line; the one after keeps its own settings. (A
+        // document cannot begin with a table: one that comes first follows
+        // an empty line.)
         const QTextBlock first = blockAt(table.rows.front().cells.front().first);
         const QTextBlock last = blockAt(table.rows.back().cells.back().last);
         const QTextBlock before = first.previous(), after = last.next();
@@ -1035,6 +1085,9 @@ private:
     std::vector<int> m_rowEdges;
     int m_rowLeft = 0;
     bool m_rowBorders = false;
+    bool m_borderSide = false;         // a border's side named, its style to come
+    std::vector<bool> m_rowMerged;     // per edge: the cell joins the one before
+    bool m_mergeNextCell = false;
     int m_cellStart = -1; // the paragraph the next cell begins with, once known
     std::vector<ParagraphFormat> m_paragraphFormats;
     std::vector<ParagraphRun> m_paragraphRuns;

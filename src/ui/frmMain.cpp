@@ -480,10 +480,13 @@ void TMainF::rgTargetSizeClick()
         } catch (const AppError &) {
             // The new picture could not be loaded and the old one is still
             // drawn: the size and the choice go back to it, so neither the
-            // panel nor the saved setting names a picture that fails.
+            // panel nor the saved setting names a picture that fails. The
+            // series is cleared all the same, and so are its results.
             Target->FLarge = !Target->FLarge;
             const QSignalBlocker quiet(TargetSize);
             TargetSize->SetItemIndex(Target->FLarge ? 0 : 1);
+            for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
+                SetCaption(label, QString());
             throw;
         }
     }

@@ -49,10 +49,10 @@ void TJournalKeeper::Finish()
     FReader.reset();
     if (loss.count > 0) {
         const int n = loss.count % 100;
-        const QString series = n % 10 == 1 && n != 11                             ? TJournalKeeper::tr("серию")
-                               : n % 10 >= 2 && n % 10 <= 4 && (n < 12 || n > 14) ? TJournalKeeper::tr("серии")
-                                                                                  : TJournalKeeper::tr("серий");
-        Q_EMIT Lost(TJournalKeeper::tr("Не удалось сохранить %1 %2: %3").arg(loss.count).arg(series, loss.reason));
+        const QString series = n % 10 == 1 && n != 11                             ? tr("серию")
+                               : n % 10 >= 2 && n % 10 <= 4 && (n < 12 || n > 14) ? tr("серии")
+                                                                                  : tr("серий");
+        Q_EMIT Lost(tr("Не удалось сохранить %1 %2: %3").arg(loss.count).arg(series, loss.reason));
     }
 }
 
@@ -108,8 +108,8 @@ void TJournalKeeper::Unavailable(const QString &reason, bool damaged)
         return;
     FTold = true;
     FDamaged = damaged;
-    Q_EMIT Unusable(TJournalKeeper::tr("Журнал недоступен: %1: %2").arg(FPath, reason),
-                    TJournalKeeper::tr("Тренироваться можно и без журнала; серии, которые не удалось записать, "
+    Q_EMIT Unusable(tr("Журнал недоступен: %1: %2").arg(FPath, reason),
+                    tr("Тренироваться можно и без журнала; серии, которые не удалось записать, "
                                    "будут записаны, когда журнал станет доступен."),
                     damaged);
 }

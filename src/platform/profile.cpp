@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -248,8 +250,11 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
     return value ? value->left(2047) : defaultValue;
 }
 
-bool WritePrivateProfileString(const QString &section, const QString &key,
-                               const QString &value, const QString &path)
+namespace {
+
+// Replaces the file with what `change` makes of its contents, as
+// WritePrivateProfileString describes.
+bool rewrite(const QString &path, const std::function<QByteArray(const QByteArray &)> &change)
 {
     // A file nobody may write to stays as it is, also for the superuser.
     const QFileInfo existing(path);
@@ -259,7 +264,7 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     const std::optional<QByteArray> content = readFile(path);
     if (!content)
         return false;
-    const QByteArray text = ProfileWithValue(*content, section, key, value);
+    const QByteArray text = change(*content);
 
     // Nothing to change: the file is left alone (its inode, time, links and
     // owner with it), once it is known that it could have been replaced as a
@@ -292,10 +297,19 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
     return file.commit();
 }
 
+} // namespace
+
+bool WritePrivateProfileString(const QString &section, const QString &key,
+                               const QString &value, const QString &path)
+{
+    return rewrite(path, [&](const QByteArray &content) { return ProfileWithValue(content, section, key, value); });
+}
+
 bool WriteProfileNumber(const QString &section, const QString &key, int value, const QString &path)
 {
-    const std::optional<QByteArray> content = readFile(path);
-    const std::optional<QString> written = content ? ProfileValue(*content, section, key) : std::nullopt;
-    const bool same = written && TextToInt(*written) == value;
-    return WritePrivateProfileString(section, key, same ? *written : QString::number(value), path);
+    return rewrite(path, [&](const QByteArray &content) {
+        const std::optional<QString> written = ProfileValue(content, section, key);
+        const bool same = written && TextToInt(*written) == value;
+        return ProfileWithValue(content, section, key, same ? *written : QString::number(value));
+    });
 }

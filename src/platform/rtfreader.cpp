@@ -653,8 +653,11 @@ private:
         if (m_numberFrom >= 0 && m_inListNumber == 0) {
             // The first text after a list item's number: the number takes its size.
             flush();
-            if (m_text.size() > m_numberFrom)
-                m_numberSizes.push_back({int(m_numberFrom), int(m_text.size() - m_numberFrom), now.halfPoints});
+            if (m_text.size() > m_numberFrom) {
+                QTextCharFormat size;
+                size.setFontPointSize(now.halfPoints / 2.0);
+                m_numberSizes.push_back({int(m_numberFrom), int(m_text.size() - m_numberFrom), size});
+            }
             m_numberFrom = -1;
         }
         if (now != m_runState)
@@ -817,12 +820,10 @@ private:
             cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
             cursor.setCharFormat(span.format);
         }
-        for (const SizeSpan &size : m_numberSizes) {
-            QTextCharFormat format;
-            format.setFontPointSize(size.halfPoints / 2.0);
+        for (const Span &size : m_numberSizes) {
             cursor.setPosition(size.start);
             cursor.setPosition(size.start + size.length, QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(format);
+            cursor.mergeCharFormat(size.format);
         }
         int built = -1;
         QTextBlockFormat format;
@@ -856,37 +857,8 @@ private:
     static Grid gridOf(const Table &table)
     {
         Grid grid;
-        bool widths = true;
-        for (const TableRow &row : table.rows)
-            widths = widths && row.edges.size() >= row.cells.size();
-        if (widths) {
-            std::vector<std::vector<int>> bounds; // per row: its left edge, then each cell's right edge
-            for (const TableRow &row : table.rows) {
-                std::vector<int> b{row.left};
-                for (size_t i = 0; i < row.cells.size(); ++i)
-                    b.push_back(std::max(row.edges[i], b.back() + 1));
-                grid.edges.insert(grid.edges.end(), b.begin(), b.end());
-                bounds.push_back(std::move(b));
-            }
-            std::sort(grid.edges.begin(), grid.edges.end());
-            grid.edges.erase(std::unique(grid.edges.begin(), grid.edges.end()), grid.edges.end());
-            widths = int(grid.edges.size()) - 1 <= kMaxColumns;
-            if (widths) {
-                grid.columns = int(grid.edges.size()) - 1;
-                for (const std::vector<int> &b : bounds) {
-                    std::vector<std::pair<int, int>> cells;
-                    for (size_t i = 1; i < b.size(); ++i) {
-                        const auto at = [&](int edge) {
-                            return int(std::lower_bound(grid.edges.begin(), grid.edges.end(), edge) - grid.edges.begin());
-                        };
-                        cells.push_back({at(b[i - 1]), at(b[i]) - at(b[i - 1])});
-                    }
-                    grid.cells.push_back(std::move(cells));
-                }
-                return grid;
-            }
-        }
-        grid.edges.clear();
+        if (gridByEdges(table, &grid))
+            return grid;
         for (const TableRow &row : table.rows)
             grid.columns = std::max(grid.columns, std::min(int(row.cells.size()), kMaxColumns));
         for (const TableRow &row : table.rows) {
@@ -897,6 +869,39 @@ private:
             grid.cells.push_back(std::move(cells));
         }
         return grid;
+    }
+
+    // The grid from every cell's right edge, when each is given and the
+    // columns they make are not too many.
+    static bool gridByEdges(const Table &table, Grid *grid)
+    {
+        std::vector<std::vector<int>> bounds; // per row: its left edge, then each cell's right edge
+        std::vector<int> edges;
+        for (const TableRow &row : table.rows) {
+            if (row.edges.size() < row.cells.size())
+                return false;
+            std::vector<int> b{row.left};
+            for (size_t i = 0; i < row.cells.size(); ++i)
+                b.push_back(std::max(row.edges[i], b.back() + 1));
+            edges.insert(edges.end(), b.begin(), b.end());
+            bounds.push_back(std::move(b));
+        }
+        std::sort(edges.begin(), edges.end());
+        edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+        if (int(edges.size()) - 1 > kMaxColumns)
+            return false;
+        const auto column = [&edges](int edge) {
+            return int(std::lower_bound(edges.begin(), edges.end(), edge) - edges.begin());
+        };
+        for (const std::vector<int> &b : bounds) {
+            std::vector<std::pair<int, int>> cells;
+            for (size_t i = 1; i < b.size(); ++i)
+                cells.push_back({column(b[i - 1]), column(b[i]) - column(b[i - 1])});
+            grid->cells.push_back(std::move(cells));
+        }
+        grid->columns = int(edges.size()) - 1;
+        grid->edges = std::move(edges);
+        return true;
     }
 
     // Puts the paragraphs of a table's cells into a table in their place.
@@ -1070,14 +1075,9 @@ private:
         int length;
         QTextCharFormat format;
     };
-    struct SizeSpan {
-        int start;
-        int length;
-        int halfPoints;
-    };
     QString m_text;
     std::vector<Span> m_spans;
-    std::vector<SizeSpan> m_numberSizes; // list numbers in their paragraph's size
+    std::vector<Span> m_numberSizes;     // list numbers' size, that of their paragraph, merged in
     qsizetype m_numberFrom = -1;         // a number waiting for the text after it
     int m_inListNumber = 0;
     std::vector<Table> m_tables;

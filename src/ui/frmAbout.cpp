@@ -28,9 +28,9 @@ TAboutBox::TAboutBox(QWidget *parent) : TModalForm(parent)
 QString TAboutBox::CreditsText()
 {
     return QStringList{
-        TAboutBox::tr("Идея: Vimbra"),
-        TAboutBox::tr("Методика: тренеры"),
-        TAboutBox::tr("Программа: Vimbra"),
+        tr("Идея: Vimbra"),
+        tr("Методика: тренеры"),
+        tr("Программа: Vimbra"),
         QStringLiteral("2026"),
     }.join(QLatin1Char('\r'));
 }

@@ -76,33 +76,33 @@ void TDebriefF::ShowSeries(const Input &input)
     const double ring = current.target.RingWidth();
     QString figures;
     if (f.shots == 0) {
-        figures = TDebriefF::tr("Выстрелов в серии ещё нет.");
+        figures = tr("Выстрелов в серии ещё нет.");
     } else {
         int total = 0;
         for (const ShotRecord &s : current.shots)
             total += s.score;
-        figures += TDebriefF::tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
+        figures += tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
                        .arg(f.shots)
-                       .arg(scoresHidden ? TDebriefF::tr("откроется в конце серии") : QString::number(total));
-        figures += TDebriefF::tr("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
+                       .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(total));
+        figures += tr("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
                                   "ширина кольца %4 пикс.).<br>")
                        .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
                             signedPixels(f.meanPoint.y()), Decimal(ring));
         if (f.shots >= 2) {
-            figures += TDebriefF::tr("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3")
+            figures += tr("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3")
                            .arg(Decimal(f.meanRadiusRings),
                                 GroupVerdict(f.tight),
                                 Decimal(f.extremeSpreadRings));
             if (f.extremeSpread > 0)
-                figures += TDebriefF::tr(" — между %1-й и %2-й пробоинами").arg(f.spreadFrom).arg(f.spreadTo);
+                figures += tr(" — между %1-й и %2-й пробоинами").arg(f.spreadFrom).arg(f.spreadTo);
             figures += QStringLiteral(".<br>");
         }
-        figures += TDebriefF::tr("<b>Причины:</b> мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 "
+        figures += tr("<b>Причины:</b> мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 "
                                   "(разброс %4).")
                        .arg(DistanceAndHour(f.meanAlignment, ring), Decimal(f.alignmentSpread / ring),
                             DistanceAndHour(f.meanHoldAndCorrection, ring), Decimal(f.holdSpread / ring));
         if (!input.previous.shots.isEmpty())
-            figures += TDebriefF::tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
+            figures += tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
     }
     lbFigures->setText(figures);
 
@@ -151,23 +151,23 @@ void TDebriefF::ShowSeries(const Input &input)
         if (input.finished)
             lines << JudgeGrouping(f).text;
         else
-            lines << TDebriefF::tr("Кучность: сумма и очки откроются в конце серии.");
+            lines << tr("Кучность: сумма и очки откроются в конце серии.");
         break;
     case Exercise::Zeroing:
         if (input.zeroed) {
             const QPoint e = input.hiddenError;
-            lines << TDebriefF::tr("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
+            lines << tr("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
                                     "высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).")
                          .arg(CountOf(input.zeroingSeries, QT_TRANSLATE_NOOP("CountOf", "серию"),
                                      QT_TRANSLATE_NOOP("CountOf", "серии"), QT_TRANSLATE_NOOP("CountOf", "серий")))
                          .arg(std::abs(e.y()))
                          .arg(CountOf(int(std::lround(std::abs(e.y()) / Thresholds::kPixelsPerDivision)), QT_TRANSLATE_NOOP("CountOf", "деления"),
                                       QT_TRANSLATE_NOOP("CountOf", "делений"), QT_TRANSLATE_NOOP("CountOf", "делений")))
-                         .arg(e.y() > 0 ? TDebriefF::tr("вниз") : TDebriefF::tr("вверх"))
+                         .arg(e.y() > 0 ? tr("вниз") : tr("вверх"))
                          .arg(std::abs(e.x()))
-                         .arg(e.x() > 0 ? TDebriefF::tr("вправо") : TDebriefF::tr("влево"));
+                         .arg(e.x() > 0 ? tr("вправо") : tr("влево"));
         } else {
-            lines << TDebriefF::tr("Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не "
+            lines << tr("Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не "
                                     "дальше %2 ширины кольца от центра.")
                          .arg(input.zeroingSeries + (input.finished ? 0 : 1))
                          .arg(Decimal(Thresholds::kZeroedWithin));
@@ -176,7 +176,7 @@ void TDebriefF::ShowSeries(const Input &input)
     case Exercise::Calling: {
         const CallFigures calls = JudgeCalls(current.shots, current.target);
         if (calls.called > 0)
-            lines << TDebriefF::tr("Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.")
+            lines << tr("Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.")
                          .arg(calls.called)
                          .arg(Decimal(Thresholds::kCallWithin))
                          .arg(std::lround(100 * calls.share));
@@ -189,7 +189,7 @@ void TDebriefF::ShowSeries(const Input &input)
     lbAdvice->setText(lines.join(QLatin1Char('\n')));
     btnApply->setEnabled(f.advice.newBarPosition >= 0);
     btnApply->setToolTip(f.advice.newBarPosition >= 0
-                             ? TDebriefF::tr("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
+                             ? tr("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
                              : QString());
 }
 

@@ -25,7 +25,7 @@ void THelpF::FormShow()
     if (QFileInfo(path).isFile())
         LoadRichEditFromFile(Memo->document(), path);
     else
-        Memo->setPlainText(THelpF::tr("Файл инструкций не найден"));
+        Memo->setPlainText(tr("Файл инструкций не найден"));
 }
 
 void THelpF::resizeEvent(QResizeEvent *event)

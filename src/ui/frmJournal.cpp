@@ -68,15 +68,15 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
             Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
         const QString shooter = FKeeper->Shooter();
-        Export(fileName(shooter.isEmpty() ? TJournalF::tr("журнал") : shooter, QStringLiteral(".csv")),
+        Export(fileName(shooter.isEmpty() ? tr("журнал") : shooter, QStringLiteral(".csv")),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), TJournalF::tr("-серия.pdf")),
+        Export(fileName(FKeeper->Shooter(), tr("-серия.pdf")),
                [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
     }));
     connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), TJournalF::tr("-день.pdf")),
+        Export(fileName(FKeeper->Shooter(), tr("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
 }
@@ -147,7 +147,7 @@ void TJournalF::ShowSeries()
     // with a connection of its own, and shown when read unless another
     // listing was asked for meanwhile.
     FListing = true;
-    lbCount->setText(TJournalF::tr("серии читаются…"));
+    lbCount->setText(tr("серии читаются…"));
     QPointer<TJournalF> self(this);
     QThreadPool::globalInstance()->start([self, generation, path = FKeeper->Path(), shooter = FKeeper->Shooter()] {
         QList<JournalSeries> series;
@@ -182,11 +182,11 @@ void TJournalF::ShowListing(QList<JournalSeries> series)
 void TJournalF::ShowCount()
 {
     if (!FKeeper->Reader())
-        lbCount->setText(TJournalF::tr("журнал недоступен: %1").arg(FKeeper->Path()));
+        lbCount->setText(tr("журнал недоступен: %1").arg(FKeeper->Path()));
     else if (FKeeper->ReadOnly())
-        lbCount->setText(TJournalF::tr("серий: %1 (только просмотр: %2)").arg(FModel.rowCount()).arg(FKeeper->ReadOnlyReason()));
+        lbCount->setText(tr("серий: %1 (только просмотр: %2)").arg(FModel.rowCount()).arg(FKeeper->ReadOnlyReason()));
     else
-        lbCount->setText(TJournalF::tr("серий: %1").arg(FModel.rowCount()));
+        lbCount->setText(tr("серий: %1").arg(FModel.rowCount()));
 }
 
 void TJournalF::ChartSeries()
@@ -222,7 +222,7 @@ void TJournalF::Added(qint64 id)
 QString TJournalF::ShooterTitle() const
 {
     const QString shooter = FKeeper->Shooter();
-    return shooter.isEmpty() ? TJournalF::tr("(без имени)") : shooter;
+    return shooter.isEmpty() ? tr("(без имени)") : shooter;
 }
 
 void TJournalF::SelectRow(int row)
@@ -244,15 +244,15 @@ void TJournalF::SelectRow(int row)
     QStringList scores;
     for (const JournalShot &s : series->shots)
         scores << QString::number(s.score);
-    lbSelected->setText(TJournalF::tr("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
+    lbSelected->setText(tr("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
                                        "ширины кольца.%8")
                             .arg(SeriesTimeText(series->firedAt),
                                  scores.join(QStringLiteral(" ")),
-                                 series->largeTarget ? TJournalF::tr("большая мишень") : TJournalF::tr("маленькая мишень"))
+                                 series->largeTarget ? tr("большая мишень") : tr("маленькая мишень"))
                             .arg(series->total)
                             .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
                                  Decimal(f.extremeSpreadRings),
-                                 series->exercise.isEmpty() ? QString() : TJournalF::tr(" Упражнение: ") + series->exercise));
+                                 series->exercise.isEmpty() ? QString() : tr(" Упражнение: ") + series->exercise));
 }
 
 // The series of a row of the list, as the window shows and prints it (the
@@ -286,7 +286,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
 {
     JournalStore *store = FKeeper->Reader();
     if (!store) {
-        *error = SaveFailureText(path, TJournalF::tr("журнал недоступен"));
+        *error = SaveFailureText(path, tr("журнал недоступен"));
         return false;
     }
     return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
@@ -296,10 +296,10 @@ bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)
 {
     const auto series = ReadRow(tvSeries->currentIndex().row());
     if (!series) {
-        *error = SaveFailureText(path, TJournalF::tr("серия не выбрана"));
+        *error = SaveFailureText(path, tr("серия не выбрана"));
         return false;
     }
-    const QString title = TJournalF::tr("Серия стрелка %1 — %2")
+    const QString title = tr("Серия стрелка %1 — %2")
                               .arg(ShooterTitle(),
                                    SeriesTimeText(series->firedAt));
     return ExportPdf({*series}, title, path, error);
@@ -309,10 +309,10 @@ bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
 {
     const QList<JournalSeries> day = DayOfSelected();
     if (day.isEmpty()) {
-        *error = SaveFailureText(path, TJournalF::tr("серия не выбрана"));
+        *error = SaveFailureText(path, tr("серия не выбрана"));
         return false;
     }
-    const QString title = TJournalF::tr("Журнал стрелка %1 — %2")
+    const QString title = tr("Журнал стрелка %1 — %2")
                               .arg(ShooterTitle(),
                                    day.first().firedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy")));
     return ExportPdf(day, title, path, error);
@@ -322,7 +322,7 @@ void TJournalF::Export(const QString &suggested, const std::function<bool(const 
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString path = savePathHook() ? savePathHook()(suggested)
-                                        : QFileDialog::getSaveFileName(this, TJournalF::tr("Сохранить"),
+                                        : QFileDialog::getSaveFileName(this, tr("Сохранить"),
                                                                        QDir(folder).filePath(suggested));
     if (path.isEmpty())
         return;
@@ -332,5 +332,5 @@ void TJournalF::Export(const QString &suggested, const std::function<bool(const 
     if (messageHook())
         messageHook()(error);
     else
-        QMessageBox::warning(this, TJournalF::tr("Журнал"), error);
+        QMessageBox::warning(this, tr("Журнал"), error);
 }

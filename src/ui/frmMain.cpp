@@ -29,6 +29,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <exception>
+
 TMainF *MainF = nullptr;
 
 namespace {
@@ -425,7 +427,7 @@ void TMainF::Fire()
         // What the exercise shows at the end, once this event is done.
         if (!FAwaitingCall)
             QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); }));
-        SetCaption(lbFinish, TMainF::tr("Серия закончена!"));
+        SetCaption(lbFinish, tr("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
         SetScreenCursor(Qt::ArrowCursor);
@@ -474,6 +476,7 @@ void TMainF::edBlackChange()
 void TMainF::rgTargetSizeClick()
 {
     EndSeriesRecords();
+    std::exception_ptr failed;
     if (Target) {
         try {
             Target->ToggleSize();
@@ -482,16 +485,16 @@ void TMainF::rgTargetSizeClick()
             // drawn: the size and the choice go back to it, so neither the
             // panel nor the saved setting names a picture that fails. The
             // series is cleared all the same, and so are its results.
+            failed = std::current_exception();
             Target->FLarge = !Target->FLarge;
             const QSignalBlocker quiet(TargetSize);
             TargetSize->SetItemIndex(Target->FLarge ? 0 : 1);
-            for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
-                SetCaption(label, QString());
-            throw;
         }
     }
     for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
         SetCaption(label, QString());
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 void TMainF::btnResetClick()
@@ -694,15 +697,15 @@ void TMainF::ShowExerciseHint()
     switch (FExercise) {
     case Exercise::Free: break;
     case Exercise::Grouping:
-        hint = TMainF::tr("Кучность: очки откроются в конце серии; планку не трогайте.");
+        hint = tr("Кучность: очки откроются в конце серии; планку не трогайте.");
         break;
     case Exercise::Zeroing:
-        hint = FZeroing.done ? TMainF::tr("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
-                             : TMainF::tr("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
+        hint = FZeroing.done ? tr("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
+                             : tr("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
         break;
     case Exercise::Calling:
-        hint = FAwaitingCall ? TMainF::tr("Щёлкните там, куда, по-вашему, попала пуля.")
-                             : TMainF::tr("После выстрела покажите, куда попала пуля.");
+        hint = FAwaitingCall ? tr("Щёлкните там, куда, по-вашему, попала пуля.")
+                             : tr("После выстрела покажите, куда попала пуля.");
         break;
     }
     lbExerciseHint->setText(hint);

@@ -211,9 +211,9 @@ double TProgressChart::legend(QPainter *painter, double top, double width) const
         QString text;
         QColor ink, second; // a thin line with a dot, or a bold one in two colours
     };
-    const Item items[] = {{TProgressChart::tr("Сумма"), kTotalInk, QColor()},
-                          {TProgressChart::tr("Средний радиус"), kRadiusInk, QColor()},
-                          {TProgressChart::tr("скользящее среднее по %1").arg(kAverageWindow), kTotalAverageInk,
+    const Item items[] = {{tr("Сумма"), kTotalInk, QColor()},
+                          {tr("Средний радиус"), kRadiusInk, QColor()},
+                          {tr("скользящее среднее по %1").arg(kAverageWindow), kTotalAverageInk,
                            kRadiusAverageInk}};
     double x = start, y = top;
     for (const Item &item : items) {
@@ -266,7 +266,7 @@ void TProgressChart::paintEvent(QPaintEvent *)
     double rightLabels = 0;
     for (int k = 0; k <= kGridSteps; ++k)
         rightLabels = std::max(rightLabels, fm.horizontalAdvance(axisLabel(k * radiusGrid, radiusGrid)));
-    const QString leftUnit = TProgressChart::tr("очки"), rightUnit = TProgressChart::tr("ширины кольца");
+    const QString leftUnit = tr("очки"), rightUnit = tr("ширины кольца");
     const double tick = pad / 2;
     const double left = pad + fm.horizontalAdvance(QStringLiteral("50")) + tick + pad / 2;
     const double right = pad + rightLabels + tick + pad / 2;
@@ -297,7 +297,7 @@ void TProgressChart::paintEvent(QPaintEvent *)
     const int n = int(FPoints.size());
     if (n == 0) {
         painter.setPen(grid.darker(130));
-        painter.drawText(plot, Qt::AlignCenter, TProgressChart::tr("Серий пока нет"));
+        painter.drawText(plot, Qt::AlignCenter, tr("Серий пока нет"));
         return;
     }
 

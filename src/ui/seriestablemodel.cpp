@@ -61,10 +61,10 @@ QVariant TSeriesTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case 0: return TSeriesTableModel::tr("Дата");
-    case 1: return TSeriesTableModel::tr("Сумма");
-    case 2: return TSeriesTableModel::tr("Ср. радиус");
-    case 3: return TSeriesTableModel::tr("Поправка");
+    case 0: return tr("Дата");
+    case 1: return tr("Сумма");
+    case 2: return tr("Ср. радиус");
+    case 3: return tr("Поправка");
     }
     return {};
 }

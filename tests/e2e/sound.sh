@@ -81,6 +81,10 @@ echo "== SIGTERM while the sound device is open"
 mv "$work/BAR_01" "$prog/Sounds/BAR_01"
 start_program
 main=$(main_window)
+settled "$main"
+# A shot opens the device, which then stays open for the sound and two
+# seconds after it, however slowly the program started.
+fire "$main"
 for _ in $(seq 50); do [ "$(pulse_streams)" = 1 ] && break; sleep 0.1; done
 [ "$(pulse_streams)" = 1 ] || { echo "the sound device was never opened"; exit 1; }
 kill -TERM "$app_pid"

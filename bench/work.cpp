@@ -6,7 +6,8 @@
 
 #include "base/appdir.h"
 #include "app/application.h"
-#include "analysis/exercise.h"
+#include "analysis/aimtrace.h"
+#include "platform/effects.h"
 #include "model/Globals.h"
 #include "platform/richedit.h"
 #include "platform/pause.h"
@@ -130,6 +131,16 @@ double seconds(const std::function<void()> &f)
     return best;
 }
 
+// The real clock and error box; no sound is made and no pause taken, so
+// that only the program's own work is measured.
+class QuietEffects : public SystemEffects
+{
+public:
+    void PreloadSound(const QString &) override {}
+    void PlaySound(const QString &) override {}
+    void Pause(int) override {}
+};
+
 void benchDrag(int moves)
 {
     BareWindow bare;
@@ -138,7 +149,8 @@ void benchDrag(int moves)
         qFatal("the window did not show");
     const DragResult base = drag(&bare, Qt::LeftButton, QPoint(300, 250), 100, moves);
 
-    TMainF main;
+    QuietEffects effects;
+    TMainF main(effects);
     main.show();
     if (!QTest::qWaitForWindowExposed(&main))
         qFatal("the window did not show");
@@ -262,8 +274,8 @@ void benchModel()
 // counted: `bench_work --firing SHOTS closed|open` runs that part alone.
 void benchFiring(int shots, const QString &only = QString())
 {
-    SetPauseHook([](int) {});
-    TMainF w;
+    QuietEffects effects;
+    TMainF w(effects);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return;
@@ -294,7 +306,7 @@ void benchFiring(int shots, const QString &only = QString())
     if (only == QLatin1String("closed"))
         return;
     w.btnDebrief->click();
-    if (!QTest::qWaitForWindowExposed(w.Debrief))
+    if (!QTest::qWaitForWindowExposed(w.DebriefWindow()))
         return;
     fire(&openFire, &openAfter);
     if (only == QLatin1String("open"))
@@ -302,7 +314,6 @@ void benchFiring(int shots, const QString &only = QString())
     std::printf("a shot (the double-click handler, no pause), %d shots: debrief closed %.1f us, "
                 "open %.1f us, ratio %.2f; the debrief's update after it %.0f us\n",
                 shots, closedFire, openFire, openFire / closedFire, openAfter - closedAfter);
-    SetPauseHook({});
 }
 
 // The aim trace over an hour of movement: samples every 8 ms (a mouse at
@@ -337,7 +348,6 @@ int main(int argc, char *argv[])
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     SetAppDirForTesting(QStringLiteral(VIMBRA_APP_DIR));
-    SetSoundHook([](const QString &) {});
     if (argc > 3 && qstrcmp(argv[1], "--firing") == 0) {
         benchFiring(std::max(1, atoi(argv[2])), QString::fromLatin1(argv[3]));
         return 0;

@@ -1,7 +1,6 @@
 #include "testsupport.h"
 
 #include "platform/errors.h"
-#include "platform/pause.h"
 #include "platform/sound.h"
 
 #include <QBuffer>
@@ -67,22 +66,11 @@ QByteArray ProgramFolder::read(const QString &relative) const
 
 Recorders::Recorders()
 {
+    m_clock.start();
     SetErrorBoxHook([this](const QString &text) { errors << text; });
-    SetSoundHook([this](const QString &file) { sounds << file; });
-    SetPauseHook([this](int ms) { pauses << ms; });
 }
 
-Recorders::~Recorders()
-{
-    SetErrorBoxHook({});
-    SilenceSounds();
-    SetPauseHook({});
-}
-
-void SilenceSounds()
-{
-    SetSoundHook([](const QString &) {});
-}
+Recorders::~Recorders() { SetErrorBoxHook({}); }
 
 QByteArray BmpBytes(const QImage &image)
 {

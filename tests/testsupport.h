@@ -1,17 +1,21 @@
 #pragma once
 
 // What the tests share: a private copy of the program folder, and recorders
-// standing in for the error box, the sound and the pause.
+// standing in for the lesson's sound, pause, clock and error box.
 
 #include "app/application.h"
 #include "base/appdir.h"
 #include "base/errorbox.h"
 #include "ui/modal.h"
+#include "platform/effects.h"
 #include "platform/sound.h"
 
 #include <QStringList>
+
+#include <optional>
 #include <QDialog>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 // A fresh copy of the built program folder in a temporary directory, which
@@ -32,16 +36,29 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Collects what the error box, the sound player and the pause are asked for,
-// for as long as it lives.
-class Recorders
+// The effects a test hands to a lesson window: what the error box, the sound
+// player and the pause are asked for is collected, nothing is heard and no
+// time is lost. The clock runs from the recorder's making, or stands where
+// the test sets it. For as long as it lives it also takes the error boxes of
+// the program's other windows.
+class Recorders : public Effects
 {
 public:
     Recorders();
-    ~Recorders();
+    ~Recorders() override;
     QStringList errors; // error box texts, full stop rule applied
     QStringList sounds; // files asked to play
     QList<int> pauses;  // milliseconds
+    std::optional<qint64> time; // the clock, when the test moves it
+
+    void PreloadSound(const QString &) override {}
+    void PlaySound(const QString &file) override { sounds << file; }
+    void Pause(int ms) override { pauses << ms; }
+    qint64 Now() const override { return time ? *time : m_clock.elapsed(); }
+    void ShowError(const QString &message) override { errors << ErrorBoxText(message); }
+
+private:
+    QElapsedTimer m_clock;
 };
 
 // Writes data as the whole of the file at path; false if it cannot.
@@ -63,15 +80,11 @@ QString raised(const std::function<void()> &f);
 // Runs f on the next modal dialog once it is up (f must close it).
 void WhenModal(std::function<void(QDialog *)> f);
 
-// Tests make no sound: shots are recorded by Recorders or dropped.
-void SilenceSounds();
-
 // Declares the test's main with the program's own application object.
 #define VIMBRA_TEST_MAIN(TestObject)                                                                                   \
     int main(int argc, char *argv[])                                                                                   \
     {                                                                                                                  \
         VimbraApplication app(argc, argv);                                                                             \
-        SilenceSounds();                                                                                               \
         TestObject tc;                                                                                                 \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         const int failed = QTest::qExec(&tc, argc, argv);                                                              \

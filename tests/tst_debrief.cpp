@@ -267,12 +267,12 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         Recorders rec;
-        TMainF w;
+        TMainF w(rec);
         QVERIFY(ShowActive(w));
         QWindow *window = w.windowHandle();
         QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
-        QVERIFY(w.Debrief);
-        TDebriefF *d = w.Debrief;
+        QVERIFY(w.DebriefWindow());
+        TDebriefF *d = w.DebriefWindow();
         QVERIFY(QTest::qWaitForWindowExposed(d));
         QCOMPARE(d->windowTitle(), QStringLiteral("Разбор серии"));
         QCOMPARE(d->tblShots->rowCount(), 0);
@@ -334,21 +334,21 @@ private Q_SLOTS:
         ProgramFolder folder;
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.btnDebrief->click();
-            QVERIFY(QTest::qWaitForWindowExposed(w.Debrief));
-            w.Debrief->resize(640, 380);
+            QVERIFY(QTest::qWaitForWindowExposed(w.DebriefWindow()));
+            w.DebriefWindow()->resize(640, 380);
         }
         const QByteArray file = folder.read(QStringLiteral("Vimbra.INI"));
         QVERIFY2(file.startsWith("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n[Debrief]\n"),
                  file.constData());
         QCOMPARE(GetPrivateProfileString("Debrief", "Width", "", folder.file("Vimbra.INI")), QStringLiteral("640"));
-        TMainF again;
+        TMainF again(rec);
         again.show();
         again.btnDebrief->click();
-        QCOMPARE(again.Debrief->size(), QSize(640, 380));
+        QCOMPARE(again.DebriefWindow()->size(), QSize(640, 380));
         QVERIFY(rec.errors.isEmpty());
     }
 };

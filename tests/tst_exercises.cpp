@@ -3,7 +3,8 @@
 
 #include "testsupport.h"
 
-#include "analysis/exercise.h"
+#include "analysis/aimtrace.h"
+#include "session/exercises.h"
 #include "analysis/thresholds.h"
 #include "journal/journalstore.h"
 #include "platform/profile.h"
@@ -17,12 +18,21 @@ namespace {
 const TargetGeometry kTarget{90, 3, 1}; // a ring width of 6 pixels
 const QPoint kBare(300, 460);           // bare window area
 
+// The zeroing exercise's state, as its rule keeps it.
+const ZeroingRule &Zeroing(const TMainF &w)
+{
+    const auto *rule = dynamic_cast<const ZeroingRule *>(&w.Lesson().Rule());
+    if (!rule)
+        qFatal("not zeroing");
+    return *rule;
+}
+
 ShotRecord at(double x, double y) { return ShotRecord{QPointF(x, y), QPointF(x, y), QPointF(), QPointF(), 9}; }
 
 struct Window {
     ProgramFolder folder;
     Recorders rec;
-    TMainF w;
+    TMainF w{rec};
     QWindow *window = nullptr;
 
     explicit Window(Exercise exercise = Exercise::Free)
@@ -211,11 +221,11 @@ private Q_SLOTS:
         QTRY_VERIFY(f.w.edSum->text() != QStringLiteral("?")); // shown at the end
         QCOMPARE(f.w.edSum->text(), QString::number(f.w.Target->FTotal));
         QStringList scores;
-        for (const ShotRecord &r : std::as_const(f.w.FShotRecords))
+        for (const ShotRecord &r : std::as_const(f.w.Lesson().Shots()))
             scores << QString::number(r.score);
         QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  ") + scores.join(QStringLiteral("  ")));
-        QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
-        QCOMPARE(f.w.Debrief->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
+        QTRY_VERIFY(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
+        QCOMPARE(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
         QTRY_COMPARE(f.w.Journal()->Written(), 1);
         JournalStore store;
         QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
@@ -230,11 +240,11 @@ private Q_SLOTS:
         Window f;
         const int barBefore = f.w.PlankaCorrectionBar->value();
         f.w.cbExercise->setCurrentIndex(int(Exercise::Zeroing));
-        const QPoint error = f.w.FZeroing.error;
+        const QPoint error = Zeroing(f.w).Error();
         QVERIFY(error.y() != 0 && error.x() != 0);
         QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore); // hidden: the bar does not show it
         f.openDebrief();
-        TDebriefF *d = f.w.Debrief;
+        TDebriefF *d = f.w.DebriefWindow();
         // The learner holds the sights on the centre as the bar stood at first:
         // a moved bar then moves the shots.
         const int correction = f.w.Gun->FPlankaCorrection;
@@ -249,8 +259,8 @@ private Q_SLOTS:
             f.fire();
         }
         QTRY_COMPARE(d->Figures().meanPoint, QPointF(error));
-        QVERIFY(!f.w.FZeroing.done);
-        QCOMPARE(f.w.FZeroing.series, 1);
+        QVERIFY(!Zeroing(f.w).Done());
+        QCOMPARE(Zeroing(f.w).SeriesFired(), 1);
         QVERIFY(d->btnApply->isEnabled());
         d->btnApply->click();
         QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore - int(std::lround(error.y() / 5.0)));
@@ -260,8 +270,8 @@ private Q_SLOTS:
             hold(f.centre() - QPoint(error.x(), 0));
             f.fire();
         }
-        QTRY_VERIFY(f.w.FZeroing.done);
-        QCOMPARE(f.w.FZeroing.series, 2);
+        QTRY_VERIFY(Zeroing(f.w).Done());
+        QCOMPARE(Zeroing(f.w).SeriesFired(), 2);
         QTRY_VERIFY(d->lbAdvice->text().contains(QStringLiteral("приведено к нормальному бою за 2 серии")));
         QTRY_COMPARE(f.w.Journal()->Written(), 2);
         {
@@ -289,17 +299,17 @@ private Q_SLOTS:
         f.aimAt(f.centre() + QPoint(6, 0));
         f.fire();
         QCOMPARE(f.shots(), 1);
-        QVERIFY(f.w.FAwaitingCall);
+        QVERIFY(f.w.Lesson().AwaitingCall());
         QVERIFY(!f.w.Target->GetShot(0)->isVisible());
         QCOMPARE(f.w.edBalls->text(), QStringLiteral("?"));
         f.fire(); // its first press is the call, at the bare area: no second shot
         QCOMPARE(f.shots(), 1);
-        QVERIFY(!f.w.FAwaitingCall);
+        QVERIFY(!f.w.Lesson().AwaitingCall());
         QVERIFY(f.w.Target->GetShot(0)->isVisible());
-        const ShotRecord called = f.w.FShotRecords[0];
+        const ShotRecord called = f.w.Lesson().Shots()[0];
         QVERIFY(called.called);
         QCOMPARE(called.call, QPointF(kBare - f.centre()));
-        QCOMPARE(f.w.FCallMarks.size(), 1);
+        QCOMPARE(f.w.Client->findChildren<TCallMark *>().size(), 1);
         QVERIFY(f.w.edBalls->text() != QStringLiteral("?"));
 
         // The next shot, called on the target itself, 6 px from its hole.
@@ -309,21 +319,21 @@ private Q_SLOTS:
         // The called score stays in sight; the new one waits for its call.
         QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  %1  ·").arg(called.score));
         QTest::mouseClick(f.window, Qt::LeftButton, {}, f.centre() + QPoint(0, 12));
-        QVERIFY(!f.w.FAwaitingCall);
-        const double ring = f.w.CurrentGeometry().RingWidth();
-        const CallFigures calls = JudgeCalls(f.w.FShotRecords, f.w.CurrentGeometry());
+        QVERIFY(!f.w.Lesson().AwaitingCall());
+        const double ring = f.w.Lesson().Debrief().current.target.RingWidth();
+        const CallFigures calls = JudgeCalls(f.w.Lesson().Shots(), f.w.Lesson().Debrief().current.target);
         QCOMPARE(calls.called, 2);
         QCOMPARE(calls.errors[1], 6 / ring);
-        QTRY_VERIFY(f.w.Debrief->lbAdvice->text().contains(QStringLiteral("Объявлено выстрелов: 2")));
+        QTRY_VERIFY(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral("Объявлено выстрелов: 2")));
         f.fire(); // a plain double-click fires again
         QCOMPARE(f.shots(), 3);
         // Called on the mark of an earlier shot, and on a caption: taken too.
         QTest::mouseClick(f.window, Qt::LeftButton, {}, f.w.Target->GetShot(0)->FCenter);
-        QVERIFY(!f.w.FAwaitingCall);
-        QCOMPARE(f.w.FShotRecords[2].call, QPointF(f.w.Target->GetShot(0)->FCenter - f.centre()));
+        QVERIFY(!f.w.Lesson().AwaitingCall());
+        QCOMPARE(f.w.Lesson().Shots()[2].call, QPointF(f.w.Target->GetShot(0)->FCenter - f.centre()));
         f.fire();
         QTest::mouseClick(f.window, Qt::LeftButton, {}, f.w.Label4->geometry().center());
-        QVERIFY(!f.w.FAwaitingCall);
+        QVERIFY(!f.w.Lesson().AwaitingCall());
     }
 
     // The trace: the aim's samples in order, only the last two seconds, and
@@ -331,8 +341,7 @@ private Q_SLOTS:
     void aimTraceOfEachShot()
     {
         Window f;
-        qint64 now = 0; // a clock the test moves: no real time need pass
-        f.w.SetClock([&now] { return now; });
+        qint64 &now = f.rec.time.emplace(0); // a clock the test moves: no real time need pass
         f.aimAt(f.centre());
         const QPoint start = f.w.Gun->FPosition + QPoint(0, 60);
         QTest::mousePress(f.window, Qt::RightButton, {}, start);
@@ -342,7 +351,7 @@ private Q_SLOTS:
         }
         QTest::mouseRelease(f.window, Qt::RightButton, {}, start + QPoint(30, 0));
         f.fire();
-        const QList<TraceSample> &trace = f.w.FShotRecords[0].trace;
+        const QList<TraceSample> &trace = f.w.Lesson().Shots()[0].trace;
         QVERIFY2(trace.size() >= 30, qPrintable(QString::number(trace.size())));
         for (int i = 1; i < trace.size() - 1; ++i) {
             QVERIFY(trace[i].ms >= trace[i - 1].ms);
@@ -354,7 +363,7 @@ private Q_SLOTS:
         QCOMPARE(trace.last().aim + QPointF(f.centre()), QPointF(f.w.Gun->FLastShot));
 
         f.openDebrief();
-        TDebriefF *d = f.w.Debrief;
+        TDebriefF *d = f.w.DebriefWindow();
         QTRY_COMPARE(d->Target->Trace().size(), trace.size());
         d->Replay();
         QCOMPARE(d->Target->Trace().size(), trace.size());
@@ -366,11 +375,11 @@ private Q_SLOTS:
         // the next shot's trace stands where the jolt left the aim, length 0.
         now += 2100;
         f.fire();
-        const QList<TraceSample> &still = f.w.FShotRecords[1].trace;
+        const QList<TraceSample> &still = f.w.Lesson().Shots()[1].trace;
         QCOMPARE(still.size(), 2);
         QCOMPARE(still.first().ms, -2000);
         QCOMPARE(TraceLength(still, -1000), 0.0);
-        QVERIFY(f.w.FShotRecords[1].sincePreviousMs >= 2100);
+        QVERIFY(f.w.Lesson().Shots()[1].sincePreviousMs >= 2100);
     }
 
     // The choice is remembered; free shooting leaves the settings as before.
@@ -379,20 +388,20 @@ private Q_SLOTS:
         ProgramFolder folder;
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             w.cbExercise->setCurrentIndex(int(Exercise::Calling));
         }
         QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", folder.file("Vimbra.INI")), QStringLiteral("calling"));
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(w.cbExercise->currentIndex(), int(Exercise::Calling));
-            QCOMPARE(w.FExercise, Exercise::Calling);
+            QCOMPARE(w.Lesson().CurrentExercise(), Exercise::Calling);
             w.cbExercise->setCurrentIndex(int(Exercise::Free));
         }
         QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", folder.file("Vimbra.INI")), QStringLiteral("free"));
         folder.remove("Vimbra.INI");
         {
-            TMainF w;
+            TMainF w(rec);
         }
         QVERIFY(!folder.read("Vimbra.INI").contains("Exercise"));
     }
@@ -406,7 +415,7 @@ private Q_SLOTS:
         Recorders rec;
         folder.write("Vimbra.INI", "[Options]\r\nPlankaCorrection=6\r\n");
         {
-            TMainF w;
+            TMainF w(rec);
             w.cbExercise->setCurrentIndex(int(Exercise::Zeroing));
             w.PlankaCorrectionBar->setValue(2);
         }
@@ -414,11 +423,11 @@ private Q_SLOTS:
         QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", ini), QStringLiteral("6"));
         QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", ini), QStringLiteral("zeroing"));
         {
-            TMainF w;
-            QCOMPARE(w.FExercise, Exercise::Zeroing);
+            TMainF w(rec);
+            QCOMPARE(w.Lesson().CurrentExercise(), Exercise::Zeroing);
             QCOMPARE(w.PlankaCorrectionBar->value(), 6);
-            QCOMPARE(w.FZeroing.barBefore, 6);
-            QVERIFY(w.FZeroing.error.y() != 0);
+            QCOMPARE(Zeroing(w).BarBefore(), 6);
+            QVERIFY(Zeroing(w).Error().y() != 0);
         }
         QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", ini), QStringLiteral("6"));
     }

@@ -16,7 +16,7 @@ const QPoint kOnGun(500, 380); // the rear sight, under the gun's rectangle
 struct Fixture {
     ProgramFolder folder;
     Recorders rec;
-    TMainF w;
+    TMainF w{rec};
     QWindow *window = nullptr;
 
     Fixture()
@@ -271,7 +271,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.w.cbLaser->click();
-        QVERIFY(f.w.LaserOn);
+        QVERIFY(f.w.LaserOn());
         QVERIFY(f.w.Laser);
         QCOMPARE(f.w.Laser->FCenter, f.w.Gun->AimPoint(false));
         QCOMPARE(f.w.Laser->parentWidget(), f.w.Client);
@@ -286,7 +286,7 @@ private Q_SLOTS:
 
         QPointer<TLaser> laser = f.w.Laser;
         f.w.cbLaser->click();
-        QVERIFY(!f.w.LaserOn);
+        QVERIFY(!f.w.LaserOn());
         QVERIFY(laser.isNull());
         QVERIFY(!f.w.Laser);
     }
@@ -296,14 +296,13 @@ private Q_SLOTS:
         ProgramFolder folder;
         folder.remove(QStringLiteral("Sounds/BAR_01"));
         Recorders rec;
-        SetSoundHook({}); // the real player, with nothing to play
-        TMainF w;
+        SystemEffects real; // the real player, with nothing to play
+        TMainF w(real);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, kBare);
         QCOMPARE(w.Target->FSeries->Count(), 1);
         QVERIFY(rec.errors.isEmpty());
-        SilenceSounds();
     }
 
     // The pause blocks and handles nothing meanwhile.

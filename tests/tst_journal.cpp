@@ -626,11 +626,11 @@ private Q_SLOTS:
         QTemporaryDir out;
         TJournalF::SetSavePathHookForTesting([&](const QString &suggested) { return out.filePath(suggested); });
         {
-            TMainF w;
+            TMainF w(rec);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.btnJournal->geometry().center());
-            TJournalF *j = w.JournalWindow;
+            TJournalF *j = w.JournalWindow();
             QVERIFY(j && QTest::qWaitForWindowExposed(j));
             QCOMPARE(j->windowTitle(), QStringLiteral("Журнал"));
             QCOMPARE(j->cbShooter->currentText(), QStringLiteral("Анна"));
@@ -672,7 +672,7 @@ private Q_SLOTS:
             Q_EMIT j->cbShooter->lineEdit()->editingFinished();
         }
         TJournalF::SetSavePathHookForTesting({});
-        TMainF again; // the next run goes on with Вера
+        TMainF again(rec); // the next run goes on with Вера
         QCOMPARE(again.Journal()->Shooter(), QStringLiteral("Вера"));
         QVERIFY(messages.texts.isEmpty());
         QVERIFY(rec.errors.isEmpty());
@@ -738,7 +738,7 @@ private Q_SLOTS:
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         {
-            TMainF w;
+            TMainF w(rec);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.Journal()->SetShooter(QStringLiteral("Сидоров"));

@@ -71,7 +71,8 @@ private Q_SLOTS:
         QFETCH(QRect, geometry);
         QFETCH(QString, text);
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         auto *control = w.findChild<QWidget *>(name);
         QVERIFY(control);
         QCOMPARE(control->parentWidget()->objectName(), parent);
@@ -88,7 +89,8 @@ private Q_SLOTS:
     void windowAndSettingsAtStart()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         QCOMPARE(w.size(), QSize(829, 517));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vimbra 1.1 (Тирвана)         -- Belvesk --"));
         QCOMPARE(w.PlankaCorrectionBar->minimum(), 0);
@@ -113,7 +115,8 @@ private Q_SLOTS:
     void fonts()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         const QString window = w.font().family();
         QCOMPARE(w.font().pointSize(), 8);
         struct Expect {
@@ -147,7 +150,8 @@ private Q_SLOTS:
     void resultCaptionsEndTenPixelsBeforeTheirValues()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         for (QLabel *caption : {w.Label3, w.Label6, w.Label5}) {
             QCOMPARE(caption->x() + caption->width(), 408);
             QVERIFY(caption->width() >= caption->sizeHint().width());
@@ -162,7 +166,8 @@ private Q_SLOTS:
     void panelBorder()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         const QImage panel = w.Panel1->grab().toImage();
         const QPalette &p = w.Panel1->palette();
         const int right = panel.width() - 1, bottom = panel.height() - 1, mid = panel.height() / 2;
@@ -197,7 +202,7 @@ private Q_SLOTS:
         ProgramFolder folder;
         folder.write(QStringLiteral("Vimbra.INI"), QStringLiteral("[Options]\nTargetSize=%1\n").arg(size).toLatin1());
         Recorders rec;
-        TMainF w;
+        TMainF w(rec);
         QVERIFY(ShowActive(w));
         w.PlankaCorrectionBar->setFocus();
         QList<QWidget *> visited{QApplication::focusWidget()};
@@ -276,7 +281,8 @@ private Q_SLOTS:
     void exampleSightPictureOnScreen()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QImage shot = w.grab().toImage();
@@ -296,7 +302,8 @@ private Q_SLOTS:
     void panelStaysDockedRight()
     {
         ProgramFolder folder;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         w.show();
         w.resize(1000, 600);
         QTRY_COMPARE(w.Panel1->geometry(), QRect(861, 0, 139, 600));
@@ -312,7 +319,7 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         Recorders rec;
-        TMainF w;
+        TMainF w(rec);
         w.Gun->MoveTo(QPoint(530, 100));
         w.Target->AddShot(QPoint(528, 100));
         w.cbLaser->setChecked(true);
@@ -328,7 +335,8 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         AboutBox = new TAboutBox;
-        TMainF w;
+        Recorders rec;
+        TMainF w(rec);
         QSignalSpy closed(&w, &TMainF::Closed);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -350,7 +358,8 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         {
-            TMainF w;
+            Recorders rec;
+            TMainF w(rec);
         }
         QCOMPARE(folder.read(QStringLiteral("Vimbra.INI")),
                  QByteArray("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n"));
@@ -375,7 +384,7 @@ private Q_SLOTS:
         folder.write(QStringLiteral("Vimbra.INI"), "[Options]\nPlankaCorrection=2\n");
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(rec.errors, QStringList{QStringLiteral("Cannot open file %1.").arg(folder.file(missing))});
             QVERIFY(w.windowTitle().endsWith(QStringLiteral("-- Belvesk --")));
             QCOMPARE(w.Target != nullptr, targetMade);
@@ -420,7 +429,7 @@ private Q_SLOTS:
                  QFileInfo(folder.file(QStringLiteral("translations/vimbra_en.qm"))).canonicalFilePath());
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(w.btnReset->text(), QStringLiteral("Clear"));
             for (int i = 0; i < 5; ++i)
                 Q_EMIT w.Client->dblClick(w.Client);
@@ -433,7 +442,7 @@ private Q_SLOTS:
         QCOMPARE(InstallTranslation(QLocale(QLocale::Russian, QLocale::Russia)), QString());
         QCOMPARE(ExerciseName(Exercise::Grouping), QStringLiteral("Кучность"));
         QCOMPARE(raised([] { DecodeBitmap(QByteArray("not a picture")); }), QStringLiteral("Bitmap image is not valid"));
-        TMainF w;
+        TMainF w(rec);
         QCOMPARE(w.btnReset->text(), QStringLiteral("Очистить"));
         QVERIFY(rec.errors.isEmpty());
     }
@@ -464,7 +473,7 @@ private Q_SLOTS:
             folder.write(picture, bytes);
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(rec.errors.size(), 1);
         }
         QCOMPARE(rec.errors.size(), 1);

@@ -148,7 +148,7 @@ private Q_SLOTS:
         if (stored != "-")
             folder.write(kIni, stored);
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(w.PlankaCorrectionBar->value(), bar);
             QCOMPARE(w.Gun->FPlankaCorrection, (10 - bar) * 5);
             QCOMPARE(w.edBlack->value(), black);
@@ -170,7 +170,7 @@ private Q_SLOTS:
         ProgramFolder folder;
         folder.write(kIni, "[Options]\nTargetSize=-5\n");
         Recorders rec;
-        TMainF w;
+        TMainF w(rec);
         QVERIFY(!w.rbLarge->isChecked() && !w.rbSmall->isChecked());
         w.rbLarge->click();
         QVERIFY(!w.Target->FLarge); // the handler toggles whatever was chosen
@@ -184,7 +184,7 @@ private Q_SLOTS:
                            "Extra=yes\n");
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             w.PlankaCorrectionBar->setValue(9);
         }
         const QString text = QString::fromLatin1(folder.read(kIni));
@@ -302,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(w.PlankaCorrectionBar->value(), 4);
             QCOMPARE(w.edBlack->value(), 7);
             QCOMPARE(w.TargetSize->ItemIndex(), 1);
@@ -372,7 +372,7 @@ private Q_SLOTS:
         }
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             if (change)
                 w.PlankaCorrectionBar->setValue(2);
         }
@@ -422,13 +422,13 @@ private Q_SLOTS:
         {
             const ReadOnlyForUser installed(folder.path());
             {
-                TMainF w;
+                TMainF w(rec);
                 QCOMPARE(w.PlankaCorrectionBar->value(), 4);
                 w.PlankaCorrectionBar->setValue(7);
             }
             QCOMPARE(GetPrivateProfileString("Options", "PlankaCorrection", "", own), QStringLiteral("7"));
             {
-                TMainF w;
+                TMainF w(rec);
                 QCOMPARE(w.PlankaCorrectionBar->value(), 7);
             }
         }
@@ -441,7 +441,7 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         Recorders rec;
-        TMainF w;
+        TMainF w(rec);
         w.PlankaCorrectionBar->setValue(0);
         QCOMPARE(w.Gun->FPlankaCorrection, 50);
         w.PlankaCorrectionBar->setValue(10);
@@ -483,7 +483,7 @@ private Q_SLOTS:
         folder.write(kIni, "[Options]\nTargetSize=0\n");
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             const QPoint corner = w.Target->pos();
             for (int attempt = 1; attempt <= 2; ++attempt) {
                 Q_EMIT w.Client->dblClick(w.Client); // a shot: the switch clears it, and its results
@@ -507,7 +507,7 @@ private Q_SLOTS:
         // once, draws the large target, and saves that.
         folder.write(kIni, "[Options]\nTargetSize=1\n");
         {
-            TMainF w;
+            TMainF w(rec);
             QCOMPARE(rec.errors.size(), 3);
             QVERIFY(w.rbLarge->isChecked());
             QVERIFY(w.Target->FLarge);
@@ -533,7 +533,7 @@ private Q_SLOTS:
         ProgramFolder folder;
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QVERIFY(ShowActive(w));
             w.edBlack->setFocus();
             w.edBlack->selectAll();
@@ -554,7 +554,7 @@ private Q_SLOTS:
         folder.write(kIni, settingsFile(6, 5, 0));
         Recorders rec;
         {
-            TMainF w;
+            TMainF w(rec);
             QVERIFY(ShowActive(w));
             w.edBlack->setFocus();
             w.edBlack->selectAll();

@@ -134,7 +134,6 @@ private Q_SLOTS:
         QVERIFY(WriteFile(click, clickWave()));
         server = std::make_unique<PulseServer>(scratch.path());
         QVERIFY2(server->start(), qPrintable(server->log()));
-        SetSoundHook({}); // the real player
     }
 
     void cleanupTestCase()

@@ -119,8 +119,8 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
     for (const ShotRecord &s : shots)
         fired += -s.correction.y();
     const int firedPosition = std::clamp(
-        bar.maximum - int(std::lround(fired / double(shots.size()) / Thresholds::kPixelsPerDivision)), 0, bar.maximum);
-    const int wanted = int(std::lround(f.meanPoint.y() / Thresholds::kPixelsPerDivision));
+        bar.maximum - int(std::lround(fired / double(shots.size()) / double(Thresholds::kPixelsPerDivision))), 0, bar.maximum);
+    const int wanted = int(std::lround(f.meanPoint.y() / double(Thresholds::kPixelsPerDivision)));
     const int possible = wanted > 0 ? std::min(wanted, firedPosition) : std::max(wanted, firedPosition - bar.maximum);
     if (wanted == 0) {
         advice.lines << DebriefTexts::tr("По высоте поправка не нужна.");
@@ -236,4 +236,12 @@ SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry
     f.tight = f.meanRadiusRings <= Thresholds::kTightGroup;
     f.advice = advise(f, shots, alignments, target, bar);
     return f;
+}
+
+double CallError(const ShotRecord &shot, double ringWidth)
+{
+    if (!shot.called)
+        return -1;
+    const QPointF miss = shot.call - shot.hole;
+    return std::hypot(miss.x(), miss.y()) / ringWidth;
 }

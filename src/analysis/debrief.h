@@ -97,6 +97,10 @@ struct SeriesFigures {
 enum class SpreadCause { Alignment, Hold, Both };
 SpreadCause CauseOfSpread(const SeriesFigures &f);
 
+// How far a called shot's call was from its hole, in ring widths; -1 for a
+// shot not called.
+double CallError(const ShotRecord &shot, double ringWidth);
+
 SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar);
 
 // The hour on a clock face (1 to 12, 12 up) of a direction; 0 for none.

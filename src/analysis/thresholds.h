@@ -35,7 +35,7 @@ constexpr double kAimOff = 0.5;
 
 // The elevation bar moves the point of impact this many pixels a division;
 // half a division or less calls for no correction.
-constexpr double kPixelsPerDivision = 5;
+constexpr int kPixelsPerDivision = 5;
 
 // «Кучность»: the norm a group must meet, in ring widths.
 constexpr double kGroupingMeanRadius = 1.0;

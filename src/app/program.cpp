@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "platform/effects.h"
 #include "ui/appicon.h"
 #include "platform/random.h"
 #include "platform/translation.h"
@@ -9,13 +10,19 @@
 
 #include <QScreen>
 
+namespace {
+// The lesson's sound, pause, clock and error box: the real ones.
+SystemEffects *effects = nullptr;
+} // namespace
+
 void StartProgram()
 {
     InstallTranslation(); // before any window is made: they take their texts as they are made
     QApplication::setWindowIcon(AppIcon());
     Randomize();
 
-    MainF = new TMainF;
+    effects = new SystemEffects;
+    MainF = new TMainF(*effects);
     AboutBox = new TAboutBox;
     HelpF = new THelpF;
     QObject::connect(MainF, &TMainF::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -36,4 +43,6 @@ void EndProgram()
     AboutBox = nullptr;
     delete MainF;
     MainF = nullptr;
+    delete effects;
+    effects = nullptr;
 }

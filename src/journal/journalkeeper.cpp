@@ -30,9 +30,11 @@ void TJournalKeeper::Record(JournalSeries series)
     if (!FWriter)
         return;
     FNeeded = true;
-    // Until the window has said who shoots, the writer files the series
-    // under the shooter the journal remembers (it reads it on its thread).
-    series.shooter = FShooterKnown ? FShooter : QString();
+    // A series whose shooter is not known yet (nobody has been chosen in
+    // this run) goes under the shooter the journal remembers: the writer
+    // reads it on its thread.
+    if (series.shooter.isNull())
+        series.shooter = FShooterKnown ? FShooter : QString();
     if (series.uid.isNull())
         series.uid = QUuid::createUuid();
     FWriter->Write(series);
@@ -99,6 +101,7 @@ void TJournalKeeper::SetShooter(const QString &name)
     FShooterKnown = true;
     if (FWriter)
         FWriter->SetSetting(kShooterKey, FShooter);
+    Q_EMIT ShooterChosen(FShooter);
 }
 
 // Told once a run; a damaged file may be set aside for a new journal.

@@ -43,6 +43,8 @@ public:
     bool ReadOnly() const { return FReadOnly; }
     QString ReadOnlyReason() const { return FReadOnlyReason; }
 
+    // The shooter in use: the one chosen last, in this run or before. A
+    // series filed with no shooter of its own goes under it.
     QString Shooter();
     void SetShooter(const QString &name);
 
@@ -61,6 +63,8 @@ public:
     void StartNewJournal();
 
 Q_SIGNALS:
+    // A shooter was chosen (in the journal window).
+    void ShooterChosen(const QString &name);
     // A series is in the journal.
     void SeriesWritten(qint64 id);
     // The journal cannot be used: what to tell the user, more words to say

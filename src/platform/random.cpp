@@ -27,3 +27,5 @@ int Random(int n)
         return 0;
     return std::uniform_int_distribution<int>(0, n - 1)(generator());
 }
+
+int RandomSpread(int n) { return Random(n) - n / 2; }

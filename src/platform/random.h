@@ -13,3 +13,6 @@ void RandSeed(std::uint32_t seed);
 
 // A uniformly distributed integer from 0 to n - 1 (0 when n <= 0).
 int Random(int n);
+
+// A random offset centred on zero: Random(n) - n div 2 (-5 to 4 for n = 10).
+int RandomSpread(int n);

@@ -274,28 +274,11 @@ Player &player()
     return instance;
 }
 
-std::function<void(const QString &)> &soundHook()
-{
-    static std::function<void(const QString &)> hook;
-    return hook;
-}
-
 } // namespace
 
-void PreloadSound(const QString &file)
-{
-    if (!soundHook())
-        player().request(file, false);
-}
+void PreloadSound(const QString &file) { player().request(file, false); }
 
-void PlaySoundFile(const QString &file)
-{
-    if (soundHook()) {
-        soundHook()(file);
-        return;
-    }
-    player().request(file, true);
-}
+void PlaySoundFile(const QString &file) { player().request(file, true); }
 
 void ShutdownSound() { player().stop(); }
 
@@ -303,4 +286,3 @@ SoundCounters SoundStatistics() { return player().counters(); }
 
 bool WaitSoundRequestsTaken(int timeoutMs) { return player().waitTaken(timeoutMs); }
 
-void SetSoundHook(std::function<void(const QString &)> hook) { soundHook() = std::move(hook); }

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 // The shot's sound.
 //
 // A request returns at once. A thread of the player's own decodes the file
@@ -37,6 +35,3 @@ struct SoundCounters {
 SoundCounters SoundStatistics();
 // Waits (up to timeoutMs) until the player's thread has taken every request.
 bool WaitSoundRequestsTaken(int timeoutMs);
-
-// Tests receive each request instead of a sound; an empty function undoes it.
-void SetSoundHook(std::function<void(const QString &file)> hook);

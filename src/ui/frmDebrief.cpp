@@ -58,19 +58,16 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     });
     connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
         if (Figures().advice.newBarPosition >= 0)
-            Q_EMIT ApplyCorrection(Figures().advice.newBarPosition);
+            Q_EMIT ApplyCorrection();
     }));
 }
 
-void TDebriefF::ShowSeries(const Input &input)
+void TDebriefF::ShowSeries(const DebriefView &view)
 {
-    TDebriefTarget::Series current = input.current;
-    current.figures = AnalyseSeries(current.shots, current.target, input.bar);
-    TDebriefTarget::Series previous = input.previous;
-    previous.figures = AnalyseSeries(previous.shots, previous.target, input.bar);
+    const TargetPicture &current = view.current;
     const bool newShots = current.shots.size() != Shots().size();
-    Target->Show(current, previous);
-    const bool scoresHidden = input.exercise == Exercise::Grouping && !input.finished;
+    Target->Show(current, view.previous);
+    const bool scoresHidden = view.scoresHidden;
 
     const SeriesFigures &f = Figures();
     const double ring = current.target.RingWidth();
@@ -78,12 +75,9 @@ void TDebriefF::ShowSeries(const Input &input)
     if (f.shots == 0) {
         figures = tr("Выстрелов в серии ещё нет.");
     } else {
-        int total = 0;
-        for (const ShotRecord &s : current.shots)
-            total += s.score;
         figures += tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
                        .arg(f.shots)
-                       .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(total));
+                       .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(view.total));
         figures += tr("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
                                   "ширина кольца %4 пикс.).<br>")
                        .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
@@ -101,7 +95,7 @@ void TDebriefF::ShowSeries(const Input &input)
                                   "(разброс %4).")
                        .arg(DistanceAndHour(f.meanAlignment, ring), Decimal(f.alignmentSpread / ring),
                             DistanceAndHour(f.meanHoldAndCorrection, ring), Decimal(f.holdSpread / ring));
-        if (!input.previous.shots.isEmpty())
+        if (!view.previous.shots.isEmpty())
             figures += tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
     }
     lbFigures->setText(figures);
@@ -110,11 +104,7 @@ void TDebriefF::ShowSeries(const Input &input)
     for (int row = 0; row < f.perShot.size(); ++row) {
         const ShotFigures &s = f.perShot[row];
         const ShotRecord &r = current.shots[row];
-        QString called;
-        if (r.called) {
-            const QPointF miss = r.call - r.hole;
-            called = Decimal(std::hypot(miss.x(), miss.y()) / ring);
-        }
+        const QString called = r.called ? Decimal(CallError(r, ring)) : QString();
         const QStringList cells{QString::number(s.number),
                                 scoresHidden ? QStringLiteral("?") : QString::number(s.score),
                                 DistanceAndHour(s.hole, ring),
@@ -130,7 +120,7 @@ void TDebriefF::ShowSeries(const Input &input)
         }
     }
 
-    tblShots->setColumnHidden(7, input.exercise != Exercise::Calling);
+    tblShots->setColumnHidden(7, !view.callsShown);
     // The trace of the newest shot, unless another one is chosen meanwhile.
     if (newShots || FTraceShot >= Shots().size())
         FTraceShot = int(Shots().size()) - 1;
@@ -142,49 +132,10 @@ void TDebriefF::ShowSeries(const Input &input)
     Target->ShowTrace(FTraceShot >= 0 ? Shots()[FTraceShot].trace : QList<TraceSample>());
     btnReplay->setEnabled(FTraceShot >= 0 && Shots()[FTraceShot].trace.size() >= 2);
 
-    // The exercise's own word first, then the coach's advice.
-    QStringList lines;
-    switch (input.exercise) {
-    case Exercise::Free:
-        break;
-    case Exercise::Grouping:
-        if (input.finished)
-            lines << JudgeGrouping(f).text;
-        else
-            lines << tr("Кучность: сумма и очки откроются в конце серии.");
-        break;
-    case Exercise::Zeroing:
-        if (input.zeroed) {
-            const QPoint e = input.hiddenError;
-            lines << tr("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
-                                    "высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).")
-                         .arg(CountOf(input.zeroingSeries, QT_TRANSLATE_NOOP("CountOf", "серию"),
-                                     QT_TRANSLATE_NOOP("CountOf", "серии"), QT_TRANSLATE_NOOP("CountOf", "серий")))
-                         .arg(std::abs(e.y()))
-                         .arg(CountOf(int(std::lround(std::abs(e.y()) / Thresholds::kPixelsPerDivision)), QT_TRANSLATE_NOOP("CountOf", "деления"),
-                                      QT_TRANSLATE_NOOP("CountOf", "делений"), QT_TRANSLATE_NOOP("CountOf", "делений")))
-                         .arg(e.y() > 0 ? tr("вниз") : tr("вверх"))
-                         .arg(std::abs(e.x()))
-                         .arg(e.x() > 0 ? tr("вправо") : tr("влево"));
-        } else {
-            lines << tr("Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не "
-                                    "дальше %2 ширины кольца от центра.")
-                         .arg(input.zeroingSeries + (input.finished ? 0 : 1))
-                         .arg(Decimal(Thresholds::kZeroedWithin));
-        }
-        break;
-    case Exercise::Calling: {
-        const CallFigures calls = JudgeCalls(current.shots, current.target);
-        if (calls.called > 0)
-            lines << tr("Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.")
-                         .arg(calls.called)
-                         .arg(Decimal(Thresholds::kCallWithin))
-                         .arg(std::lround(100 * calls.share));
-        break;
-    }
-    }
-    // «Кучность» is about the group alone: no sight correction is offered.
-    if (input.exercise != Exercise::Grouping)
+    // The exercise's own word first, then the coach's advice where the
+    // exercise asks for it («Кучность» is about the group alone).
+    QStringList lines = view.exerciseWords;
+    if (view.correctionOffered)
         lines += f.advice.lines;
     lbAdvice->setText(lines.join(QLatin1Char('\n')));
     btnApply->setEnabled(f.advice.newBarPosition >= 0);

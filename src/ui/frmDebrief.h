@@ -1,7 +1,6 @@
 #pragma once
 
-#include "analysis/debrief.h"
-#include "analysis/exercise.h"
+#include "session/lesson.h"
 #include "ui/debrieftarget.h"
 #include "ui_frmDebrief.h"
 
@@ -20,17 +19,8 @@ class TDebriefF : public QWidget, public Ui::TDebriefF
 public:
     explicit TDebriefF(QWidget *parent = nullptr);
 
-    struct Input {
-        TDebriefTarget::Series current;  // its figures are worked out here
-        TDebriefTarget::Series previous; // the last finished series, if any
-        ElevationBar bar;
-        Exercise exercise = Exercise::Free;
-        bool finished = false;           // the series has all its shots
-        int zeroingSeries = 0;           // zeroing: the series fired so far
-        bool zeroed = false;             // zeroing: done
-        QPoint hiddenError;              // zeroing: told once it is done
-    };
-    void ShowSeries(const Input &input);
+    // Shows the lesson's series as the lesson sees it.
+    void ShowSeries(const DebriefView &view);
     const SeriesFigures &Figures() const { return Target->Current().figures; }
     // The shot whose aim trace is drawn (0 for the first); "Повтор" replays it.
     void ShowTraceOf(int shot);
@@ -45,8 +35,8 @@ public:
     void SaveGeometry();
 
 Q_SIGNALS:
-    // "Применить": the elevation bar is to stand at this position.
-    void ApplyCorrection(int barPosition);
+    // "Применить": the advised correction is to be applied.
+    void ApplyCorrection();
     // "Журнал": the journal window is wanted.
     void OpenJournal();
 

@@ -1,42 +1,34 @@
 #include "ui/frmMain.h"
 
+#include "analysis/thresholds.h"
 #include "base/appdir.h"
 #include "base/errorbox.h"
-#include "ui/modal.h"
-#include "ui/appicon.h"
+#include "journal/journalkeeper.h"
+#include "platform/effects.h"
 #include "platform/errors.h"
-#include "platform/intconv.h"
-#include "platform/pause.h"
 #include "platform/profile.h"
-#include "platform/random.h"
-#include "platform/sound.h"
+#include "platform/settingsfile.h"
+#include "ui/appicon.h"
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
 #include "ui/frmDebrief.h"
-#include "ui/frmJournal.h"
-#include "journal/journalkeeper.h"
-#include "ui/journalmessages.h"
 #include "ui/frmHelp.h"
-#include "ui/radiogroup.h"
+#include "ui/frmJournal.h"
+#include "ui/journalmessages.h"
+#include "ui/modal.h"
 
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QLineEdit>
 #include <QTimer>
 
-#include <exception>
+#include <type_traits>
 
 TMainF *MainF = nullptr;
 
 namespace {
 
-const QString kSection = QStringLiteral("Options");
-const QString kSettingsFile = QStringLiteral("Vimbra.INI");
 const QString kExerciseSection = QStringLiteral("Exercise");
 const QString kExerciseKey = QStringLiteral("Current");
 const QString kShotSound = QStringLiteral("Sounds/BAR_01");
@@ -57,26 +49,89 @@ void FitKeepingRight(QLabel *label)
     label->move(right - label->width(), label->y());
 }
 
-int ReadIntSetting(const QString &key, int defaultValue)
-{
-    const QString text = GetPrivateProfileString(kSection, key, QString(), TMainF::SettingsReadPath());
-    return TextToInt(text).value_or(defaultValue);
-}
-
-void WriteIntSetting(const QString &key, int value)
-{
-    const QString path = TMainF::SettingsPath();
-    if (path != AppDir() + kSettingsFile)
-        QDir().mkpath(QFileInfo(path).absolutePath()); // the user's own folder, made on first use
-    if (!WriteProfileNumber(kSection, key, value, path))
-        throw AppError(QCoreApplication::translate("Errors", "Unable to write to %1").arg(path));
-}
-
 } // namespace
 
-int RandomSpread(int n) { return Random(n) - n / 2; }
+// The window's target, gun and elevation bar, as the lesson reads and moves
+// them. Either picture may have failed to load: then there is nothing to
+// hit, and the target reads as an empty one of the designed size.
+class TMainF::WindowScene : public Scene
+{
+public:
+    explicit WindowScene(TMainF &window) : w(window) {}
 
-TMainF::TMainF(QWidget *parent) : QWidget(parent)
+    bool SeriesOpen() const override { return w.Target && w.Target->FSeriesOpen; }
+    int Total() const override { return w.Target ? w.Target->FTotal : 0; }
+    TargetGeometry Geometry() const override
+    {
+        TargetGeometry geometry;
+        if (w.Target) {
+            geometry.width = w.Target->width();
+            // While a number outside 1 to 10 is being typed the target scores
+            // with it; the debrief draws the nearest ring set that exists.
+            geometry.blackCircleValue = qBound(0, w.Target->FBlackCircleValue, 10);
+            if (const TShoot *first = w.Target->FSeries->Count() ? w.Target->GetShot(0) : nullptr)
+                geometry.markRadius = first->FRadius;
+        }
+        return geometry;
+    }
+    int BlackCircleValue() const override { return w.Target ? w.Target->FBlackCircleValue : TargetGeometry().blackCircleValue; }
+    bool LargeTarget() const override { return !w.Target || w.Target->FLarge; }
+    QPoint Centre() const override { return w.Target ? w.Target->FAnchor : QPoint(); }
+    int Hit(QPoint p) override
+    {
+        // The gun remembers where the shot went, off its sights or not.
+        w.Gun->FLastShot = p;
+        w.Target->AddShot(p);
+        return w.Target->Score(w.Gun->FLastShot);
+    }
+    void ShowMark(int shot, bool shown) override
+    {
+        if (TShoot *mark = w.Target ? w.Target->GetShot(shot) : nullptr)
+            mark->setVisible(shown);
+    }
+    QPoint Notch() const override { return w.Gun && w.Gun->FPlanka ? w.Gun->FPlanka->FAnchor : QPoint(); }
+    QPointF Alignment() const override
+    {
+        return w.Gun ? QPointF(w.Gun->FSightDX * w.Gun->FLeverage, w.Gun->FSightDY * w.Gun->FLeverage) : QPointF();
+    }
+    int Correction() const override { return w.Gun ? w.Gun->FPlankaCorrection : 0; }
+    ElevationBar Bar() const override
+    {
+        return ElevationBar{w.PlankaCorrectionBar->value(), w.PlankaCorrectionBar->maximum()};
+    }
+    void SetBar(int position) override { w.PlankaCorrectionBar->setValue(position); }
+
+private:
+    TMainF &w;
+};
+
+template <class F>
+void TMainF::Run(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        ReleaseMouseCapture();
+        FEffects.ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+template <class F>
+auto TMainF::Handler(F f)
+{
+    return [this, f](auto &&...args) {
+        Run([&] {
+            if constexpr (std::is_invocable_v<F, decltype(args)...>)
+                f(args...);
+            else
+                f();
+        });
+    };
+}
+
+TMainF::TMainF(Effects &effects, QWidget *parent)
+    : QWidget(parent), FEffects(effects), FScene(std::make_unique<WindowScene>(*this)),
+      FLesson(std::make_unique<TLesson>(*FScene, effects))
 {
     setupUi(this);
     setWindowIcon(AppIcon());
@@ -104,83 +159,91 @@ TMainF::TMainF(QWidget *parent) : QWidget(parent)
     TargetSize = new TRadioGroup(rgTargetSize);
 
     BindMouse(Client);
-    connect(btnReset, &QPushButton::clicked, this, Guarded([this] { btnResetClick(); }));
-    connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
-    connect(btnAbout, &QPushButton::clicked, this, Guarded([this] { btnAboutClick(); }));
-    connect(cbLaser, &QCheckBox::toggled, this, Guarded([this] { cbLaserClick(); }));
-    connect(PlankaCorrectionBar, &QSlider::valueChanged, this, Guarded([this] { PlankaCorrectionBarChange(); }));
+    connect(btnReset, &QPushButton::clicked, this, Handler([this] { btnResetClick(); }));
+    connect(Button1, &QPushButton::clicked, this, Handler([this] { Button1Click(); }));
+    connect(btnAbout, &QPushButton::clicked, this, Handler([this] { btnAboutClick(); }));
+    connect(cbLaser, &QCheckBox::toggled, this, Handler([this] { cbLaserClick(); }));
+    connect(PlankaCorrectionBar, &QSlider::valueChanged, this, Handler([this] { PlankaCorrectionBarChange(); }));
     // Every change of the edit's text: the spin box reports new values (also
     // those set by the program), its line edit what is typed, an erased
     // text included; the spin box has read the text by then.
-    connect(edBlack, &QSpinBox::valueChanged, this, Guarded([this] { edBlackChange(); }));
-    connect(edBlack->lineEdit(), &QLineEdit::textChanged, this, Guarded([this] { edBlackChange(); }));
-    connect(TargetSize, &TRadioGroup::Clicked, this, Guarded([this] { rgTargetSizeClick(); }));
-    connect(btnDebrief, &QPushButton::clicked, this, Guarded([this] { btnDebriefClick(); }));
-    connect(btnJournal, &QPushButton::clicked, this, Guarded([this] { btnJournalClick(); }));
-    connect(cbExercise, &QComboBox::currentIndexChanged, this, Guarded([this] { cbExerciseChange(); }));
+    connect(edBlack, &QSpinBox::valueChanged, this, Handler([this] { edBlackChange(); }));
+    connect(edBlack->lineEdit(), &QLineEdit::textChanged, this, Handler([this] { edBlackChange(); }));
+    connect(TargetSize, &TRadioGroup::Clicked, this, Handler([this] { rgTargetSizeClick(); }));
+    connect(btnDebrief, &QPushButton::clicked, this, Handler([this] { btnDebriefClick(); }));
+    connect(btnJournal, &QPushButton::clicked, this, Handler([this] { btnJournalClick(); }));
+    connect(cbExercise, &QComboBox::currentIndexChanged, this, Handler([this] { cbExerciseChange(); }));
     lbExerciseHint->setAttribute(Qt::WA_TransparentForMouseEvents); // the bare window beneath takes the mouse
-    QElapsedTimer clock;
-    clock.start();
-    m_now = [clock] { return clock.elapsed(); };
+    FollowLesson();
 
-    Guard([this] { FormCreate(); });
+    Run([this] { FormCreate(); });
 }
 
 TMainF::~TMainF()
 {
     // The journal's last series written, or kept for the next run, while
     // this window may still be the parent of a message about them.
-    if (m_journal)
-        Guard([this] { m_journal->Finish(); });
+    if (FJournal)
+        Run([this] { FJournal->Finish(); });
     // The zeroing exercise gives the bar back as it stood before it, so
     // what is saved means what it always means.
-    const Exercise exercise = FExercise;
-    Guard([this] { EndExercise(); });
-    FExercise = exercise;
+    const Exercise exercise = FLesson->CurrentExercise();
+    Run([this] { FLesson->EndExercise(); });
     hide();
-    Guard([this] { FormDestroy(); });
+    Run([this] { FormDestroy(); });
     // After the settings, so that a new file begins with them; like them,
     // only when the settings were read. A file that cannot be written keeps
     // these as they were, quietly: the error box has said so already.
     // Free shooting, the default, leaves a file that never knew exercises as
     // it was.
-    if (m_settingsRead
-        && (FExercise != Exercise::Free
+    if (FSettingsRead
+        && (exercise != Exercise::Free
             || !GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsPath()).isEmpty()))
-        WritePrivateProfileString(kExerciseSection, kExerciseKey, ExerciseKey(FExercise), SettingsPath());
-    if (Debrief && m_settingsRead)
-        Debrief->SaveGeometry();
+        WritePrivateProfileString(kExerciseSection, kExerciseKey, ExerciseKey(exercise), SettingsPath());
+    if (FDebrief && FSettingsRead)
+        FDebrief->SaveGeometry();
     // Windows of their own beside this one (none is above it): closed here.
-    delete JournalWindow;
-    JournalWindow = nullptr;
-    delete Debrief;
-    Debrief = nullptr;
+    delete FJournalWindow;
+    FJournalWindow = nullptr;
+    delete FDebrief;
+    FDebrief = nullptr;
 }
 
-// Beside the program when its folder may be written, as ever. Installed
-// where only the administrator may write (a package puts it in /usr/lib),
-// each user's settings go to their own config folder, and are read from
-// there once they exist; until then the file beside the program, if any,
-// gives the settings to start with.
-QString TMainF::UserSettingsPath()
+// The labels, the marks of the calls, the debrief and the journal follow
+// what the lesson says.
+void TMainF::FollowLesson()
 {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/vimbra/") + kSettingsFile;
-}
-
-QString TMainF::SettingsPath()
-{
-    if (QFileInfo(AppDir()).isWritable())
-        return AppDir() + kSettingsFile;
-    return UserSettingsPath();
-}
-
-QString TMainF::SettingsReadPath()
-{
-    const QString path = SettingsPath();
-    return QFileInfo::exists(path) || path == AppDir() + kSettingsFile ? path : AppDir() + kSettingsFile;
+    connect(FLesson.get(), &TLesson::ScoreboardChanged, this, [this](const Scoreboard &board) {
+        SetCaption(edCount, board.count);
+        SetCaption(edBalls, board.last);
+        SetCaption(edSum, board.total);
+        SetCaption(lbSingles, board.singles);
+    });
+    connect(FLesson.get(), &TLesson::HintChanged, lbExerciseHint, &QLabel::setText);
+    connect(FLesson.get(), &TLesson::CallAwaited, this, [this] {
+        // The call may be a click on anything of the scene: the target, a
+        // mark, a caption, the example picture (which otherwise take the
+        // mouse and do nothing with it).
+        for (QWidget *child : Client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (child != Gun)
+                child->installEventFilter(this);
+    });
+    connect(FLesson.get(), &TLesson::ShotCalled, this, [this](QPoint call, QPoint hole) {
+        auto *line = new TCallMark(call, hole);
+        line->SetParentControl(Client);
+        FCallMarks << line;
+    });
+    connect(FLesson.get(), &TLesson::SeriesCleared, this, [this] {
+        for (const QPointer<TCallMark> &mark : std::as_const(FCallMarks))
+            delete mark.data();
+        FCallMarks.clear();
+    });
+    // A finished series goes to the journal's writer at once (a called
+    // series once its last shot is called): it is written during the pause,
+    // so it is in the journal by the time the user sees the series finished.
+    connect(FLesson.get(), &TLesson::SeriesFiled, this,
+            Handler([this](const JournalSeries &series) { Journal()->Record(series); }));
+    connect(FLesson.get(), &TLesson::DebriefChanged, this, &TMainF::ScheduleDebriefUpdate);
 }
 
 // ------------------------------------------------------------ the scene
@@ -221,7 +284,7 @@ void TMainF::FormDestroy()
 
 void TMainF::closeEvent(QCloseEvent *event)
 {
-    Guard([this] { FormClose(); });
+    Run([this] { FormClose(); });
     event->accept();
     Q_EMIT Closed();
 }
@@ -232,29 +295,28 @@ void TMainF::paintEvent(QPaintEvent *event)
     // The shot's sound is made ready once the first frame is on screen: the
     // audio library never delays it, and it is ready long before a user can
     // have aimed.
-    if (!m_soundPrepared) {
-        m_soundPrepared = true;
-        QTimer::singleShot(0, this, Guarded([] { PreloadSound(AppDir() + kShotSound); }));
+    if (!FSoundPrepared) {
+        FSoundPrepared = true;
+        QTimer::singleShot(0, this, Handler([this] { FEffects.PreloadSound(AppDir() + kShotSound); }));
         // So is the journal: its writer opens and checks it at once, on its
         // own thread, long before the first series is finished.
-        QTimer::singleShot(0, this, Guarded([this] { Journal(); }));
+        QTimer::singleShot(0, this, Handler([this] { Journal(); }));
     }
 }
 
 bool TMainF::eventFilter(QObject *watched, QEvent *event)
 {
-    if (FAwaitingCall && event->type() == QEvent::MouseButtonPress) {
+    if (FLesson->AwaitingCall() && event->type() == QEvent::MouseButtonPress) {
         auto *child = qobject_cast<QWidget *>(watched);
         const auto *press = static_cast<QMouseEvent *>(event);
         if (child && child->parentWidget() == Client && press->button() == Qt::LeftButton
             && !(press->modifiers() & Qt::ShiftModifier)) {
-            Guard([&] { CallAt(child->mapTo(Client, press->position().toPoint())); });
+            Run([&] { CallAt(child->mapTo(Client, press->position().toPoint())); });
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
-
 void TMainF::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -280,16 +342,16 @@ void TMainF::btnAboutClick()
 
 void TMainF::BindMouse(TControl *source)
 {
-    connect(source, &TControl::mouseDown, this, Guarded([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
+    connect(source, &TControl::mouseDown, this, Handler([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
         FormMouseDown(s, b, sh, x, y);
     }));
-    connect(source, &TControl::mouseMove, this, Guarded([this](QObject *s, TShiftState sh, int x, int y) {
+    connect(source, &TControl::mouseMove, this, Handler([this](QObject *s, TShiftState sh, int x, int y) {
         FormMouseMove(s, sh, x, y);
     }));
-    connect(source, &TControl::mouseUp, this, Guarded([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
+    connect(source, &TControl::mouseUp, this, Handler([this](QObject *s, Qt::MouseButton b, TShiftState sh, int x, int y) {
         FormMouseUp(s, b, sh, x, y);
     }));
-    connect(source, &TControl::dblClick, this, Guarded([this](QObject *s) { FormDblClick(s); }));
+    connect(source, &TControl::dblClick, this, Handler([this](QObject *s) { FormDblClick(s); }));
 }
 
 QPoint TMainF::ClientPoint(QObject *Sender, int X, int Y) const
@@ -304,8 +366,8 @@ void TMainF::FormMouseDown(QObject *Sender, Qt::MouseButton Button, TShiftState 
     if (!Gun)
         return;
     if (!Shift.testFlag(ssDouble))
-        m_swallowDouble = false; // a new click: a double-click now fires again
-    if (FAwaitingCall && Button == Qt::LeftButton && !Shift.testFlag(ssShift) && !Shift.testFlag(ssDouble)) {
+        FSwallowDouble = false; // a new click: a double-click now fires again
+    if (FLesson->AwaitingCall() && Button == Qt::LeftButton && !Shift.testFlag(ssShift) && !Shift.testFlag(ssDouble)) {
         CallAt(ClientPoint(Sender, X, Y));
         return;
     }
@@ -331,9 +393,9 @@ void TMainF::FormMouseMove(QObject *Sender, TShiftState, int X, int Y)
         Gun->SetSightDY(Gun->FSightDY + Y - LastMouse.y());
         LastMouse = QPoint(X, Y);
     }
-    if (DragMode != 0)
-        RecordAim();
-    if (LaserOn)
+    if (DragMode != 0 && Target)
+        FLesson->AimAt(Gun->AimPoint(false));
+    if (LaserOn())
         UpdateLaser();
 }
 
@@ -347,10 +409,10 @@ void TMainF::FormDblClick(QObject *)
 {
     // Calling the shot: no shot until the last one is called, and the
     // double-click whose first press made the call fires nothing.
-    if (FAwaitingCall)
+    if (FLesson->AwaitingCall())
         return;
-    if (m_swallowDouble) {
-        m_swallowDouble = false;
+    if (FSwallowDouble) {
+        FSwallowDouble = false;
         return;
     }
     Fire();
@@ -360,48 +422,9 @@ void TMainF::Fire()
 {
     if (!Target || !Gun || !Target->FSeriesOpen)
         return;
-    PlaySoundFile(AppDir() + kShotSound);
-    QPoint aim = Gun->AimPoint(true);
-    if (!HiddenError().isNull()) // a gun not yet zeroed shoots off its sights
-        Gun->FLastShot = aim = aim + HiddenError();
-    const int index = Target->AddShot(aim);
-    SetCaption(edCount, QString::number(Target->FSeries->Count()));
-    const int score = Target->Score(Gun->FLastShot);
-    SetCaption(edBalls, QString::number(score));
-    // What sent the shot there, for the debrief: hole = hold + alignment +
-    // correction (a hidden error counts with the hold); the aim's path.
-    const QPointF centre = Target->FAnchor;
-    ShotRecord record{QPointF(aim) - centre, QPointF(Gun->FPlanka->FAnchor + HiddenError()) - centre,
-                      QPointF(Gun->FSightDX * Gun->FLeverage, Gun->FSightDY * Gun->FLeverage),
-                      QPointF(0, -Gun->FPlankaCorrection), score};
-    const qint64 now = m_now();
-    record.sincePreviousMs = FShotRecords.isEmpty() || m_lastShotMs < 0 ? -1 : int(now - m_lastShotMs);
-    FTrace.Add(now, QPointF(aim - HiddenError())); // the aim at the shot ends its trace
-    record.trace = FTrace.Before(now);
-    for (TraceSample &sample : record.trace)
-        sample.aim -= centre;
-    m_lastShotMs = now;
-    FShotRecords.append(record);
-    SetCaption(edSum, QString::number(Target->FTotal));
-    SetCaption(lbSingles, lbSingles->text() + QStringLiteral("  ") + edBalls->text());
-    if (FExercise == Exercise::Grouping || FExercise == Exercise::Calling) {
-        // The score is not seen yet: until the series' end, or the call.
-        for (QLabel *label : {edBalls, edSum})
-            SetCaption(label, QStringLiteral("?"));
-        ShowSingles(false);
-    }
-    if (FExercise == Exercise::Calling) {
-        if (TShoot *mark = Target->GetShot(index))
-            mark->hide();
-        FAwaitingCall = true;
-        // The call may be a click on anything of the scene: the target, a
-        // mark, a caption, the example picture (which otherwise take the
-        // mouse and do nothing with it).
-        for (QWidget *child : Client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (child != Gun)
-                child->installEventFilter(this);
-        ShowExerciseHint();
-    }
+    FEffects.PlaySound(AppDir() + kShotSound);
+    // Marked, scored and kept with what sent it there; the labels follow.
+    FLesson->Fire(Gun->AimPoint(true));
 
     // The jolt: the gun and its front sight land somewhere new.
     const int dx = RandomSpread(10);
@@ -409,24 +432,10 @@ void TMainF::Fire()
     Gun->MoveTo(Gun->FPosition + QPoint(dx, dy));
     Gun->SetSightDX(RandomSpread(10));
     Gun->SetSightDY(-RandomSpread(10));
-    // The next trace starts where the jolt left the aim: the jolt is no
-    // movement of the shooter's.
-    FTrace.Clear();
-    FTrace.Add(m_now(), QPointF(Gun->AimPoint(false)));
-    // A finished series goes to the journal's writer now (a called series
-    // once its last shot is called): it is written during the pause, so it
-    // is in the journal by the time the user sees the series finished.
-    if (!Target->FSeriesOpen && !FAwaitingCall) {
-        CountSeriesInExercise();
-        RecordFinishedSeries();
-    }
-    Pause(300);
-    ScheduleDebriefUpdate();
+    FLesson->Jolted(Gun->AimPoint(false));
+    FEffects.Pause(300);
 
     if (!Target->FSeriesOpen) {
-        // What the exercise shows at the end, once this event is done.
-        if (!FAwaitingCall)
-            QTimer::singleShot(0, this, Guarded([this] { SeriesEndedInExercise(); }));
         SetCaption(lbFinish, tr("Серия закончена!"));
         btnReset->setFocus();
         DragMode = 0;
@@ -434,10 +443,15 @@ void TMainF::Fire()
     }
 }
 
+void TMainF::CallAt(QPoint p)
+{
+    if (FLesson->CallAt(p))
+        FSwallowDouble = true;
+}
+
 void TMainF::cbLaserClick()
 {
-    LaserOn = cbLaser->isChecked();
-    if (LaserOn) {
+    if (cbLaser->isChecked()) {
         Laser = new TLaser;
         Laser->SetParentControl(Client);
         UpdateLaser();
@@ -458,8 +472,9 @@ void TMainF::UpdateLaser()
 void TMainF::PlankaCorrectionBarChange()
 {
     if (Gun)
-        Gun->FPlankaCorrection = (PlankaCorrectionBar->maximum() - PlankaCorrectionBar->value()) * 5;
-    ScheduleDebriefUpdate();
+        Gun->FPlankaCorrection =
+            (PlankaCorrectionBar->maximum() - PlankaCorrectionBar->value()) * Thresholds::kPixelsPerDivision;
+    FLesson->SettingsChanged();
 }
 
 // The value the black-circle edit stands for: 1 while its text is erased
@@ -470,330 +485,110 @@ void TMainF::edBlackChange()
 {
     if (Target)
         Target->FBlackCircleValue = BlackCircleValue();
-    ScheduleDebriefUpdate();
+    FLesson->SettingsChanged();
 }
 
+// The series is cleared (its results with it) and the target changes size.
 void TMainF::rgTargetSizeClick()
 {
-    EndSeriesRecords();
-    std::exception_ptr failed;
-    if (Target) {
-        try {
-            Target->ToggleSize();
-        } catch (const AppError &) {
-            // The new picture could not be loaded and the old one is still
-            // drawn: the size and the choice go back to it, so neither the
-            // panel nor the saved setting names a picture that fails. The
-            // series is cleared all the same, and so are its results.
-            failed = std::current_exception();
-            Target->FLarge = !Target->FLarge;
-            const QSignalBlocker quiet(TargetSize);
-            TargetSize->SetItemIndex(Target->FLarge ? 0 : 1);
-        }
+    FLesson->Clear();
+    if (!Target)
+        return;
+    try {
+        Target->ToggleSize();
+    } catch (const AppError &) {
+        // The new picture could not be loaded and the old one is still
+        // drawn: the size and the choice go back to it, so neither the panel
+        // nor the saved setting names a picture that fails.
+        Target->FLarge = !Target->FLarge;
+        const QSignalBlocker quiet(TargetSize);
+        TargetSize->SetItemIndex(Target->FLarge ? 0 : 1);
+        throw;
     }
-    for (QLabel *label : {edCount, edBalls, edSum, lbSingles})
-        SetCaption(label, QString());
-    if (failed)
-        std::rethrow_exception(failed);
 }
 
 void TMainF::btnResetClick()
 {
-    EndSeriesRecords();
+    FLesson->Clear();
     if (Target)
         Target->ResetSeries();
-    for (QLabel *label : {edCount, edBalls, edSum, lbSingles, lbFinish})
-        SetCaption(label, QString());
+    SetCaption(lbFinish, QString());
 }
 
-// ------------------------------------------------------------ the debrief
-
-TargetGeometry TMainF::CurrentGeometry() const
-{
-    TargetGeometry geometry;
-    if (Target) {
-        geometry.width = Target->width();
-        // While a number outside 1 to 10 is being typed the target scores
-        // with it; the debrief draws the nearest ring set that exists.
-        geometry.blackCircleValue = qBound(0, Target->FBlackCircleValue, 10);
-        if (const TShoot *first = Target->FSeries->Count() ? Target->GetShot(0) : nullptr)
-            geometry.markRadius = first->FRadius;
-    }
-    return geometry;
-}
-
-ElevationBar TMainF::CurrentBar() const { return ElevationBar{PlankaCorrectionBar->value(), PlankaCorrectionBar->maximum()}; }
-
-// The series ends (cleared, or the target changed): a finished one stays as
-// the previous series.
-void TMainF::EndSeriesRecords()
-{
-    for (const QPointer<TCallMark> &mark : std::as_const(FCallMarks))
-        delete mark.data();
-    FCallMarks.clear();
-    FAwaitingCall = false;
-    m_lastShotMs = -1;
-    if (FExercise == Exercise::Zeroing && FZeroing.done)
-        QTimer::singleShot(0, this, Guarded([this] { StartExercise(Exercise::Zeroing); })); // another gun
-    if (Target && !FShotRecords.isEmpty() && FShotRecords.size() >= Target->FSeries->FMaxShots) {
-        FPreviousShots = FShotRecords;
-        FPreviousTarget = CurrentGeometry();
-    }
-    FShotRecords.clear();
-    ShowExerciseHint();
-    ScheduleDebriefUpdate();
-}
-
-void TMainF::SetClock(std::function<qint64()> now) { m_now = std::move(now); }
+// ------------------------------------------------------------ the debrief and the journal
 
 TJournalKeeper *TMainF::Journal()
 {
-    if (!m_journal) {
-        m_journal = new TJournalKeeper(JournalStore::DefaultPath(), this);
-        TellJournalMessages(m_journal);
-        connect(m_journal, &TJournalKeeper::SeriesWritten, this, Guarded([this](qint64 id) {
-            if (JournalWindow && JournalWindow->isVisible())
-                JournalWindow->Added(id);
+    if (!FJournal) {
+        FJournal = new TJournalKeeper(JournalStore::DefaultPath(), this);
+        TellJournalMessages(FJournal);
+        connect(FJournal, &TJournalKeeper::SeriesWritten, this, Handler([this](qint64 id) {
+            if (FJournalWindow && FJournalWindow->isVisible())
+                FJournalWindow->Added(id);
         }));
+        connect(FJournal, &TJournalKeeper::ShooterChosen, FLesson.get(), &TLesson::SetShooter);
     }
-    return m_journal;
+    return FJournal;
 }
 
 void TMainF::btnJournalClick()
 {
-    if (!JournalWindow)
-        JournalWindow = new TJournalF(Journal());
-    JournalWindow->Open(this);
-}
-
-void TMainF::RecordFinishedSeries()
-{
-    if (!Target || !Gun || FShotRecords.size() < Target->FSeries->FMaxShots)
-        return;
-    const TargetGeometry geometry = CurrentGeometry();
-    const SeriesFigures figures = AnalyseSeries(FShotRecords, geometry, CurrentBar());
-    JournalSeries series;
-    series.uid = QUuid::createUuid();
-    series.firedAt = QDateTime::currentDateTimeUtc();
-    series.targetWidth = geometry.width;
-    series.largeTarget = Target->FLarge;
-    series.blackCircleValue = Target->FBlackCircleValue;
-    series.correction = int(-FShotRecords.last().correction.y());
-    series.total = Target->FTotal;
-    if (FExercise != Exercise::Free)
-        series.exercise = ExerciseName(FExercise);
-    if (FExercise == Exercise::Zeroing) {
-        series.hiddenError = FZeroing.error;
-        if (FZeroing.done)
-            series.zeroingSeries = FZeroing.series;
-    }
-    series.meanPoint = figures.meanPoint;
-    series.meanRadius = figures.meanRadius;
-    series.extremeSpread = figures.extremeSpread;
-    series.ringWidth = geometry.RingWidth();
-    for (int i = 0; i < FShotRecords.size(); ++i) {
-        const ShotRecord &r = FShotRecords[i];
-        JournalShot shot{i + 1, r.hole, r.score, r.hold, r.alignment, r.correction};
-        shot.sincePreviousMs = r.sincePreviousMs;
-        shot.called = r.called;
-        shot.call = r.call;
-        shot.trace = r.trace;
-        series.shots << shot;
-    }
-    Journal()->Record(series);
+    if (!FJournalWindow)
+        FJournalWindow = new TJournalF(Journal());
+    FJournalWindow->Open(this);
 }
 
 void TMainF::btnDebriefClick()
 {
-    if (!Debrief) {
-        Debrief = new TDebriefF;
-        Debrief->SetSettingsFile(SettingsPath());
-        connect(Debrief, &TDebriefF::ApplyCorrection, this, Guarded([this](int position) {
-            PlankaCorrectionBar->setValue(position);
-        }));
-        connect(Debrief, &TDebriefF::OpenJournal, this, Guarded([this] { btnJournalClick(); }));
+    if (!FDebrief) {
+        FDebrief = new TDebriefF;
+        FDebrief->SetSettingsFile(SettingsPath());
+        connect(FDebrief, &TDebriefF::ApplyCorrection, this, Handler([this] { FLesson->ApplyCorrection(); }));
+        connect(FDebrief, &TDebriefF::OpenJournal, this, Handler([this] { btnJournalClick(); }));
     }
     UpdateDebrief();
-    Debrief->Open(this);
+    FDebrief->Open(this);
 }
 
 void TMainF::ScheduleDebriefUpdate()
 {
-    if (!Debrief || !Debrief->isVisible() || m_debriefPending)
+    if (!FDebrief || !FDebrief->isVisible() || FDebriefPending)
         return;
-    m_debriefPending = true;
-    QTimer::singleShot(0, this, Guarded([this] { UpdateDebrief(); }));
+    FDebriefPending = true;
+    QTimer::singleShot(0, this, Handler([this] { UpdateDebrief(); }));
 }
 
 void TMainF::UpdateDebrief()
 {
-    m_debriefPending = false;
-    if (!Debrief)
-        return;
-    TDebriefF::Input input;
-    input.current.target = CurrentGeometry();
-    input.current.shots = FShotRecords;
-    if (FAwaitingCall && !input.current.shots.isEmpty())
-        input.current.shots.removeLast(); // not seen before it is called
-    input.exercise = FExercise;
-    input.finished = Target && !Target->FSeriesOpen && !FAwaitingCall;
-    input.zeroingSeries = FZeroing.series;
-    input.zeroed = FZeroing.done;
-    input.hiddenError = FZeroing.done ? FZeroing.error : QPoint();
-    input.previous.target = FPreviousTarget;
-    input.previous.shots = FPreviousShots;
-    input.bar = CurrentBar();
-    Debrief->ShowSeries(input);
+    FDebriefPending = false;
+    if (FDebrief)
+        FDebrief->ShowSeries(FLesson->Debrief());
 }
 
 // ------------------------------------------------------------ the exercises
 
-QPoint TMainF::HiddenError() const { return FExercise == Exercise::Zeroing ? FZeroing.error : QPoint(); }
-
+// Each exercise starts with a new series.
 void TMainF::cbExerciseChange()
 {
     const int index = cbExercise->currentIndex();
-    StartExercise(index >= 0 && index <= int(Exercise::Calling) ? Exercise(index) : Exercise::Free);
-}
-
-// Each exercise starts with a new series.
-void TMainF::StartExercise(Exercise exercise)
-{
-    EndExercise();
-    FExercise = exercise;
-    if (exercise == Exercise::Zeroing) {
-        // A gun that was never zeroed: off in height by 2 to 5 divisions of
-        // the bar, in a direction the bar can make good from where it stands,
-        // and a little off sideways, for the hold to make good.
-        const int bar = PlankaCorrectionBar->value();
-        int divisions = 2 + Random(4);
-        int sign = Random(2) ? 1 : -1; // +: the gun shoots low, the bar must rise
-        if ((sign > 0 ? bar : PlankaCorrectionBar->maximum() - bar) < divisions)
-            sign = -sign;
-        divisions = std::min(divisions, sign > 0 ? bar : PlankaCorrectionBar->maximum() - bar);
-        const int sideways = (Random(2) ? 1 : -1) * (4 + Random(9));
-        FZeroing = Zeroing{QPoint(sideways, sign * divisions * 5 + RandomSpread(3)), 0, bar, false};
-    }
-    if (cbExercise->currentIndex() != int(exercise)) {
-        const QSignalBlocker quiet(cbExercise);
-        cbExercise->setCurrentIndex(int(exercise));
-    }
+    FLesson->StartExercise(index >= 0 && index <= int(Exercise::Calling) ? Exercise(index) : Exercise::Free);
     btnResetClick();
 }
 
-void TMainF::EndExercise()
-{
-    if (FExercise == Exercise::Zeroing && FZeroing.barBefore >= 0)
-        PlankaCorrectionBar->setValue(FZeroing.barBefore);
-    FZeroing = Zeroing{};
-    FExercise = Exercise::Free;
-    FAwaitingCall = false;
-    ShowExerciseHint();
-}
-
-void TMainF::ShowExerciseHint()
-{
-    QString hint;
-    switch (FExercise) {
-    case Exercise::Free: break;
-    case Exercise::Grouping:
-        hint = tr("Кучность: очки откроются в конце серии; планку не трогайте.");
-        break;
-    case Exercise::Zeroing:
-        hint = FZeroing.done ? tr("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
-                             : tr("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
-        break;
-    case Exercise::Calling:
-        hint = FAwaitingCall ? tr("Щёлкните там, куда, по-вашему, попала пуля.")
-                             : tr("После выстрела покажите, куда попала пуля.");
-        break;
-    }
-    lbExerciseHint->setText(hint);
-}
-
-void TMainF::CallAt(QPoint p)
-{
-    if (!FAwaitingCall || !Target || FShotRecords.isEmpty())
-        return;
-    FAwaitingCall = false;
-    m_swallowDouble = true;
-    ShotRecord &shot = FShotRecords.last();
-    shot.called = true;
-    shot.call = QPointF(p) - QPointF(Target->FAnchor);
-    const int index = int(FShotRecords.size()) - 1;
-    if (TShoot *mark = Target->GetShot(index))
-        mark->show();
-    auto *line = new TCallMark(p, (shot.hole + QPointF(Target->FAnchor)).toPoint());
-    line->SetParentControl(Client);
-    FCallMarks << line;
-    SetCaption(edBalls, QString::number(shot.score));
-    SetCaption(edSum, QString::number(Target->FTotal));
-    ShowSingles(false);
-    ShowExerciseHint();
-    ScheduleDebriefUpdate();
-    if (!Target->FSeriesOpen) {
-        CountSeriesInExercise();
-        RecordFinishedSeries();
-        SeriesEndedInExercise();
-    }
-}
-
-// The end of a series, once: zeroing counts the series and sees whether it
-// is done (before the series is filed, which says so).
-void TMainF::CountSeriesInExercise()
-{
-    if (!Target || FShotRecords.size() < Target->FSeries->FMaxShots)
-        return;
-    if (FExercise == Exercise::Zeroing && !FZeroing.done) {
-        ++FZeroing.series;
-        const SeriesFigures figures = AnalyseSeries(FShotRecords, CurrentGeometry(), CurrentBar());
-        FZeroing.done = ZeroingDone(figures);
-    }
-}
-
-// The end of a series on screen: the hidden scores shown, zeroing's hint.
-void TMainF::SeriesEndedInExercise()
-{
-    if (!Target || FShotRecords.size() < Target->FSeries->FMaxShots)
-        return;
-    if (FExercise == Exercise::Grouping) {
-        SetCaption(edBalls, QString::number(FShotRecords.last().score));
-        SetCaption(edSum, QString::number(Target->FTotal));
-        ShowSingles(true);
-    }
-    if (FExercise == Exercise::Zeroing)
-        ShowExerciseHint();
-    ScheduleDebriefUpdate();
-}
-
-// The scores of the series in an exercise that hides them: each shown once
-// it may be seen (all, or those called), a dot until then.
-void TMainF::ShowSingles(bool all)
-{
-    QStringList singles;
-    for (const ShotRecord &r : std::as_const(FShotRecords))
-        singles << (all || r.called ? QString::number(r.score) : QStringLiteral("·"));
-    SetCaption(lbSingles, QStringLiteral("  ") + singles.join(QStringLiteral("  ")));
-}
-
-void TMainF::RecordAim()
-{
-    if (Gun && Target)
-        FTrace.Add(m_now(), QPointF(Gun->AimPoint(false)));
-}
+// ------------------------------------------------------------ settings
 
 void TMainF::LoadSettings()
 {
     const int bar = ReadIntSetting(QStringLiteral("PlankaCorrection"), 6);
     const int black = ReadIntSetting(QStringLiteral("BlackCircleValue"), 3);
     const int size = ReadIntSetting(QStringLiteral("TargetSize"), 0);
-    m_settingsRead = true;
+    FSettingsRead = true;
     PlankaCorrectionBar->setValue(bar);
     edBlack->setValue(black);
     TargetSize->SetItemIndex(size);
     // The exercise last chosen, from a section of its own.
-    const Exercise exercise = ExerciseFromKey(
-        GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), TMainF::SettingsReadPath()));
+    const Exercise exercise =
+        ExerciseFromKey(GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsReadPath()));
     cbExercise->setCurrentIndex(int(exercise));
 }
 
@@ -801,7 +596,7 @@ void TMainF::SaveSettings()
 {
     // Settings never read (the start ended before them) are not written:
     // the controls hold only their designed values, not the user's.
-    if (!m_settingsRead)
+    if (!FSettingsRead)
         return;
     WriteIntSetting(QStringLiteral("PlankaCorrection"), PlankaCorrectionBar->value());
     WriteIntSetting(QStringLiteral("BlackCircleValue"), BlackCircleValue());

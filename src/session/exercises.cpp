@@ -1,0 +1,227 @@
+#include "session/exercises.h"
+
+#include "analysis/thresholds.h"
+#include "platform/random.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace {
+
+// The texts a user reads, for translation.
+struct ExerciseTexts {
+    Q_DECLARE_TR_FUNCTIONS(Exercise)
+};
+
+} // namespace
+
+QString ExerciseName(Exercise exercise)
+{
+    switch (exercise) {
+    case Exercise::Free: return ExerciseTexts::tr("Свободная стрельба");
+    case Exercise::Grouping: return ExerciseTexts::tr("Кучность");
+    case Exercise::Zeroing: return ExerciseTexts::tr("Приведение к нормальному бою");
+    case Exercise::Calling: return ExerciseTexts::tr("Объявление пробоины");
+    }
+    return QString();
+}
+
+QString ExerciseKey(Exercise exercise)
+{
+    switch (exercise) {
+    case Exercise::Free: return QStringLiteral("free");
+    case Exercise::Grouping: return QStringLiteral("grouping");
+    case Exercise::Zeroing: return QStringLiteral("zeroing");
+    case Exercise::Calling: return QStringLiteral("calling");
+    }
+    return QString();
+}
+
+Exercise ExerciseFromKey(const QString &key)
+{
+    for (Exercise e : {Exercise::Grouping, Exercise::Zeroing, Exercise::Calling})
+        if (key.trimmed().compare(ExerciseKey(e), Qt::CaseInsensitive) == 0)
+            return e;
+    return Exercise::Free;
+}
+
+GroupingVerdict JudgeGrouping(const SeriesFigures &f)
+{
+    GroupingVerdict v;
+    v.passed = f.shots >= 2 && f.meanRadiusRings <= Thresholds::kGroupingMeanRadius
+               && f.extremeSpreadRings <= Thresholds::kGroupingSpread;
+    v.text = ExerciseTexts::tr("Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — "
+                            "средний радиус %4, разброс %5.")
+                 .arg(Decimal(Thresholds::kGroupingMeanRadius), Decimal(Thresholds::kGroupingSpread),
+                      v.passed ? ExerciseTexts::tr("выполнен") : ExerciseTexts::tr("не выполнен"),
+                      Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
+    if (!v.passed && f.shots >= 2) {
+        // What spreads the group, whether or not it counts as tight for a
+        // sight correction; then the sight picture's faults the debrief names.
+        switch (CauseOfSpread(f)) {
+        case SpreadCause::Alignment:
+            v.text += ExerciseTexts::tr(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+            break;
+        case SpreadCause::Hold:
+            v.text += ExerciseTexts::tr(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
+            break;
+        case SpreadCause::Both: v.text += ExerciseTexts::tr(" Разброс дают и прицеливание, и удержание."); break;
+        }
+        for (const QString &hint : f.advice.sightHints)
+            v.text += QLatin1Char(' ') + hint;
+    }
+    return v;
+}
+
+bool ZeroingDone(const SeriesFigures &f)
+{
+    return f.shots >= Thresholds::kShotsForCorrection && f.tight && f.meanPointRings <= Thresholds::kZeroedWithin;
+}
+
+CallFigures JudgeCalls(const QList<ShotRecord> &shots, const TargetGeometry &target)
+{
+    CallFigures c;
+    int within = 0;
+    for (const ShotRecord &s : shots) {
+        if (!s.called)
+            continue;
+        const double rings = CallError(s, target.RingWidth());
+        c.errors << rings;
+        ++c.called;
+        within += rings <= Thresholds::kCallWithin ? 1 : 0;
+    }
+    c.share = c.called ? double(within) / c.called : 0;
+    return c;
+}
+
+// ---------------------------------------------------------------- the rules
+
+void ExerciseRule::File(JournalSeries &series) const
+{
+    if (FKind != Exercise::Free)
+        series.exercise = ExerciseName(FKind);
+}
+
+namespace {
+
+class FreeRule : public ExerciseRule
+{
+public:
+    FreeRule() : ExerciseRule(Exercise::Free) {}
+};
+
+// The scores open at the series' end; the group is judged by the norm, and
+// the sights are the learner's own business here: no correction is offered.
+class GroupingRule : public ExerciseRule
+{
+public:
+    GroupingRule() : ExerciseRule(Exercise::Grouping) {}
+    bool ScoreSeen(const ShotRecord &, bool seriesFinished) const override { return seriesFinished; }
+    bool OffersCorrection() const override { return false; }
+    QString Hint(bool) const override
+    {
+        return ExerciseTexts::tr("Кучность: очки откроются в конце серии; планку не трогайте.");
+    }
+    QStringList Words(const SeriesState &state) const override
+    {
+        if (state.finished)
+            return {JudgeGrouping(state.figures).text};
+        return {ExerciseTexts::tr("Кучность: сумма и очки откроются в конце серии.")};
+    }
+};
+
+// Each shot is hidden until called; the calls are measured against the holes.
+class CallingRule : public ExerciseRule
+{
+public:
+    CallingRule() : ExerciseRule(Exercise::Calling) {}
+    bool ScoreSeen(const ShotRecord &shot, bool) const override { return shot.called; }
+    bool CallsShots() const override { return true; }
+    QString Hint(bool awaitingCall) const override
+    {
+        return awaitingCall ? ExerciseTexts::tr("Щёлкните там, куда, по-вашему, попала пуля.")
+                            : ExerciseTexts::tr("После выстрела покажите, куда попала пуля.");
+    }
+    QStringList Words(const SeriesState &state) const override
+    {
+        const CallFigures calls = JudgeCalls(state.shots, state.target);
+        if (calls.called == 0)
+            return {};
+        return {ExerciseTexts::tr("Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.")
+                    .arg(calls.called)
+                    .arg(Decimal(Thresholds::kCallWithin))
+                    .arg(std::lround(100 * calls.share))};
+    }
+};
+
+} // namespace
+
+ZeroingRule::ZeroingRule(const ElevationBar &bar) : ExerciseRule(Exercise::Zeroing), FBarBefore(bar.position)
+{
+    // A gun that was never zeroed: off in height by 2 to 5 divisions of the
+    // bar, in a direction the bar can make good from where it stands, and a
+    // little off sideways, for the hold to make good.
+    int divisions = 2 + Random(4);
+    int sign = Random(2) ? 1 : -1; // +: the gun shoots low, the bar must rise
+    if ((sign > 0 ? bar.position : bar.maximum - bar.position) < divisions)
+        sign = -sign;
+    divisions = std::min(divisions, sign > 0 ? bar.position : bar.maximum - bar.position);
+    const int sideways = (Random(2) ? 1 : -1) * (4 + Random(9));
+    FError = QPoint(sideways, sign * divisions * Thresholds::kPixelsPerDivision + RandomSpread(3));
+}
+
+QString ZeroingRule::Hint(bool) const
+{
+    return FDone ? ExerciseTexts::tr("Оружие приведено к нормальному бою. «Очистить» — другое оружие.")
+                 : ExerciseTexts::tr("Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.");
+}
+
+void ZeroingRule::SeriesFinished(const SeriesFigures &figures)
+{
+    if (FDone)
+        return;
+    ++FSeries;
+    FDone = ZeroingDone(figures);
+}
+
+QStringList ZeroingRule::Words(const SeriesState &state) const
+{
+    if (!FDone)
+        return {ExerciseTexts::tr("Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не "
+                                  "дальше %2 ширины кольца от центра.")
+                    .arg(FSeries + (state.finished ? 0 : 1))
+                    .arg(Decimal(Thresholds::kZeroedWithin))};
+    // Done: the error is told.
+    const QPoint e = FError;
+    const int divisions = int(std::lround(std::abs(e.y()) / double(Thresholds::kPixelsPerDivision)));
+    return {ExerciseTexts::tr("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
+                              "высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).")
+                .arg(CountOf(FSeries, QT_TRANSLATE_NOOP("CountOf", "серию"), QT_TRANSLATE_NOOP("CountOf", "серии"),
+                             QT_TRANSLATE_NOOP("CountOf", "серий")))
+                .arg(std::abs(e.y()))
+                .arg(CountOf(divisions, QT_TRANSLATE_NOOP("CountOf", "деления"),
+                             QT_TRANSLATE_NOOP("CountOf", "делений"), QT_TRANSLATE_NOOP("CountOf", "делений")))
+                .arg(e.y() > 0 ? ExerciseTexts::tr("вниз") : ExerciseTexts::tr("вверх"))
+                .arg(std::abs(e.x()))
+                .arg(e.x() > 0 ? ExerciseTexts::tr("вправо") : ExerciseTexts::tr("влево"))};
+}
+
+void ZeroingRule::File(JournalSeries &series) const
+{
+    ExerciseRule::File(series);
+    series.hiddenError = FError;
+    if (FDone)
+        series.zeroingSeries = FSeries;
+}
+
+std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const ElevationBar &bar)
+{
+    switch (exercise) {
+    case Exercise::Free: break;
+    case Exercise::Grouping: return std::make_unique<GroupingRule>();
+    case Exercise::Zeroing: return std::make_unique<ZeroingRule>(bar);
+    case Exercise::Calling: return std::make_unique<CallingRule>();
+    }
+    return std::make_unique<FreeRule>();
+}

@@ -1,0 +1,213 @@
+#include "session/lesson.h"
+
+#include "platform/effects.h"
+
+#include <QDateTime>
+#include <QUuid>
+
+TLesson::TLesson(Scene &scene, Effects &effects, QObject *parent)
+    : QObject(parent), FScene(scene), FEffects(effects), FRule(MakeExerciseRule(Exercise::Free, ElevationBar{}))
+{
+}
+
+TLesson::~TLesson() = default;
+
+// ------------------------------------------------------------ firing
+
+void TLesson::Fire(QPoint aim)
+{
+    // hole = hold + alignment + correction, where a gun's hidden error counts
+    // with the hold.
+    const QPoint hidden = FRule->HiddenError();
+    const QPoint hole = aim + hidden;
+    const int score = FScene.Hit(hole);
+    const QPointF centre = FScene.Centre();
+    ShotRecord record{QPointF(hole) - centre, QPointF(FScene.Notch() + hidden) - centre, FScene.Alignment(),
+                      QPointF(0, -FScene.Correction()), score};
+    const qint64 now = FEffects.Now();
+    record.sincePreviousMs = FShots.isEmpty() || FLastShotMs < 0 ? -1 : int(now - FLastShotMs);
+    FTrace.Add(now, QPointF(aim)); // the aim at the shot ends its trace
+    record.trace = FTrace.Before(now);
+    for (TraceSample &sample : record.trace)
+        sample.aim -= centre;
+    FLastShotMs = now;
+    FShots.append(record);
+
+    if (FRule->CallsShots()) {
+        // Not seen until it is called.
+        FScene.ShowMark(int(FShots.size()) - 1, false);
+        FAwaitingCall = true;
+        Q_EMIT CallAwaited();
+        Q_EMIT HintChanged(Hint());
+    }
+    ShowBoard();
+    if (Finished())
+        FinishSeries();
+    Q_EMIT DebriefChanged();
+}
+
+void TLesson::AimAt(QPoint aim) { FTrace.Add(FEffects.Now(), QPointF(aim)); }
+
+void TLesson::Jolted(QPoint aim)
+{
+    FTrace.Clear();
+    AimAt(aim);
+}
+
+bool TLesson::CallAt(QPoint p)
+{
+    if (!FAwaitingCall || FShots.isEmpty())
+        return false;
+    FAwaitingCall = false;
+    const QPointF centre = FScene.Centre();
+    ShotRecord &shot = FShots.last();
+    shot.called = true;
+    shot.call = QPointF(p) - centre;
+    FScene.ShowMark(int(FShots.size()) - 1, true);
+    Q_EMIT ShotCalled(p, (shot.hole + centre).toPoint());
+    ShowBoard();
+    Q_EMIT HintChanged(Hint());
+    if (Finished())
+        FinishSeries();
+    Q_EMIT DebriefChanged();
+    return true;
+}
+
+bool TLesson::Finished() const { return !FShots.isEmpty() && !FScene.SeriesOpen() && !FAwaitingCall; }
+
+void TLesson::FinishSeries()
+{
+    const TargetGeometry geometry = FScene.Geometry();
+    const SeriesFigures figures = AnalyseSeries(FShots, geometry, FScene.Bar());
+    // The exercise counts the series first: what it files says so.
+    FRule->SeriesFinished(figures);
+
+    JournalSeries series;
+    series.uid = QUuid::createUuid();
+    series.firedAt = QDateTime::currentDateTimeUtc();
+    if (FShooter)
+        series.shooter = *FShooter;
+    series.targetWidth = geometry.width;
+    series.largeTarget = FScene.LargeTarget();
+    series.blackCircleValue = FScene.BlackCircleValue();
+    series.correction = int(-FShots.last().correction.y());
+    series.total = FScene.Total();
+    FRule->File(series);
+    series.meanPoint = figures.meanPoint;
+    series.meanRadius = figures.meanRadius;
+    series.extremeSpread = figures.extremeSpread;
+    series.ringWidth = geometry.RingWidth();
+    for (int i = 0; i < FShots.size(); ++i) {
+        const ShotRecord &r = FShots[i];
+        JournalShot shot{i + 1, r.hole, r.score, r.hold, r.alignment, r.correction};
+        shot.sincePreviousMs = r.sincePreviousMs;
+        shot.called = r.called;
+        shot.call = r.call;
+        shot.trace = r.trace;
+        series.shots << shot;
+    }
+    Q_EMIT SeriesFiled(series);
+    Q_EMIT HintChanged(Hint());
+}
+
+// ------------------------------------------------------------ the series
+
+void TLesson::Clear()
+{
+    FAwaitingCall = false;
+    FLastShotMs = -1;
+    if (!FShots.isEmpty() && !FScene.SeriesOpen())
+        FPrevious = TargetPicture{FScene.Geometry(), FShots, {}};
+    FShots.clear();
+    Q_EMIT SeriesCleared();
+    Q_EMIT ScoreboardChanged(Scoreboard{});
+    if (FRule->StartsAgainOnClear())
+        StartExercise(FRule->Kind()); // zeroing done: another gun
+    Q_EMIT HintChanged(Hint());
+    Q_EMIT DebriefChanged();
+}
+
+void TLesson::StartExercise(Exercise exercise)
+{
+    EndExercise();
+    FRule = MakeExerciseRule(exercise, FScene.Bar());
+    Q_EMIT HintChanged(Hint());
+    Q_EMIT DebriefChanged();
+}
+
+void TLesson::EndExercise()
+{
+    const int bar = FRule->BarAtEnd();
+    FRule = MakeExerciseRule(Exercise::Free, ElevationBar{});
+    FAwaitingCall = false;
+    if (bar >= 0)
+        FScene.SetBar(bar);
+    Q_EMIT HintChanged(Hint());
+}
+
+bool TLesson::ApplyCorrection()
+{
+    const int position = Debrief().current.figures.advice.newBarPosition;
+    if (position < 0)
+        return false;
+    FScene.SetBar(position);
+    return true;
+}
+
+void TLesson::SettingsChanged() { Q_EMIT DebriefChanged(); }
+
+void TLesson::SetShooter(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    FShooter = trimmed.isNull() ? QLatin1String("") : trimmed;
+    Q_EMIT ShooterChanged(*FShooter);
+}
+
+// ------------------------------------------------------------ what is shown
+
+void TLesson::ShowBoard() { Q_EMIT ScoreboardChanged(Board()); }
+
+Scoreboard TLesson::Board() const
+{
+    Scoreboard board;
+    if (FShots.isEmpty())
+        return board;
+    const bool finished = Finished();
+    bool allSeen = true;
+    for (const ShotRecord &r : FShots) {
+        const bool seen = FRule->ScoreSeen(r, finished);
+        allSeen = allSeen && seen;
+        board.singles += QStringLiteral("  ") + (seen ? QString::number(r.score) : QStringLiteral("·"));
+    }
+    board.count = QString::number(FShots.size());
+    board.last = FRule->ScoreSeen(FShots.last(), finished) ? QString::number(FShots.last().score)
+                                                             : QStringLiteral("?");
+    board.total = allSeen ? QString::number(FScene.Total()) : QStringLiteral("?");
+    return board;
+}
+
+TargetPicture TLesson::Seen() const
+{
+    TargetPicture seen{FScene.Geometry(), FShots, {}};
+    if (FAwaitingCall && !seen.shots.isEmpty())
+        seen.shots.removeLast(); // not seen before it is called
+    return seen;
+}
+
+DebriefView TLesson::Debrief() const
+{
+    const ElevationBar bar = FScene.Bar();
+    DebriefView view;
+    view.current = Seen();
+    view.current.figures = AnalyseSeries(view.current.shots, view.current.target, bar);
+    view.previous = FPrevious;
+    view.previous.figures = AnalyseSeries(FPrevious.shots, FPrevious.target, bar);
+    view.total = FScene.Total() - (FAwaitingCall && !FShots.isEmpty() ? FShots.last().score : 0);
+    const bool finished = Finished();
+    for (const ShotRecord &r : std::as_const(view.current.shots))
+        view.scoresHidden = view.scoresHidden || !FRule->ScoreSeen(r, finished);
+    view.callsShown = FRule->CallsShots();
+    view.correctionOffered = FRule->OffersCorrection();
+    view.exerciseWords = FRule->Words(SeriesState{view.current.shots, view.current.target, view.current.figures, finished});
+    return view;
+}

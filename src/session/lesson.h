@@ -1,0 +1,130 @@
+#pragma once
+
+// What has happened in this lesson: the series with what sent each shot
+// where it went, the last finished series, the exercise in progress and its
+// state, the aim's recent path and the shooter. It holds no widget: it reads
+// and moves the shooting scene through a narrow interface, and says what
+// happened through its signals, for the windows to show.
+
+#include "analysis/aimtrace.h"
+#include "analysis/targetpicture.h"
+#include "journal/journal.h"
+#include "session/exercises.h"
+#include "session/scene.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class Effects;
+
+// The window's result labels as the learner may see them: the shots fired,
+// the last score, the total and the scores one by one ("  9  10  0"). A
+// score not to be seen yet is "?" (a dot among the single scores). All empty
+// once the series is cleared.
+struct Scoreboard {
+    QString count, last, total, singles;
+    bool operator==(const Scoreboard &o) const
+    {
+        return count == o.count && last == o.last && total == o.total && singles == o.singles;
+    }
+};
+
+// What the debrief shows: the series so far and the last finished one, with
+// their figures, and the exercise's word before the coach's advice.
+struct DebriefView {
+    TargetPicture current;       // the shots seen so far: one awaiting its call is not
+    TargetPicture previous;      // the last finished series, if any
+    int total = 0;               // of the current series' shots
+    bool scoresHidden = false;   // some score is not to be seen yet
+    bool callsShown = false;     // the calls are measured
+    bool correctionOffered = true;
+    QStringList exerciseWords;
+};
+
+class TLesson : public QObject
+{
+    Q_OBJECT
+public:
+    // The lesson reads the scene and the clock of effects; it keeps neither.
+    TLesson(Scene &scene, Effects &effects, QObject *parent = nullptr);
+    ~TLesson() override;
+
+    // ---------------------------------------------------- what the learner does
+
+    // A shot at the aim point the sights give; a gun not yet zeroed sends it
+    // off them. The scene must take shots (its series open).
+    void Fire(QPoint aim);
+    // The aim moved to a point (a drag of the gun or of the front sight).
+    void AimAt(QPoint aim);
+    // A jolt put the aim there: no movement of the shooter's, so the next
+    // trace starts from it.
+    void Jolted(QPoint aim);
+    // The awaited shot called at a point of the scene; false when no call is
+    // awaited.
+    bool CallAt(QPoint p);
+    // The series ends, cleared or with the target changed (the scene clears
+    // its marks): a finished series stays as the previous one.
+    void Clear();
+    // An exercise starts afresh, ending the one in progress; the series is
+    // then to be cleared.
+    void StartExercise(Exercise exercise);
+    // Back to free shooting; the bar goes back where the exercise found it.
+    void EndExercise();
+    // «Применить»: the bar to where the debrief advises; false when there is
+    // nothing to apply.
+    bool ApplyCorrection();
+    // The bar or the target's rings changed: the debrief follows.
+    void SettingsChanged();
+    // Who shoots: the series are filed under this name from now on.
+    void SetShooter(const QString &name);
+
+    // ---------------------------------------------------- what has happened
+
+    Exercise CurrentExercise() const { return FRule->Kind(); }
+    const ExerciseRule &Rule() const { return *FRule; }
+    const QList<ShotRecord> &Shots() const { return FShots; }
+    bool AwaitingCall() const { return FAwaitingCall; }
+    // Every shot of the series fired, and called where calls are asked.
+    bool Finished() const;
+    QPoint HiddenError() const { return FRule->HiddenError(); }
+    Scoreboard Board() const;
+    QString Hint() const { return FRule->Hint(FAwaitingCall); }
+    DebriefView Debrief() const;
+    // The shooter chosen in this run; nothing until one is.
+    std::optional<QString> Shooter() const { return FShooter; }
+
+Q_SIGNALS:
+    void ScoreboardChanged(const Scoreboard &board);
+    // The next press over the scene calls the shot just fired.
+    void CallAwaited();
+    // A shot was called: where the learner said, and the hole, in the
+    // scene's coordinates.
+    void ShotCalled(QPoint call, QPoint hole);
+    // The series was cleared: what was drawn for it goes.
+    void SeriesCleared();
+    // A finished series, complete, for the journal.
+    void SeriesFiled(const JournalSeries &series);
+    void HintChanged(const QString &hint);
+    // What the debrief shows has changed.
+    void DebriefChanged();
+    void ShooterChanged(const QString &name);
+
+private:
+    // The series has all it takes: the exercise counts it, the journal gets it.
+    void FinishSeries();
+    JournalSeries Record() const;
+    TargetPicture Seen() const;
+    void ShowBoard();
+
+    Scene &FScene;
+    Effects &FEffects;
+    std::unique_ptr<ExerciseRule> FRule;
+    QList<ShotRecord> FShots;
+    TargetPicture FPrevious;
+    bool FAwaitingCall = false;
+    AimTrace FTrace;
+    qint64 FLastShotMs = -1;
+    std::optional<QString> FShooter;
+};

@@ -1,0 +1,421 @@
+// The lesson's rules without a window: a scene and a clock of the test's
+// own stand in for the target, the gun and the time. Built against the
+// session's layer alone, so it also shows the lesson needs no widget.
+
+#include "analysis/thresholds.h"
+#include "platform/effects.h"
+#include "platform/random.h"
+#include "session/lesson.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+
+Q_DECLARE_METATYPE(Scoreboard)
+Q_DECLARE_METATYPE(JournalSeries)
+
+// Failures print the labels' texts.
+char *toString(const Scoreboard &b)
+{
+    return QTest::toString(QStringLiteral("count '%1', last '%2', total '%3', singles '%4'")
+                               .arg(b.count, b.last, b.total, b.singles));
+}
+
+namespace {
+
+// A target 90 pixels wide (a ring width of 6) centred on (100, 100) that
+// takes five shots, scoring a point less for every ring width from the
+// centre; a gun whose aim is its notch plus its sight picture, raised by the
+// bar's correction.
+class FakeScene : public Scene
+{
+public:
+    TargetGeometry geometry{90, 3, 1};
+    QPoint centre{100, 100};
+    QList<QPoint> marks;
+    QList<bool> shown;
+    int total = 0;
+    QPoint notch;
+    QPointF alignment;
+    ElevationBar bar{6, 10};
+    QList<int> barSet; // every position the lesson set
+
+    bool SeriesOpen() const override { return marks.size() < 5; }
+    int Total() const override { return total; }
+    TargetGeometry Geometry() const override { return geometry; }
+    int BlackCircleValue() const override { return geometry.blackCircleValue; }
+    bool LargeTarget() const override { return true; }
+    QPoint Centre() const override { return centre; }
+    int Hit(QPoint p) override
+    {
+        marks << p;
+        shown << true;
+        const QPoint d = p - centre;
+        const int score = std::max(0, 10 - int(std::hypot(d.x(), d.y()) / geometry.RingWidth()));
+        total += score;
+        return score;
+    }
+    void ShowMark(int shot, bool visible) override { shown[shot] = visible; }
+    QPoint Notch() const override { return notch; }
+    QPointF Alignment() const override { return alignment; }
+    int Correction() const override { return (bar.maximum - bar.position) * Thresholds::kPixelsPerDivision; }
+    ElevationBar Bar() const override { return bar; }
+    void SetBar(int position) override
+    {
+        bar.position = position;
+        barSet << position;
+    }
+    // What the target does once the lesson has cleared its series.
+    void Reset()
+    {
+        marks.clear();
+        shown.clear();
+        total = 0;
+    }
+    // The notch where a straight sight picture sends the shot to p (before
+    // a gun's hidden error); the aim point that gives.
+    QPoint AimTo(QPoint p)
+    {
+        alignment = QPointF();
+        notch = p + QPoint(0, Correction());
+        return p;
+    }
+};
+
+// A clock the test moves; no sound, no pause, no error expected.
+class Clock : public Effects
+{
+public:
+    qint64 now = 0;
+    QStringList errors;
+    void PreloadSound(const QString &) override {}
+    void PlaySound(const QString &) override {}
+    void Pause(int) override {}
+    qint64 Now() const override { return now; }
+    void ShowError(const QString &message) override { errors << message; }
+};
+
+struct Fixture {
+    FakeScene scene;
+    Clock clock;
+    TLesson lesson{scene, clock};
+    QSignalSpy filed{&lesson, &TLesson::SeriesFiled};
+
+    // Five shots (or as many as given) at points off the centre.
+    void fire(const QList<QPoint> &offsets)
+    {
+        for (QPoint offset : offsets) {
+            lesson.Fire(scene.AimTo(scene.centre + offset));
+            clock.now += 1000;
+        }
+    }
+    void clear()
+    {
+        lesson.Clear();
+        scene.Reset();
+    }
+    JournalSeries lastFiled() const { return filed.last().first().value<JournalSeries>(); }
+};
+
+const QList<QPoint> kTight{{0, 0}, {1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+
+} // namespace
+
+class TestLesson : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { RandSeed(2024); }
+
+    // What the result labels say after each shot, in each exercise: scores
+    // hidden until the series ends («Кучность») or the shot is called
+    // («Объявление пробоины»). Shots 0, 7 and 13 px off score 10, 9 and 8.
+    void scoreboardAsEachExerciseShowsIt_data()
+    {
+        QTest::addColumn<Exercise>("exercise");
+        QTest::addColumn<Scoreboard>("afterTwo");
+        QTest::addColumn<Scoreboard>("afterFive");
+        QTest::newRow("free") << Exercise::Free << Scoreboard{"2", "9", "19", "  10  9"}
+                              << Scoreboard{"5", "9", "46", "  10  9  8  10  9"};
+        QTest::newRow("grouping") << Exercise::Grouping << Scoreboard{"2", "?", "?", "  ·  ·"}
+                                  << Scoreboard{"5", "9", "46", "  10  9  8  10  9"};
+        QTest::newRow("calling, not yet called") << Exercise::Calling << Scoreboard{"2", "?", "?", "  ·  ·"}
+                                                 << Scoreboard{"5", "?", "?", "  ·  ·  ·  ·  ·"};
+    }
+    void scoreboardAsEachExerciseShowsIt()
+    {
+        QFETCH(Exercise, exercise);
+        QFETCH(Scoreboard, afterTwo);
+        QFETCH(Scoreboard, afterFive);
+        Fixture f;
+        f.lesson.StartExercise(exercise);
+        QSignalSpy boards(&f.lesson, &TLesson::ScoreboardChanged);
+        const QList<QPoint> offsets{{0, 0}, {7, 0}, {0, 13}, {0, 0}, {7, 0}};
+        f.fire(offsets.mid(0, 2));
+        QCOMPARE(f.lesson.Board(), afterTwo);
+        QCOMPARE(boards.last().first().value<Scoreboard>(), afterTwo);
+        f.fire(offsets.mid(2));
+        QCOMPARE(f.lesson.Board(), afterFive);
+        QCOMPARE(boards.last().first().value<Scoreboard>(), afterFive);
+    }
+
+    // A series is filed once, complete, when it is finished: with all five
+    // shots and their parts, the exercise's name and what it keeps.
+    void aFinishedSeriesIsFiledOnceAndComplete_data()
+    {
+        QTest::addColumn<Exercise>("exercise");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("free") << Exercise::Free << QString();
+        QTest::newRow("grouping") << Exercise::Grouping << QStringLiteral("Кучность");
+        QTest::newRow("zeroing") << Exercise::Zeroing << QStringLiteral("Приведение к нормальному бою");
+    }
+    void aFinishedSeriesIsFiledOnceAndComplete()
+    {
+        QFETCH(Exercise, exercise);
+        QFETCH(QString, name);
+        Fixture f;
+        f.lesson.StartExercise(exercise);
+        f.fire(kTight.mid(0, 4));
+        QCOMPARE(f.filed.size(), 0);
+        QVERIFY(!f.lesson.Finished());
+        f.fire({kTight[4]});
+        QCOMPARE(f.filed.size(), 1);
+        QVERIFY(f.lesson.Finished());
+        const JournalSeries s = f.lastFiled();
+        QCOMPARE(s.exercise, name);
+        QVERIFY(!s.uid.isNull());
+        QCOMPARE(s.shots.size(), 5);
+        QCOMPARE(s.total, f.scene.total);
+        QCOMPARE(s.correction, f.scene.Correction());
+        QCOMPARE(s.ringWidth, 6.0);
+        const QPoint error = f.lesson.HiddenError();
+        QCOMPARE(s.hiddenError, error);
+        for (int i = 0; i < 5; ++i) {
+            const JournalShot &shot = s.shots[i];
+            QCOMPARE(shot.number, i + 1);
+            QCOMPARE(shot.hole, QPointF(kTight[i] + error));
+            QCOMPARE(shot.hold + shot.alignment + shot.correction, shot.hole);
+            QCOMPARE(shot.sincePreviousMs, i == 0 ? -1 : 1000);
+        }
+        // Nothing more is filed: the series takes no more shots.
+        f.lesson.SettingsChanged();
+        QCOMPARE(f.filed.size(), 1);
+    }
+
+    // Calling: each shot hidden until called; the call is where the learner
+    // clicked, the debrief sees neither the shot nor its score before it; the
+    // series is filed once its last shot is called.
+    void callingTheShot()
+    {
+        Fixture f;
+        QVERIFY(!f.lesson.CallAt(QPoint(1, 1))); // nothing awaits a call
+        f.lesson.StartExercise(Exercise::Calling);
+        QSignalSpy awaited(&f.lesson, &TLesson::CallAwaited);
+        QSignalSpy called(&f.lesson, &TLesson::ShotCalled);
+        f.fire({{7, 0}});
+        QCOMPARE(awaited.size(), 1);
+        QVERIFY(f.lesson.AwaitingCall());
+        QVERIFY(!f.scene.shown[0]);
+        QCOMPARE(f.lesson.Hint(), QStringLiteral("Щёлкните там, куда, по-вашему, попала пуля."));
+        DebriefView view = f.lesson.Debrief();
+        QCOMPARE(view.current.shots.size(), 0);
+        QCOMPARE(view.total, 0);
+
+        QVERIFY(f.lesson.CallAt(f.scene.centre + QPoint(10, 0)));
+        QVERIFY(!f.lesson.AwaitingCall());
+        QVERIFY(f.scene.shown[0]);
+        QCOMPARE(called.size(), 1);
+        QCOMPARE(called[0][0].toPoint(), f.scene.centre + QPoint(10, 0));
+        QCOMPARE(called[0][1].toPoint(), f.scene.centre + QPoint(7, 0));
+        QCOMPARE(f.lesson.Shots()[0].call, QPointF(10, 0));
+        QCOMPARE(CallError(f.lesson.Shots()[0], 6), 0.5);
+        QVERIFY(!f.lesson.CallAt(f.scene.centre)); // called already
+        view = f.lesson.Debrief();
+        QCOMPARE(view.current.shots.size(), 1);
+        QCOMPARE(view.total, 9);
+        QVERIFY(view.callsShown);
+        QVERIFY(view.exerciseWords.join(QString()).contains(QStringLiteral("Объявлено выстрелов: 1; в пределах 1,0 "
+                                                                            "ширины кольца от пробоины: 100%")));
+
+        for (int i = 1; i < 5; ++i) {
+            f.fire({{0, 0}});
+            QCOMPARE(f.filed.size(), 0);
+            f.lesson.CallAt(f.scene.centre);
+        }
+        QCOMPARE(f.filed.size(), 1);
+        QVERIFY(f.lastFiled().shots[4].called);
+        QCOMPARE(f.lesson.Board().singles, QStringLiteral("  9  10  10  10  10"));
+    }
+
+    // Clearing: a finished series stays as the previous one, an unfinished
+    // one is dropped; the results, the calls' lines and an awaited call go.
+    void clearing_data()
+    {
+        QTest::addColumn<int>("shots");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("no shot") << 0 << false;
+        QTest::newRow("three shots") << 3 << false;
+        QTest::newRow("a finished series") << 5 << true;
+    }
+    void clearing()
+    {
+        QFETCH(int, shots);
+        QFETCH(bool, kept);
+        Fixture f;
+        f.fire(kTight.mid(0, shots));
+        QSignalSpy cleared(&f.lesson, &TLesson::SeriesCleared);
+        QSignalSpy boards(&f.lesson, &TLesson::ScoreboardChanged);
+        f.clear();
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(boards.last().first().value<Scoreboard>(), Scoreboard{});
+        QVERIFY(f.lesson.Shots().isEmpty());
+        QCOMPARE(f.lesson.Debrief().previous.shots.size(), kept ? 5 : 0);
+        // The next series' first shot has no shot before it.
+        f.fire({{0, 0}});
+        QCOMPARE(f.lesson.Shots()[0].sincePreviousMs, -1);
+
+        // A call awaited is dropped with the series.
+        f.lesson.StartExercise(Exercise::Calling);
+        f.clear();
+        f.fire({{0, 0}});
+        QVERIFY(f.lesson.AwaitingCall());
+        f.clear();
+        QVERIFY(!f.lesson.AwaitingCall());
+    }
+
+    // Zeroing's hidden error lies in a direction the bar can make good from
+    // where it stands, 2 to 5 divisions high (less only where the bar has
+    // no more room) and 4 to 12 pixels sideways.
+    void zeroingErrorTheBarCanMakeGood_data()
+    {
+        QTest::addColumn<int>("bar");
+        for (int bar : {0, 1, 3, 6, 9, 10})
+            QTest::addRow("bar at %d", bar) << bar;
+    }
+    void zeroingErrorTheBarCanMakeGood()
+    {
+        QFETCH(int, bar);
+        for (quint32 seed = 1; seed <= 200; ++seed) {
+            RandSeed(seed);
+            Fixture f;
+            f.scene.bar.position = bar;
+            f.lesson.StartExercise(Exercise::Zeroing);
+            const QPoint e = f.lesson.HiddenError();
+            const int room = e.y() > 0 ? bar : 10 - bar; // divisions the bar can rise, or fall
+            const int divisions = int(std::lround(std::abs(e.y()) / 5.0));
+            QVERIFY2(divisions >= 2 && divisions <= 5 && divisions <= room,
+                     qPrintable(QStringLiteral("seed %1: error %2 with the bar at %3").arg(seed).arg(e.y()).arg(bar)));
+            QVERIFY(std::abs(e.x()) >= 4 && std::abs(e.x()) <= 12);
+        }
+    }
+
+    // Zeroing: the hidden error goes into the holes and the hold; a tight
+    // group on the centre ends it; the next clear gives another gun over the
+    // bar as it stood before, and ending the exercise gives the bar back.
+    void zeroingRunsItsCourse()
+    {
+        Fixture f;
+        f.lesson.StartExercise(Exercise::Zeroing);
+        const auto &rule = dynamic_cast<const ZeroingRule &>(f.lesson.Rule());
+        const QPoint error = rule.Error();
+        QCOMPARE(rule.BarBefore(), 6);
+        f.fire({{0, 0}});
+        QCOMPARE(f.scene.marks[0], f.scene.centre + error);
+        QCOMPARE(f.lesson.Shots()[0].hold + f.lesson.Shots()[0].correction, QPointF(error));
+        f.clear();
+
+        // Aimed so that the error is made good: the group lies on the centre.
+        for (QPoint p : kTight)
+            f.lesson.Fire(f.scene.AimTo(f.scene.centre + p - error));
+        QVERIFY(rule.Done());
+        QCOMPARE(rule.SeriesFired(), 1);
+        QCOMPARE(f.lastFiled().zeroingSeries, 1);
+        QVERIFY(f.lesson.Debrief().exerciseWords.join(QString()).contains(QStringLiteral("за 1 серию")));
+        QVERIFY(f.lesson.Hint().startsWith(QStringLiteral("Оружие приведено")));
+
+        f.scene.bar.position = 3; // the learner moved the bar meanwhile
+        f.clear();
+        QCOMPARE(f.scene.barSet, QList<int>{6}); // given back before the new gun
+        const auto &next = dynamic_cast<const ZeroingRule &>(f.lesson.Rule());
+        QVERIFY(!next.Done());
+        QCOMPARE(next.SeriesFired(), 0);
+
+        f.scene.bar.position = 8;
+        f.lesson.EndExercise();
+        QCOMPARE(f.scene.barSet, (QList<int>{6, 6}));
+        QCOMPARE(f.lesson.CurrentExercise(), Exercise::Free);
+        QCOMPARE(f.lesson.HiddenError(), QPoint());
+    }
+
+    // «Применить»: the bar goes where the advice says, and only then.
+    void applyingTheCorrection_data()
+    {
+        QTest::addColumn<QPoint>("groupAt");
+        QTest::addColumn<int>("bar"); // -1: nothing applied
+        QTest::newRow("on the centre: nothing to apply") << QPoint(0, 0) << -1;
+        QTest::newRow("15 px low: three divisions up") << QPoint(0, 15) << 3;
+        QTest::newRow("10 px high: two divisions down") << QPoint(0, -10) << 8;
+    }
+    void applyingTheCorrection()
+    {
+        QFETCH(QPoint, groupAt);
+        QFETCH(int, bar);
+        Fixture f;
+        for (QPoint p : kTight)
+            f.fire({groupAt + p});
+        QCOMPARE(f.lesson.ApplyCorrection(), bar >= 0);
+        QCOMPARE(f.scene.barSet, bar >= 0 ? QList<int>{bar} : QList<int>{});
+    }
+
+    // The aim's path: samples on the lesson's clock, relative to the centre,
+    // ending at the shot; a jolt starts a new one.
+    void aimTrace()
+    {
+        Fixture f;
+        for (int i = 0; i < 10; ++i) {
+            f.clock.now = 100 * i;
+            f.lesson.AimAt(f.scene.centre + QPoint(i, 0));
+        }
+        f.clock.now = 1000;
+        f.lesson.Fire(f.scene.AimTo(f.scene.centre + QPoint(10, 0)));
+        const QList<TraceSample> &trace = f.lesson.Shots()[0].trace;
+        QCOMPARE(trace.size(), 11);
+        QCOMPARE(trace.first().ms, -1000);
+        QCOMPARE(trace.first().aim, QPointF(0, 0));
+        QCOMPARE(trace.last().ms, 0);
+        QCOMPARE(trace.last().aim, QPointF(10, 0));
+
+        f.lesson.Jolted(f.scene.centre + QPoint(3, 3));
+        f.clock.now = 5000;
+        f.lesson.Fire(f.scene.AimTo(f.scene.centre));
+        const QList<TraceSample> &still = f.lesson.Shots()[1].trace;
+        QCOMPARE(still.size(), 2); // where the jolt left it, then the shot
+        QCOMPARE(still.first().aim, QPointF(3, 3));
+        QCOMPARE(f.lesson.Shots()[1].sincePreviousMs, 4000);
+    }
+
+    // The shooter chosen is filed with the series; none chosen: left to the
+    // journal, which files it under the one it remembers.
+    void theShooter()
+    {
+        Fixture f;
+        f.fire(kTight);
+        QVERIFY(f.lastFiled().shooter.isNull());
+        QSignalSpy changed(&f.lesson, &TLesson::ShooterChanged);
+        f.lesson.SetShooter(QStringLiteral("  Вера "));
+        QCOMPARE(changed.size(), 1);
+        f.clear();
+        f.fire(kTight);
+        QCOMPARE(f.lastFiled().shooter, QStringLiteral("Вера"));
+        f.lesson.SetShooter(QString());
+        f.clear();
+        f.fire(kTight);
+        QVERIFY(!f.lastFiled().shooter.isNull()); // chosen: nobody's
+        QVERIFY(f.lastFiled().shooter.isEmpty());
+        QVERIFY(f.clock.errors.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLesson)
+#include "tst_lesson.moc"

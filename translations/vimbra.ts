@@ -216,6 +216,58 @@
         <source> Разброс дают и прицеливание, и удержание.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Кучность: очки откроются в конце серии; планку не трогайте.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Кучность: сумма и очки откроются в конце серии.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Щёлкните там, куда, по-вашему, попала пуля.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>После выстрела покажите, куда попала пуля.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие приведено к нормальному бою. «Очистить» — другое оружие.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не дальше %2 ширины кольца от центра.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вниз</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вверх</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>вправо</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>влево</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JournalExport</name>
@@ -623,38 +675,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Кучность: сумма и очки откроются в конце серии.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>вниз</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>вверх</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>вправо</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>влево</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Приведение к нормальному бою: серия %1. Готово, когда кучная группа ляжет не дальше %2 ширины кольца от центра.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Объявлено выстрелов: %1; в пределах %2 ширины кольца от пробоины: %3%.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Поставить прицельную планку на %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -892,26 +912,6 @@
     </message>
     <message>
         <source>Серия закончена!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Кучность: очки откроются в конце серии; планку не трогайте.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Оружие приведено к нормальному бою. «Очистить» — другое оружие.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Оружие не пристреляно: серия, «Разбор серии», «Применить» — и снова.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Щёлкните там, куда, по-вашему, попала пуля.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>После выстрела покажите, куда попала пуля.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

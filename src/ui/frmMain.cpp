@@ -15,6 +15,7 @@
 #include "ui/frmHelp.h"
 #include "ui/frmJournal.h"
 #include "ui/journalmessages.h"
+#include "ui/mainscene.h"
 #include "ui/modal.h"
 
 #include <QCloseEvent>
@@ -50,60 +51,6 @@ void FitKeepingRight(QLabel *label)
 }
 
 } // namespace
-
-// The window's target, gun and elevation bar, as the lesson reads and moves
-// them. Either picture may have failed to load: then there is nothing to
-// hit, and the target reads as an empty one of the designed size.
-class TMainF::WindowScene : public Scene
-{
-public:
-    explicit WindowScene(TMainF &window) : w(window) {}
-
-    bool SeriesOpen() const override { return w.Target && w.Target->FSeriesOpen; }
-    int Total() const override { return w.Target ? w.Target->FTotal : 0; }
-    TargetGeometry Geometry() const override
-    {
-        TargetGeometry geometry;
-        if (w.Target) {
-            geometry.width = w.Target->width();
-            // While a number outside 1 to 10 is being typed the target scores
-            // with it; the debrief draws the nearest ring set that exists.
-            geometry.blackCircleValue = qBound(0, w.Target->FBlackCircleValue, 10);
-            if (const TShoot *first = w.Target->FSeries->Count() ? w.Target->GetShot(0) : nullptr)
-                geometry.markRadius = first->FRadius;
-        }
-        return geometry;
-    }
-    int BlackCircleValue() const override { return w.Target ? w.Target->FBlackCircleValue : TargetGeometry().blackCircleValue; }
-    bool LargeTarget() const override { return !w.Target || w.Target->FLarge; }
-    QPoint Centre() const override { return w.Target ? w.Target->FAnchor : QPoint(); }
-    int Hit(QPoint p) override
-    {
-        // The gun remembers where the shot went, off its sights or not.
-        w.Gun->FLastShot = p;
-        w.Target->AddShot(p);
-        return w.Target->Score(w.Gun->FLastShot);
-    }
-    void ShowMark(int shot, bool shown) override
-    {
-        if (TShoot *mark = w.Target ? w.Target->GetShot(shot) : nullptr)
-            mark->setVisible(shown);
-    }
-    QPoint Notch() const override { return w.Gun && w.Gun->FPlanka ? w.Gun->FPlanka->FAnchor : QPoint(); }
-    QPointF Alignment() const override
-    {
-        return w.Gun ? QPointF(w.Gun->FSightDX * w.Gun->FLeverage, w.Gun->FSightDY * w.Gun->FLeverage) : QPointF();
-    }
-    int Correction() const override { return w.Gun ? w.Gun->FPlankaCorrection : 0; }
-    ElevationBar Bar() const override
-    {
-        return ElevationBar{w.PlankaCorrectionBar->value(), w.PlankaCorrectionBar->maximum()};
-    }
-    void SetBar(int position) override { w.PlankaCorrectionBar->setValue(position); }
-
-private:
-    TMainF &w;
-};
 
 template <class F>
 void TMainF::Run(F &&f)

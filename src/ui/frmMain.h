@@ -68,6 +68,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The target, the gun and the bar as the lesson sees them (mainscene.h).
     class WindowScene;
 
     Effects &FEffects;

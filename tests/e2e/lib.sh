@@ -31,7 +31,14 @@ wait_window() {
     sleep 0.1
   done
   echo "no window named '$1'" >&2
-  # What the program said, if it was started by start_program.
+  # What is on screen, whether the program still runs, and what it said,
+  # if it was started by start_program.
+  for w in $(xdotool search --onlyvisible --name . 2>/dev/null || true); do
+    echo "  on screen: '$(xdotool getwindowname "$w" 2>/dev/null || true)'" >&2
+  done
+  if [ -n "${app_pid:-}" ]; then
+    kill -0 "$app_pid" 2>/dev/null && echo "  the program runs" >&2 || echo "  the program has ended" >&2
+  fi
   [ -s "${work:-}/out.log" ] && sed 's/^/  program: /' "$work/out.log" >&2
   return 1
 }

@@ -9,6 +9,7 @@
 #include "platform/profile.h"
 #include "platform/random.h"
 #include "ui/frmDebrief.h"
+#include "ui/placement.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -273,8 +274,12 @@ private Q_SLOTS:
         QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
         QVERIFY(w.DebriefWindow());
         TDebriefF *d = w.DebriefWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(d));
-        QCOMPARE(d->windowTitle(), QStringLiteral("Разбор серии"));
+        // A panel of the main window, beside or below the lesson, which
+        // keeps its place and size.
+        QVERIFY(d->isVisible() && !d->isWindow());
+        QCOMPARE(w.LessonRect(), QRect(0, 0, 829, 517));
+        QCOMPARE(w.Panel1->geometry(), QRect(690, 0, 139, 517));
+        QVERIFY(!d->geometry().intersects(w.LessonRect()));
         QCOMPARE(d->tblShots->rowCount(), 0);
 
         // A tight group 10 pixels low and a little to the right.
@@ -308,7 +313,7 @@ private Q_SLOTS:
         // Applied through the bar's own handler: the aim rises 2 x 5 pixels.
         const QPoint aimBefore = w.Gun->AimPoint(false);
         QVERIFY(d->btnApply->isEnabled());
-        QTest::mouseClick(d->windowHandle(), Qt::LeftButton, {}, d->btnApply->mapTo(d, d->btnApply->rect().center()));
+        QTest::mouseClick(window, Qt::LeftButton, {}, d->btnApply->mapTo(&w, d->btnApply->rect().center()));
         QCOMPARE(w.PlankaCorrectionBar->value(), 4);
         QCOMPARE(w.Gun->FPlankaCorrection, 30);
         QCOMPARE(w.Gun->AimPoint(false), aimBefore - QPoint(0, 10));
@@ -324,31 +329,116 @@ private Q_SLOTS:
         // A size change: the small target's rings.
         w.rbSmall->click();
         QTRY_COMPARE(d->Target->Current().target.width, 49);
+        // Fired, applied and cleared with the debrief shown: the keyboard
+        // never left the main window.
+        QCOMPARE(QApplication::activeWindow(), &w);
         QVERIFY(rec.errors.isEmpty());
     }
 
-    // Its size and place are kept in a section of their own; the settings'
-    // section comes first and stays as it is.
-    void placeAndSizeAreKept()
+    // Shown, the window grows by the panel; hidden («Скрыть», or «Разбор
+    // серии» again), it shrinks back to the lesson: as often as it is done.
+    void thePanelComesAndGoes()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w(rec);
+        QVERIFY(ShowActive(w));
+        QWindow *window = w.windowHandle();
+        for (int i = 0; i < 5; ++i) {
+            QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
+            QVERIFY(w.DebriefShown());
+            TDebriefF *d = w.DebriefWindow();
+            const QRect lesson = w.LessonRect();
+            QCOMPARE(lesson, QRect(0, 0, 829, 517));
+            QCOMPARE(w.Client->geometry(), lesson);
+            QCOMPARE(w.size(), lesson.size() + (d->geometry().x() > 0 ? QSize(d->width(), 0) : QSize(0, d->height())));
+            QCOMPARE(d->geometry().united(lesson), w.rect());
+            if (i % 2 == 0)
+                QTest::mouseClick(window, Qt::LeftButton, {}, d->btnHide->mapTo(&w, d->btnHide->rect().center()));
+            else
+                QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
+            QVERIFY(!w.DebriefShown());
+            QVERIFY(!d->isVisible());
+            QCOMPARE(w.size(), QSize(829, 517));
+            QCOMPARE(w.Panel1->geometry(), QRect(690, 0, 139, 517));
+        }
+        QVERIFY(rec.errors.isEmpty());
+    }
+
+    // Where the panel goes on the screens schools have: the available area
+    // (a window manager's frame of 1, 20, 1, 1 around the 829 x 517 lesson).
+    void wherethePanelGoes_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("below");
+        QTest::addColumn<int>("extent");
+        QTest::newRow("1024 x 768, a projector: below") << QSize(1024, 768) << true << 230;
+        QTest::newRow("1280 x 1024: right") << QSize(1280, 1024) << false << 449;
+        QTest::newRow("1366 x 768: right") << QSize(1366, 768) << false << 535;
+        QTest::newRow("1920 x 1080: right, as designed") << QSize(1920, 1080) << false << 560;
+        QTest::newRow("2560 x 1440 at scale 2 (1280 x 720)") << QSize(1280, 720) << false << 449;
+        QTest::newRow("a portrait screen, 1080 x 1920: below") << QSize(1080, 1920) << true << 330;
+        QTest::newRow("800 x 600: no room, below at the least") << QSize(800, 600) << true << 220;
+    }
+    void wherethePanelGoes()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(bool, below);
+        QFETCH(int, extent);
+        const PanelPlace place = PlaceDebriefPanel(QRect(QPoint(0, 0), screen), QSize(831, 538));
+        QCOMPARE(place.below, below);
+        QCOMPARE(place.extent, extent);
+    }
+
+    // A frame brought within the screen moves as little as it can.
+    void keptWithinTheScreen_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QPoint>("corner");
+        QTest::newRow("within: stays") << QRect(10, 10, 500, 400) << QPoint(10, 10);
+        QTest::newRow("past the right edge") << QRect(900, 10, 500, 400) << QPoint(866, 10);
+        QTest::newRow("past the bottom") << QRect(10, 700, 500, 400) << QPoint(10, 368);
+        QTest::newRow("above the top") << QRect(10, -30, 500, 400) << QPoint(10, 0);
+        QTest::newRow("larger than the screen: its corner on it") << QRect(-50, -50, 2000, 1000) << QPoint(0, 0);
+    }
+    void keptWithinTheScreen()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QPoint, corner);
+        QCOMPARE(KeepWithin(frame, QRect(0, 0, 1366, 768)), corner);
+    }
+
+    // Shown at the end of a run, the debrief is shown again at the next
+    // start; its section comes after the settings', which stay as they are.
+    void shownAgainNextTime()
     {
         ProgramFolder folder;
         Recorders rec;
         {
             TMainF w(rec);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(ShowActive(w));
+        }
+        QVERIFY(!folder.read(QStringLiteral("Vimbra.INI")).contains("Debrief")); // never shown: nothing added
+        {
+            TMainF w(rec);
+            QVERIFY(ShowActive(w));
             w.btnDebrief->click();
-            QVERIFY(QTest::qWaitForWindowExposed(w.DebriefWindow()));
-            w.DebriefWindow()->resize(640, 380);
         }
         const QByteArray file = folder.read(QStringLiteral("Vimbra.INI"));
-        QVERIFY2(file.startsWith("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n[Debrief]\n"),
+        QVERIFY2(file.startsWith("[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0\n[Debrief]\nVisible=1\n"),
                  file.constData());
-        QCOMPARE(GetPrivateProfileString("Debrief", "Width", "", folder.file("Vimbra.INI")), QStringLiteral("640"));
-        TMainF again(rec);
-        again.show();
-        again.btnDebrief->click();
-        QCOMPARE(again.DebriefWindow()->size(), QSize(640, 380));
+        {
+            TMainF again(rec);
+            QVERIFY(ShowActive(again));
+            QTRY_VERIFY(again.DebriefShown());
+            QCOMPARE(again.LessonRect(), QRect(0, 0, 829, 517));
+            again.btnDebrief->click();
+        }
+        QCOMPARE(GetPrivateProfileString("Debrief", "Visible", "", folder.file("Vimbra.INI")), QStringLiteral("0"));
+        TMainF third(rec);
+        QVERIFY(ShowActive(third));
+        QTest::qWait(50);
+        QVERIFY(!third.DebriefShown());
         QVERIFY(rec.errors.isEmpty());
     }
 };

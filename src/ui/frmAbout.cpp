@@ -1,5 +1,6 @@
 #include "ui/frmAbout.h"
 
+#include "ui/look.h"
 #include "base/errorbox.h"
 #include "ui/appicon.h"
 #include "ui/placement.h"
@@ -16,6 +17,7 @@ TAboutBox *AboutBox = nullptr;
 TAboutBox::TAboutBox(QWidget *parent) : TModalForm(parent)
 {
     setupUi(this);
+    UseLightLook(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     SetOkButton(OKButton);

@@ -1,24 +1,16 @@
 #include "ui/frmDebrief.h"
 
 #include "base/errorbox.h"
-#include "platform/intconv.h"
-#include "platform/profile.h"
-#include "ui/placement.h"
 #include "analysis/thresholds.h"
 
-#include <QCloseEvent>
 #include <QSignalBlocker>
 
 #include <cmath>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QHeaderView>
-#include <QScreen>
 #include <QTimer>
-#include <QWindow>
 
 namespace {
-
-const QString kSection = QStringLiteral("Debrief");
 
 QString signedPixels(double v)
 {
@@ -28,12 +20,12 @@ QString signedPixels(double v)
 
 } // namespace
 
-TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
+TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
-    // It shows and updates beside the main window; the keyboard stays there.
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    // The program's own font and size, not the main window's small one.
+    setFont(QApplication::font());
+    setAutoFillBackground(true);
     tblShots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblShots->horizontalHeader()->setStretchLastSection(true);
     // As wide as the column it stands in: wider tables scroll within.
@@ -43,6 +35,7 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent, Qt::Window)
     tblShots->setMinimumHeight(tblShots->horizontalHeader()->sizeHint().height() + 5 * row + 2 * tblShots->frameWidth());
     btnApply->setEnabled(false);
     connect(btnJournal, &QPushButton::clicked, this, [this] { Q_EMIT OpenJournal(); });
+    connect(btnHide, &QPushButton::clicked, this, [this] { Q_EMIT HideWanted(); });
     connect(btnReplay, &QPushButton::clicked, this, Guarded([this] { Replay(); }));
     connect(tblShots, &QTableWidget::currentCellChanged, this,
             Guarded([this](int row, int, int, int) { ShowTraceOf(row); }));
@@ -163,77 +156,7 @@ void TDebriefF::Replay()
     FReplay->start();
 }
 
-void TDebriefF::Open(QWidget *beside)
+void TDebriefF::SetStacked(bool stacked)
 {
-    if (isVisible()) {
-        raise();
-        return;
-    }
-    // The size and place it had, in this run or the last; the first time,
-    // beside the main window.
-    if (!FOpened) {
-        auto read = [this](const char *key) {
-            return TextToInt(GetPrivateProfileString(kSection, QString::fromLatin1(key), QString(), FSettingsFile));
-        };
-        const auto left = read("Left"), top = read("Top"), w = read("Width"), h = read("Height");
-        if (left && top && w && h && *w > 0 && *h > 0)
-            FPlace = QRect(*left, *top, std::min(*w, 4000), std::min(*h, 4000));
-    }
-    // A place on no screen now (a monitor gone) is forgotten; the size stays.
-    bool stored = FPlace.isValid();
-    if (stored) {
-        resize(FPlace.size());
-        bool seen = false;
-        for (const QScreen *screen : QGuiApplication::screens())
-            seen = seen || screen->availableGeometry().intersected(QRect(FPlace.topLeft(), FPlace.size())).width() >= 100;
-        stored = seen;
-    }
-    QPoint corner;
-    if (stored) {
-        corner = FPlace.topLeft();
-    } else if (beside) {
-        // Right of the main window if there is room, else left of it; on a
-        // screen too narrow for either, in its bottom-left corner, where it
-        // leaves the main window's buttons, results and target in sight.
-        const QRect main = beside->frameGeometry();
-        const QRect screen = beside->screen() ? beside->screen()->availableGeometry() : QRect();
-        const QSize outer = frameGeometry().size();
-        corner = QPoint(main.right() + 1, main.top());
-        if (screen.isValid() && corner.x() + outer.width() > screen.right() + 1) {
-            if (main.left() - outer.width() >= screen.left())
-                corner.setX(main.left() - outer.width());
-            else
-                corner = QPoint(screen.left(), std::max(screen.top(), screen.bottom() + 1 - outer.height()));
-        }
-    }
-    move(corner);
-    show();
-    // With the frame known, its corner goes where it was.
-    QTimer::singleShot(0, this, [this, corner] { PlaceFrameAt(this, corner); });
-    FOpened = true;
-}
-
-void TDebriefF::closeEvent(QCloseEvent *event)
-{
-    RememberGeometry();
-    QWidget::closeEvent(event);
-}
-
-void TDebriefF::RememberGeometry()
-{
-    FPlace = QRect(frameGeometry().topLeft(), size());
-}
-
-void TDebriefF::SaveGeometry()
-{
-    if (!FOpened || FSettingsFile.isEmpty())
-        return;
-    if (isVisible())
-        RememberGeometry();
-    // Its own section, written as the settings are: the rest of the file
-    // stays as it was. A file that cannot be written keeps the old place.
-    const std::pair<const char *, int> keys[] = {
-        {"Left", FPlace.left()}, {"Top", FPlace.top()}, {"Width", FPlace.width()}, {"Height", FPlace.height()}};
-    for (const auto &[key, value] : keys)
-        WriteProfileNumber(kSection, QString::fromLatin1(key), value, FSettingsFile);
+    Columns->setDirection(stacked ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
 }

@@ -1,5 +1,6 @@
 #include "ui/frmHelp.h"
 
+#include "ui/look.h"
 #include "base/appdir.h"
 #include "platform/richedit.h"
 
@@ -10,6 +11,7 @@ THelpF *HelpF = nullptr;
 THelpF::THelpF(QWidget *parent) : TModalForm(parent)
 {
     setupUi(this);
+    UseLightLook(this);
     SetOkButton(Button1);
     SetCancelButton(Button1);
     // Read-only, yet the keys move through the text and scroll it, as the

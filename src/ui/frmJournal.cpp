@@ -1,5 +1,6 @@
 #include "ui/frmJournal.h"
 
+#include "ui/look.h"
 #include "analysis/debrief.h"
 #include "base/errorbox.h"
 #include "journal/journalexport.h"
@@ -45,6 +46,7 @@ QString fileName(const QString &text, const QString &ending)
 TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, Qt::Window), FKeeper(keeper)
 {
     setupUi(this);
+    UseLightLook(this);
     tvSeries->setModel(&FModel);
     // Columns as wide as their longest possible text, measured once: sizing
     // them to their contents would read every row of a long journal.

@@ -6,6 +6,7 @@
 #include "journal/journalkeeper.h"
 #include "platform/effects.h"
 #include "platform/errors.h"
+#include "platform/intconv.h"
 #include "platform/profile.h"
 #include "platform/settingsfile.h"
 #include "ui/appicon.h"
@@ -15,12 +16,14 @@
 #include "ui/frmHelp.h"
 #include "ui/frmJournal.h"
 #include "ui/journalmessages.h"
+#include "ui/look.h"
 #include "ui/mainscene.h"
 #include "ui/modal.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -33,6 +36,8 @@ namespace {
 const QString kExerciseSection = QStringLiteral("Exercise");
 const QString kExerciseKey = QStringLiteral("Current");
 const QString kShotSound = QStringLiteral("Sounds/BAR_01");
+const QString kDebriefSection = QStringLiteral("Debrief");
+const QString kDebriefVisible = QStringLiteral("Visible");
 
 // A label that sizes itself to its text, keeping its top-left corner.
 void SetCaption(QLabel *label, const QString &text)
@@ -82,6 +87,7 @@ TMainF::TMainF(Effects &effects, QWidget *parent)
 {
     setupUi(this);
     setWindowIcon(AppIcon());
+    UseLightLook(this);
 
     // Pictures, shapes and labels take the mouse over their own rectangles
     // and do nothing with it; only bare window area reaches the handlers.
@@ -147,13 +153,14 @@ TMainF::~TMainF()
         && (exercise != Exercise::Free
             || !GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsPath()).isEmpty()))
         WritePrivateProfileString(kExerciseSection, kExerciseKey, ExerciseKey(exercise), SettingsPath());
-    if (FDebrief && FSettingsRead)
-        FDebrief->SaveGeometry();
-    // Windows of their own beside this one (none is above it): closed here.
+    // Whether the debrief was shown, for the next run; a file that never
+    // knew the debrief is left as it was while it has never been shown.
+    if (FSettingsRead
+        && (FDebrief || !GetPrivateProfileString(kDebriefSection, kDebriefVisible, QString(), SettingsPath()).isEmpty()))
+        WriteProfileNumber(kDebriefSection, kDebriefVisible, FDebriefShown ? 1 : 0, SettingsPath());
+    // The journal, a window of its own beside this one: closed here.
     delete FJournalWindow;
     FJournalWindow = nullptr;
-    delete FDebrief;
-    FDebrief = nullptr;
 }
 
 // The labels, the marks of the calls, the debrief and the journal follow
@@ -248,6 +255,9 @@ void TMainF::paintEvent(QPaintEvent *event)
         // So is the journal: its writer opens and checks it at once, on its
         // own thread, long before the first series is finished.
         QTimer::singleShot(0, this, Handler([this] { Journal(); }));
+        // The debrief as the last run left it, once the window's frame is known.
+        if (FDebriefWanted)
+            QTimer::singleShot(0, this, Handler([this] { btnDebriefClick(); }));
     }
 }
 
@@ -267,10 +277,15 @@ bool TMainF::eventFilter(QObject *watched, QEvent *event)
 void TMainF::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The settings panel stays docked to the right edge at full height; the
-    // rest keeps its place, so a narrow window lets the panel cover it.
-    Client->setGeometry(rect());
-    Panel1->setGeometry(width() - Panel1->width(), 0, Panel1->width(), height());
+    // The settings panel stays docked to the right edge of the lesson at its
+    // full height; the rest keeps its place, so a narrow window lets the
+    // panel cover it. The debrief, when shown, takes its room beside or below.
+    const QRect lesson = LessonRect();
+    Client->setGeometry(lesson);
+    Panel1->setGeometry(lesson.right() + 1 - Panel1->width(), 0, Panel1->width(), lesson.height());
+    if (FDebrief && FDebriefShown)
+        FDebrief->setGeometry(FPanel.below ? QRect(0, lesson.bottom() + 1, width(), height() - lesson.height())
+                                           : QRect(lesson.right() + 1, 0, width() - lesson.width(), height()));
 }
 
 void TMainF::Button1Click()
@@ -485,21 +500,63 @@ void TMainF::btnJournalClick()
     FJournalWindow->Open(this);
 }
 
-void TMainF::btnDebriefClick()
+// «Разбор серии» shows the debrief, or hides it when it is shown.
+void TMainF::btnDebriefClick() { ShowDebrief(!FDebriefShown); }
+
+QRect TMainF::LessonRect() const
 {
+    QRect lesson = rect();
+    if (FDebriefShown) {
+        if (FPanel.below)
+            lesson.setHeight(std::max(0, height() - FPanel.extent));
+        else
+            lesson.setWidth(std::max(0, width() - FPanel.extent));
+    }
+    return lesson;
+}
+
+void TMainF::ShowDebrief(bool shown)
+{
+    if (shown == FDebriefShown)
+        return;
     if (!FDebrief) {
-        FDebrief = new TDebriefF;
-        FDebrief->SetSettingsFile(SettingsPath());
+        FDebrief = new TDebriefF(this);
+        FDebrief->hide();
         connect(FDebrief, &TDebriefF::ApplyCorrection, this, Handler([this] { FLesson->ApplyCorrection(); }));
         connect(FDebrief, &TDebriefF::OpenJournal, this, Handler([this] { btnJournalClick(); }));
+        connect(FDebrief, &TDebriefF::HideWanted, this, Handler([this] { ShowDebrief(false); }));
     }
+    const QSize lesson = LessonRect().size();
+    if (!shown) {
+        FDebriefShown = false;
+        FDebrief->hide();
+        resize(lesson);
+        return;
+    }
+    // Where it has room, with the window's frame as it stands.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(), lesson * 3);
+    const QRect frame = frameGeometry();
+    FPanel = PlaceDebriefPanel(available, frame.size());
+    FDebrief->SetStacked(!FPanel.below);
     UpdateDebrief();
-    FDebrief->Open(this);
+    FDebriefShown = true;
+    const QSize grown = FPanel.below ? lesson + QSize(0, FPanel.extent) : lesson + QSize(FPanel.extent, 0);
+    resize(grown);
+    FDebrief->setGeometry(FPanel.below ? QRect(0, lesson.height(), grown.width(), FPanel.extent)
+                                       : QRect(lesson.width(), 0, FPanel.extent, grown.height()));
+    FDebrief->show();
+    // The grown window, frame and all, stays on the screen.
+    if (isVisible() && !isMaximized() && !isFullScreen()) {
+        const QRect grownFrame(frame.topLeft(), frame.size() + (grown - lesson));
+        const QPoint corner = KeepWithin(grownFrame, available);
+        if (corner != frame.topLeft())
+            PlaceFrameAt(this, corner);
+    }
 }
 
 void TMainF::ScheduleDebriefUpdate()
 {
-    if (!FDebrief || !FDebrief->isVisible() || FDebriefPending)
+    if (!FDebrief || !FDebriefShown || FDebriefPending)
         return;
     FDebriefPending = true;
     QTimer::singleShot(0, this, Handler([this] { UpdateDebrief(); }));
@@ -537,6 +594,9 @@ void TMainF::LoadSettings()
     const Exercise exercise =
         ExerciseFromKey(GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsReadPath()));
     cbExercise->setCurrentIndex(int(exercise));
+    FDebriefWanted = TextToInt(GetPrivateProfileString(kDebriefSection, kDebriefVisible, QString(), SettingsReadPath()))
+                         .value_or(0)
+                     == 1;
 }
 
 void TMainF::SaveSettings()

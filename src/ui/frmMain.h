@@ -3,6 +3,7 @@
 #include "model/Globals.h"
 #include "platform/random.h"
 #include "session/lesson.h"
+#include "ui/placement.h"
 #include "ui/radiogroup.h"
 #include "ui_frmMain.h"
 
@@ -47,7 +48,15 @@ public:
 
     TLesson &Lesson() { return *FLesson; }
     const TLesson &Lesson() const { return *FLesson; }
-    TDebriefF *DebriefWindow() const { return FDebrief; }  // made when first opened
+    TDebriefF *DebriefWindow() const { return FDebrief; }  // made when first shown
+    // The debrief is a panel of this window: shown, the window grows by it
+    // (right of the lesson, or below it where the screen has no room beside
+    // it) and the lesson keeps its place and size; hidden, the window
+    // shrinks back.
+    void ShowDebrief(bool shown);
+    bool DebriefShown() const { return FDebriefShown; }
+    // Where the lesson (the specified window's client area) lies now.
+    QRect LessonRect() const;
     TJournalF *JournalWindow() const { return FJournalWindow; } // made when first opened
     // The journal of finished series, made when first needed.
     TJournalKeeper *Journal();
@@ -81,6 +90,9 @@ private:
     bool FSoundPrepared = false;
     bool FSettingsRead = false;
     bool FDebriefPending = false;
+    bool FDebriefShown = false;
+    bool FDebriefWanted = false; // shown at the end of the last run: again at the first frame
+    PanelPlace FPanel;
     bool FSwallowDouble = false; // the double-click whose press made a call
 
     void FormCreate();

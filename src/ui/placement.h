@@ -9,3 +9,23 @@ class QWidget;
 // asks to be (its gravity is north-west), so there the corner is asked for
 // as the window's own position; elsewhere moving the widget places its frame.
 void PlaceFrameAt(QWidget *window, QPoint frameTopLeft);
+
+#include <QRect>
+#include <QSize>
+
+// Where the debrief panel goes in the main window: right of the lesson (the
+// target above its words) where the screen is wider than tall and has the
+// room, else below it (the target beside its words); and how many pixels it
+// takes across (right) or down (below). Given the screen's available area
+// and the main window's frame with the panel hidden. Where neither side has
+// the room, the larger one, so that the lesson itself stays whole.
+struct PanelPlace {
+    bool below = false;
+    int extent = 0;
+};
+PanelPlace PlaceDebriefPanel(const QRect &available, const QSize &frame);
+
+// The top-left corner that brings a frame wholly within the available area,
+// moving it as little as it can; a frame larger than the area keeps its
+// top-left corner (with the title bar) within it.
+QPoint KeepWithin(const QRect &frame, const QRect &available);

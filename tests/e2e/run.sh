@@ -24,16 +24,21 @@ settled "$main"
 fire "$main"
 fire "$main"
 
-# The debrief: «Разбор серии» (8, 8, 97 x 25) opens it without taking the
-# keyboard from the main window, and the rest of the series updates it.
+# The debrief: «Разбор серии» (8, 8, 97 x 25) shows it as a panel of the
+# main window, which grows to the right of the lesson (the screen is 1280
+# wide) and keeps the keyboard; the rest of the series updates it.
+width() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^WIDTH=//p'; }
+windows=$(visible_windows)
 xdotool mousemove --window "$main" 56 20 click 1
-debrief=$(wait_window '^Разбор серии$')
-settled "$debrief"
-[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
-shown() { /usr/bin/python3 "$here/xregion.py" "$debrief" 0 0 600 400; }
-# Each shot updates the debrief (which may stand over the results).
+for _ in $(seq 300); do [ "$(width "$main")" -gt 829 ] && break; sleep 0.1; done
+[ "$(width "$main")" -gt 829 ] || { echo "the debrief did not show"; exit 1; }
+[ "$(visible_windows)" = "$windows" ] || { echo "the debrief is a window of its own"; exit 1; }
+settled "$main"
+[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the main window lost the focus"; exit 1; }
+shown() { /usr/bin/python3 "$here/xregion.py" "$main" 829 0 400 400; }
+# Each shot updates the debrief.
 for _ in 1 2 3; do fire "$main" shown; done
-[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the debrief took the focus"; exit 1; }
+[ "$(xdotool getwindowfocus)" = "$main" ] || { echo "the main window lost the focus"; exit 1; }
 
 # The journal: «Журнал» (113, 8, 81 x 25) opens it; the finished series is
 # in the database, whole and sound, once the program has ended.
@@ -51,7 +56,7 @@ PY
 
 expected=$'[Options]\nPlankaCorrection=6\nBlackCircleValue=3\nTargetSize=0'
 actual=$(head -n 4 "$prog/Vimbra.INI")
-grep -q '^\[Debrief\]$' "$prog/Vimbra.INI" || { echo "the debrief's place was not kept"; exit 1; }
+grep -q '^Visible=1' "$prog/Vimbra.INI" || { echo "the debrief's being shown was not kept"; exit 1; }
 if [ "$actual" != "$expected" ]; then
   echo "settings file:"; echo "$actual"; exit 1
 fi

@@ -541,17 +541,19 @@ void TMainF::ShowDebrief(bool shown)
     UpdateDebrief();
     FDebriefShown = true;
     const QSize grown = FPanel.below ? lesson + QSize(0, FPanel.extent) : lesson + QSize(FPanel.extent, 0);
-    resize(grown);
-    FDebrief->setGeometry(FPanel.below ? QRect(0, lesson.height(), grown.width(), FPanel.extent)
-                                       : QRect(lesson.width(), 0, FPanel.extent, grown.height()));
-    FDebrief->show();
-    // The grown window, frame and all, stays on the screen.
+    // The grown window, frame and all, stays on the screen: moved first,
+    // so that it never reaches past the screen's edge for the window
+    // manager to push back.
     if (isVisible() && !isMaximized() && !isFullScreen()) {
         const QRect grownFrame(frame.topLeft(), frame.size() + (grown - lesson));
         const QPoint corner = KeepWithin(grownFrame, available);
         if (corner != frame.topLeft())
-            PlaceFrameAt(this, corner);
+            move(corner); // a window's frame, once the window manager has framed it
     }
+    resize(grown);
+    FDebrief->setGeometry(FPanel.below ? QRect(0, lesson.height(), grown.width(), FPanel.extent)
+                                       : QRect(lesson.width(), 0, FPanel.extent, grown.height()));
+    FDebrief->show();
 }
 
 void TMainF::ScheduleDebriefUpdate()

@@ -10,6 +10,7 @@
 #include "platform/random.h"
 #include "ui/frmDebrief.h"
 #include "ui/placement.h"
+#include "analysis/targetpicture.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -388,6 +389,40 @@ private Q_SLOTS:
         const PanelPlace place = PlaceDebriefPanel(QRect(QPoint(0, 0), screen), QSize(831, 538));
         QCOMPARE(place.below, below);
         QCOMPARE(place.extent, extent);
+    }
+
+    // The holes' numbers never cover each other, a hole or the mean point's
+    // cross, however tight the group; apart, each stands up right of its hole.
+    void holeNumbersStayLegible_data()
+    {
+        QTest::addColumn<QList<QPointF>>("holes");
+        QTest::newRow("five in one hole") << QList<QPointF>(5, QPointF(100, 100));
+        QTest::newRow("within two pixels")
+            << QList<QPointF>{{100, 100}, {101, 100}, {100, 102}, {102, 101}, {99, 99}};
+        QTest::newRow("a row 6 px apart") << QList<QPointF>{{88, 100}, {94, 100}, {100, 100}, {106, 100}, {112, 100}};
+        QTest::newRow("far apart") << QList<QPointF>{{20, 20}, {180, 20}, {100, 100}, {20, 180}, {180, 180}};
+    }
+    void holeNumbersStayLegible()
+    {
+        QFETCH(QList<QPointF>, holes);
+        const double radius = 3;
+        const QList<QSizeF> sizes(holes.size(), QSizeF(8, 11));
+        const QRectF cross(QPointF(94, 94), QPointF(106, 106));
+        const QList<QRectF> labels = PlaceHoleLabels(holes, radius, sizes, cross);
+        QCOMPARE(labels.size(), holes.size());
+        for (int i = 0; i < labels.size(); ++i) {
+            QVERIFY(!labels[i].intersects(cross));
+            for (int j = 0; j < labels.size(); ++j) {
+                QVERIFY2(i == j || !labels[i].intersects(labels[j]), qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
+                const QPointF h = holes[j];
+                const QPointF nearest(std::clamp(h.x(), labels[i].left(), labels[i].right()),
+                                      std::clamp(h.y(), labels[i].top(), labels[i].bottom()));
+                QVERIFY(std::hypot(nearest.x() - h.x(), nearest.y() - h.y()) >= radius);
+            }
+        }
+        if (QTest::currentDataTag() == QByteArray("far apart"))
+            for (int i : {0, 1, 3, 4}) // the middle one keeps clear of the cross
+                QCOMPARE(labels[i].bottomLeft(), holes[i] + QPointF(radius + 2, -radius - 2) * 1.0);
     }
 
     // A frame brought within the screen moves as little as it can.

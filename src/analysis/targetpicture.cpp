@@ -41,15 +41,40 @@ void drawSeries(QPainter &painter, const DebriefTargetMapping &map, const Series
     number.setPixelSize(std::max(9, int(holeRadius * 2.6)));
     number.setBold(!faint);
     painter.setFont(number);
+    const QPointF mpi = at(f.meanPoint);
+    const double arm = std::max(6.0, series.target.RingWidth() * ringScale * scale * 0.6);
+    QList<QPointF> holes;
+    QList<QSizeF> sizes;
+    const QFontMetricsF metrics(number);
     for (int i = 0; i < series.shots.size(); ++i) {
-        const QPointF p = at(series.shots[i].hole);
+        holes << at(series.shots[i].hole);
+        sizes << metrics.tightBoundingRect(QString::number(i + 1)).size() + QSizeF(2, 2);
+    }
+    const QList<QRectF> labels =
+        PlaceHoleLabels(holes, holeRadius, sizes, faint ? QRectF() : QRectF(mpi - QPointF(arm, arm), mpi + QPointF(arm, arm)));
+    // A number set off from a crowded hole is joined to it by a line, drawn
+    // beneath the holes.
+    for (int i = 0; i < holes.size(); ++i) {
+        const QPointF p = holes[i];
+        const QRectF label = labels[i];
+        const QPointF nearest(std::clamp(p.x(), label.left(), label.right()), std::clamp(p.y(), label.top(), label.bottom()));
+        const QPointF gap = nearest - p;
+        if (std::hypot(gap.x(), gap.y()) > holeRadius + 4) {
+            painter.setPen(QPen(text, 1));
+            painter.drawLine(p, nearest);
+        }
+    }
+    for (const QPointF &p : std::as_const(holes)) {
         painter.setPen(QPen(faint ? ink : Qt::white, 1));
         painter.setBrush(ink);
         painter.drawEllipse(p, holeRadius, holeRadius);
-        // The number beside the hole, on a halo so it reads on black too.
-        const QPointF label = p + QPointF(holeRadius + 2, -holeRadius - 2);
+    }
+    for (int i = 0; i < holes.size(); ++i) {
+        const QRectF label = labels[i];
+        // The number, on a halo so it reads on black too.
         QPainterPath path;
-        path.addText(label, number, QString::number(i + 1));
+        const QRectF glyphs = metrics.tightBoundingRect(QString::number(i + 1));
+        path.addText(label.center() - glyphs.center(), number, QString::number(i + 1));
         painter.setPen(QPen(QColor(255, 255, 255, faint ? 120 : 220), 3));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);
@@ -59,14 +84,57 @@ void drawSeries(QPainter &painter, const DebriefTargetMapping &map, const Series
     }
 
     // The mean point of impact: a cross.
-    const QPointF mpi = at(f.meanPoint);
-    const double arm = std::max(6.0, series.target.RingWidth() * ringScale * scale * 0.6);
     painter.setPen(QPen(faint ? ink : QColor(0, 160, 0), faint ? 1.5 : 2.5));
     painter.drawLine(mpi - QPointF(arm, 0), mpi + QPointF(arm, 0));
     painter.drawLine(mpi - QPointF(0, arm), mpi + QPointF(0, arm));
 }
 
 } // namespace
+
+QList<QRectF> PlaceHoleLabels(const QList<QPointF> &holes, double holeRadius, const QList<QSizeF> &sizes,
+                              const QRectF &keepClear)
+{
+    // Up right of the hole first, as a reader looks for it; then the other
+    // seven directions; then the same again farther out, ring by ring.
+    static const QPointF directions[] = {{1, -1}, {1, 0}, {1, 1}, {0, -1}, {0, 1}, {-1, -1}, {-1, 0}, {-1, 1}};
+    QList<QRectF> placed;
+    auto clear = [&](const QRectF &r) {
+        for (const QRectF &other : std::as_const(placed))
+            if (r.intersects(other))
+                return false;
+        for (const QPointF &h : holes) {
+            const QPointF nearest(std::clamp(h.x(), r.left(), r.right()), std::clamp(h.y(), r.top(), r.bottom()));
+            if (std::hypot(nearest.x() - h.x(), nearest.y() - h.y()) < holeRadius + 1)
+                return false;
+        }
+        return keepClear.isNull() || !r.intersects(keepClear);
+    };
+    for (int i = 0; i < holes.size(); ++i) {
+        const QSizeF size = i < sizes.size() ? sizes[i] : QSizeF(8, 10);
+        auto at = [&](QPointF direction, double distance) {
+            // The label's corner (or edge) that faces the hole, that far off.
+            const QPointF corner = holes[i] + direction * distance;
+            QRectF r(QPointF(), size);
+            r.moveCenter(corner + QPointF(direction.x() * size.width() / 2, direction.y() * size.height() / 2));
+            return r;
+        };
+        QRectF chosen = at(directions[0], holeRadius + 2);
+        bool found = false;
+        for (int ring = 0; ring < 8 && !found; ++ring) {
+            const double distance = holeRadius + 2 + ring * size.height() * 0.8;
+            for (const QPointF &direction : directions) {
+                const QRectF r = at(direction, distance);
+                if (clear(r)) {
+                    chosen = r;
+                    found = true;
+                    break;
+                }
+            }
+        }
+        placed << chosen;
+    }
+    return placed;
+}
 
 // The target as far out as the ring below the lowest score (down to the 1):
 // a good group is seen close, and no shot ever falls off the picture. With no

@@ -26,6 +26,13 @@ struct DebriefTargetMapping {
 DebriefTargetMapping MapDebriefTarget(const QRectF &area, const TargetPicture &current,
                                       const TargetPicture &previous);
 
+// Where the numbers of the holes go: each beside its hole, up right of it
+// where there is room, else in another direction or farther out, so that no
+// number covers another, a hole, or the area to keep clear (the mean point's
+// cross); a crowded number may stand off, joined to its hole by a line.
+QList<QRectF> PlaceHoleLabels(const QList<QPointF> &holes, double holeRadius, const QList<QSizeF> &sizes,
+                              const QRectF &keepClear = QRectF());
+
 // The debrief's target painted into an area of any device: the widget's
 // picture, and the printed one alike. Sizes of lines, dots and numbers are in
 // the painter's units taken as screen pixels, so scale the painter to print

@@ -8,6 +8,7 @@
 #include "platform/translation.h"
 #include "ui/examplesight.h"
 #include "ui/frmAbout.h"
+#include "ui/frmDebrief.h"
 #include "ui/frmMain.h"
 
 namespace {
@@ -23,6 +24,37 @@ int blackRun(const QImage &image, int row, int *first)
             ++count;
         }
     return count;
+}
+
+// The contrast of two colours as WCAG measures it (1 to 21).
+double contrast(QColor a, QColor b)
+{
+    auto luminance = [](QColor c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A label as its window shows it: its commonest colour is its ground, the
+// one that stands out most from it its text; their contrast.
+double drawnContrast(QWidget *label)
+{
+    QWidget *window = label->window();
+    const QImage image = window->grab(QRect(label->mapTo(window, QPoint(0, 0)), label->size())).toImage();
+    QHash<QRgb, int> count;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++count[image.pixel(x, y)];
+    QRgb ground = 0;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        if (it.value() > count.value(ground))
+            ground = it.key();
+    double most = 1;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        most = std::max(most, contrast(QColor(it.key()), QColor(ground)));
+    return most;
 }
 
 } // namespace
@@ -312,6 +344,40 @@ private Q_SLOTS:
         QTRY_COMPARE(w.Panel1->geometry(), QRect(461, 0, 139, 400));
         QCOMPARE(w.TargetShape->geometry(), QRect(480, 144, 97, 89));
         QVERIFY(w.Panel1->geometry().intersects(w.TargetShape->geometry()));
+    }
+
+    // On a dark desktop the windows keep their light look: every caption
+    // reads against its ground at 4.5:1 or better, the debrief's words too,
+    // and all of them in the one sans font.
+    void legibleOnADarkDesktop()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        const QPalette before = QApplication::palette();
+        QPalette dark(QColor(53, 53, 53), QColor(42, 42, 42));
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(230, 230, 230));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        QApplication::setPalette(dark);
+        {
+            TMainF w(rec);
+            QVERIFY(ShowActive(w));
+            for (int i = 0; i < 5; ++i)
+                QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+            w.btnDebrief->click();
+            QVERIFY(w.lbFinish->text().size() > 1);
+            for (QWidget *label : std::initializer_list<QWidget *>{w.Label4, w.lbFinish, w.edBalls, w.Label3, w.Label1,
+                                                                    w.DebriefWindow()->lbFigures})
+                QVERIFY2(drawnContrast(label) >= 4.5,
+                         qPrintable(QStringLiteral("%1: %2").arg(label->objectName()).arg(drawnContrast(label))));
+            for (QWidget *words : std::initializer_list<QWidget *>{w.DebriefWindow()->lbFigures, w.DebriefWindow()->tblShots}) {
+                const QFontInfo font(words->font());
+                QCOMPARE(font.family(), QStringLiteral("Liberation Sans"));
+                QVERIFY(!font.fixedPitch());
+            }
+        }
+        QApplication::setPalette(before);
+        QVERIFY(rec.errors.isEmpty());
     }
 
     // Windowed controls lie above every windowless visual, however late made.

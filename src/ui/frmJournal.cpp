@@ -1,6 +1,7 @@
 #include "ui/frmJournal.h"
 
 #include "ui/look.h"
+#include "ui/placement.h"
 #include "analysis/debrief.h"
 #include "base/errorbox.h"
 #include "journal/journalexport.h"
@@ -104,9 +105,22 @@ void TJournalF::Open(QWidget *beside)
 {
     if (!FPlaced && beside) {
         // Over the main window, a little lower and to the right: the journal
-        // is read between series, not while shooting.
+        // is read between series, not while shooting. No larger than the
+        // screen has room for, frame and all (framed as the main window is),
+        // and wholly on it.
         FPlaced = true;
-        move(beside->frameGeometry().topLeft() + QPoint(40, 40));
+        const QMargins frame(beside->geometry().left() - beside->frameGeometry().left(),
+                             beside->geometry().top() - beside->frameGeometry().top(),
+                             beside->frameGeometry().right() - beside->geometry().right(),
+                             beside->frameGeometry().bottom() - beside->geometry().bottom());
+        if (const QScreen *screen = beside->screen()) {
+            const QRect available = screen->availableGeometry();
+            resize(size().boundedTo(available.size().shrunkBy(frame)));
+            const QRect wanted(beside->frameGeometry().topLeft() + QPoint(40, 40), size().grownBy(frame));
+            move(KeepWithin(wanted, available));
+        } else {
+            move(beside->frameGeometry().topLeft() + QPoint(40, 40));
+        }
     }
     // The journal opened first: a message about it comes before the window,
     // which then stands over the window the message went back to.

@@ -7,6 +7,7 @@
 #include "ui/frmAbout.h"
 #include "ui/frmHelp.h"
 #include "ui/frmMain.h"
+#include "ui/placement.h"
 
 #include <QScreen>
 
@@ -28,9 +29,11 @@ void StartProgram()
     QObject::connect(MainF, &TMainF::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     if (QScreen *screen = MainF->screen()) {
+        // Centred; on a screen too small for it (large fonts on a small
+        // screen), with its title bar still on the screen.
         QRect frame = MainF->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
-        MainF->move(frame.topLeft());
+        MainF->move(KeepWithin(frame, screen->availableGeometry()));
     }
     MainF->show();
 }

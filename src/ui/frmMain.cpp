@@ -505,12 +505,15 @@ void TMainF::btnDebriefClick() { ShowDebrief(!FDebriefShown); }
 
 QRect TMainF::LessonRect() const
 {
+    // The lesson keeps at least the size it had when the debrief came: at a
+    // fractional screen scale the grown window may come out a pixel short,
+    // and the panel gives it up.
     QRect lesson = rect();
     if (FDebriefShown) {
         if (FPanel.below)
-            lesson.setHeight(std::max(0, height() - FPanel.extent));
+            lesson.setHeight(std::max(height() - FPanel.extent, std::min(FLessonSize.height(), height())));
         else
-            lesson.setWidth(std::max(0, width() - FPanel.extent));
+            lesson.setWidth(std::max(width() - FPanel.extent, std::min(FLessonSize.width(), width())));
     }
     return lesson;
 }
@@ -537,6 +540,7 @@ void TMainF::ShowDebrief(bool shown)
     const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(), lesson * 3);
     const QRect frame = frameGeometry();
     FPanel = PlaceDebriefPanel(available, frame.size());
+    FLessonSize = lesson;
     FDebrief->SetStacked(!FPanel.below);
     UpdateDebrief();
     FDebriefShown = true;

@@ -93,6 +93,7 @@ private:
     bool FDebriefShown = false;
     bool FDebriefWanted = false; // shown at the end of the last run: again at the first frame
     PanelPlace FPanel;
+    QSize FLessonSize; // the lesson's as the debrief came
     bool FSwallowDouble = false; // the double-click whose press made a call
 
     void FormCreate();

@@ -6,12 +6,13 @@ for tool in Xvfb xdotool /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
-# Starts a private X server and points DISPLAY at it. Without -noreset the
+# Starts a private X server (1280 x 1024, or the size given) and points
+# DISPLAY at it. Without -noreset the
 # server resets whenever its last client leaves, and a program started during
 # that reset cannot connect (Qt then aborts): between two runs of the program
 # that happens about once in ten starts.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$work/display")"

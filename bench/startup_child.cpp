@@ -1,6 +1,8 @@
 // Starts a window and reports, at its first painted frame, the wall clock
 // (microseconds since the epoch) and the peak resident memory (KiB):
-//   startup_vimbra    the program's own start-up, sound loaded
+//   startup_vimbra    the program's own start-up, sound loaded; with
+//                     --debrief, the debrief shown from the start (as a
+//                     debrief shown at the end of the last run is)
 //   startup_baseline  a bare Qt window of the same size with one label
 // With --stay the window stays up instead (for measuring an idle window).
 
@@ -57,6 +59,8 @@ int main(int argc, char *argv[])
     VimbraApplication app(argc, argv);
     SetAppDirForTesting(QStringLiteral(VIMBRA_APP_DIR));
     StartProgram();
+    if (argc > 1 && qstrcmp(argv[1], "--debrief") == 0)
+        MainF->ShowDebrief(true);
     MainF->installEventFilter(&probe);
 #else
     QApplication app(argc, argv);

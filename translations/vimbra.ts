@@ -607,26 +607,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>От мушки</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>От удержания</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Интервал, с</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>След за 1 с</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Объявлено</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Применить</source>
         <translation type="unfinished"></translation>
     </message>
@@ -676,6 +656,58 @@
     </message>
     <message>
         <source>Поставить прицельную планку на %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Где пробоина: расстояние от центра в ширинах кольца и направление по часам</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Мушка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Часть промаха от положения мушки в прорези</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Удерж.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Часть промаха от удержания с поправкой планки</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Инт., с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время от предыдущего выстрела, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>След</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Длина следа прицеливания за последнюю секунду, в ширинах кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Объявл.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ошибка объявления пробоины, в ширинах кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Скрыть</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Убрать разбор серии; «Разбор серии» покажет его снова</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -843,10 +875,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>background-color: #ffffff;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Настройка прицельной планки</source>
         <translation type="unfinished"></translation>
     </message>
@@ -912,6 +940,10 @@
     </message>
     <message>
         <source>Серия закончена!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>background-color: #ffffff; color: #000000;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -366,6 +366,28 @@ private Q_SLOTS:
         QVERIFY(rec.errors.isEmpty());
     }
 
+    // A maximised window keeps its size: the panel takes the room the lesson
+    // does not need, and gives it back when hidden.
+    void aMaximisedWindowKeepsItsSize()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w(rec);
+        w.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.isMaximized());
+        const QSize maximised = w.size();
+        w.ShowDebrief(true);
+        QCOMPARE(w.size(), maximised);
+        QVERIFY(w.DebriefWindow()->isVisible());
+        QVERIFY(!w.DebriefWindow()->geometry().intersects(w.LessonRect()));
+        QVERIFY(w.rect().contains(w.DebriefWindow()->geometry()));
+        w.ShowDebrief(false);
+        QCOMPARE(w.size(), maximised);
+        QCOMPARE(w.LessonRect(), w.rect());
+        QVERIFY(rec.errors.isEmpty());
+    }
+
     // Where the panel goes on the screens schools have: the available area
     // (a window manager's frame of 1, 20, 1, 1 around the 829 x 517 lesson).
     void wherethePanelGoes_data()

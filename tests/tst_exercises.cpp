@@ -283,6 +283,14 @@ private Q_SLOTS:
             QCOMPARE(list[1].zeroingSeries, 0);
             QCOMPARE(list[0].hiddenError, error);
         }
+        // Another gun on a change of target too: the zeroed series' notice
+        // goes with it.
+        QCOMPARE(f.w.lbFinish->text(), QStringLiteral("Серия закончена!"));
+        f.w.rbSmall->click();
+        QVERIFY(!Zeroing(f.w).Done());
+        QCOMPARE(Zeroing(f.w).SeriesFired(), 0);
+        QCOMPARE(f.w.lbFinish->text(), QString());
+        f.w.rbLarge->click();
         f.w.cbExercise->setCurrentIndex(int(Exercise::Free));
         QCOMPARE(f.w.PlankaCorrectionBar->value(), barBefore);
         f.aimAt(f.centre());

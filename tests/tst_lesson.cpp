@@ -198,8 +198,9 @@ private Q_SLOTS:
             QCOMPARE(shot.hold + shot.alignment + shot.correction, shot.hole);
             QCOMPARE(shot.sincePreviousMs, i == 0 ? -1 : 1000);
         }
-        // Nothing more is filed: the series takes no more shots.
+        // Nothing more is filed: the series takes no more shots or calls.
         f.lesson.SettingsChanged();
+        QVERIFY(!f.lesson.CallAt(f.scene.centre));
         QCOMPARE(f.filed.size(), 1);
     }
 
@@ -340,6 +341,7 @@ private Q_SLOTS:
         const auto &next = dynamic_cast<const ZeroingRule &>(f.lesson.Rule());
         QVERIFY(!next.Done());
         QCOMPARE(next.SeriesFired(), 0);
+        QCOMPARE(next.BarBefore(), 6); // the new gun over the bar given back
 
         f.scene.bar.position = 8;
         f.lesson.EndExercise();

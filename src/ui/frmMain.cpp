@@ -110,6 +110,7 @@ TMainF::TMainF(Effects &effects, QWidget *parent)
         value->setText(QStringLiteral(" "));
 
     TargetSize = new TRadioGroup(rgTargetSize);
+    FDesignedSize = size();
 
     BindMouse(Client);
     connect(btnReset, &QPushButton::clicked, this, Handler([this] { btnResetClick(); }));
@@ -277,6 +278,11 @@ bool TMainF::eventFilter(QObject *watched, QEvent *event)
 void TMainF::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void TMainF::LayOut()
+{
     // The settings panel stays docked to the right edge of the lesson at its
     // full height; the rest keeps its place, so a narrow window lets the
     // panel cover it. The debrief, when shown, takes its room beside or below.
@@ -453,7 +459,12 @@ void TMainF::edBlackChange()
 // The series is cleared (its results with it) and the target changes size.
 void TMainF::rgTargetSizeClick()
 {
+    // An exercise that starts again once cleared (a zeroed gun: another
+    // one) begins a new lesson: the notice of the old series goes too.
+    const bool startsAgain = FLesson->Rule().StartsAgainOnClear();
     FLesson->Clear();
+    if (startsAgain)
+        SetCaption(lbFinish, QString());
     if (!Target)
         return;
     try {
@@ -530,10 +541,26 @@ void TMainF::ShowDebrief(bool shown)
         connect(FDebrief, &TDebriefF::HideWanted, this, Handler([this] { ShowDebrief(false); }));
     }
     const QSize lesson = LessonRect().size();
+    // A maximised (or full-screen) window keeps its size: the panel takes
+    // its room from what the lesson does not need.
+    const bool fixed = isMaximized() || isFullScreen();
     if (!shown) {
         FDebriefShown = false;
         FDebrief->hide();
-        resize(lesson);
+        if (fixed)
+            LayOut();
+        else
+            resize(lesson);
+        return;
+    }
+    if (fixed) {
+        FPanel = PlaceDebriefPanel(QRect(QPoint(), size()), FDesignedSize);
+        FLessonSize = FDesignedSize;
+        FDebrief->SetStacked(!FPanel.below);
+        UpdateDebrief();
+        FDebriefShown = true;
+        LayOut();
+        FDebrief->show();
         return;
     }
     // Where it has room, with the window's frame as it stands.

@@ -94,6 +94,7 @@ private:
     bool FDebriefWanted = false; // shown at the end of the last run: again at the first frame
     PanelPlace FPanel;
     QSize FLessonSize; // the lesson's as the debrief came
+    QSize FDesignedSize; // the window's as designed
     bool FSwallowDouble = false; // the double-click whose press made a call
 
     void FormCreate();
@@ -123,6 +124,8 @@ private:
     // firing path never waits for it.
     void ScheduleDebriefUpdate();
     void UpdateDebrief();
+    // The lesson, its settings panel and the debrief's panel in their places.
+    void LayOut();
     // Routes a control's mouse events to the window's own handlers.
     void BindMouse(TControl *source);
     // Wraps a handler: an error escaping it goes to this window's error box.

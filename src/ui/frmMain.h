@@ -55,7 +55,7 @@ public:
     // shrinks back.
     void ShowDebrief(bool shown);
     bool DebriefShown() const { return FDebriefShown; }
-    // Where the lesson (the specified window's client area) lies now.
+    // Where the lesson (the window's designed client area) lies now.
     QRect LessonRect() const;
     TJournalF *JournalWindow() const { return FJournalWindow; } // made when first opened
     // The journal of finished series, made when first needed.

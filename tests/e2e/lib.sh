@@ -58,6 +58,9 @@ main_window() { wait_window '^Vimbra 1\.1 \(Тирвана\) +-- Belvesk --$'; }
 close_program() {
   /usr/bin/python3 "$here/xclose.py" "$1"
   about=$(wait_window '^About$')
+  # Under a window manager the box is framed and placed after it shows: the
+  # click waits until it stands still.
+  settled "$about"
   [ -n "$(xdotool search --onlyvisible --name '^Vimbra 1\.1' || true)" ] ||
     { echo "main window gone before the about box closed"; exit 1; }
   # OK sits at 111, 220 (75 x 25) in the about box.

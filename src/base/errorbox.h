@@ -5,7 +5,6 @@
 #include <exception>
 #include <functional>
 #include <type_traits>
-#include <utility>
 
 // The title rule: the file name without its directory, cut at its first full
 // stop, every character after the first in lower case ("TRAINER.EXE" -> "Trainer").
@@ -26,43 +25,28 @@ void ShowException(const std::exception &error);
 // Tests receive the box text instead of a box; an empty function undoes it.
 void SetErrorBoxHook(std::function<void(const QString &text)> hook);
 
-// Runs f; an error escaping it is told through report (given the error's
-// message, the mouse released first) and the program goes on.
-template <class R, class F>
-void GuardWith(const R &report, F &&f)
+// Runs f; an error escaping it is shown in the error box and the program goes on.
+template <class F>
+void Guard(F &&f)
 {
     try {
         f();
     } catch (const std::exception &e) {
-        ReleaseMouseCapture();
-        report(QString::fromUtf8(e.what()));
+        ShowException(e);
     }
 }
 
-// Wraps a handler for connect(): every call runs inside GuardWith. A handler
-// that takes no arguments ignores those of the signal.
-template <class R, class F>
-auto GuardedWith(R report, F f)
+// Wraps a handler for connect(): every call runs inside Guard. A handler that
+// takes no arguments ignores those of the signal.
+template <class F>
+auto Guarded(F f)
 {
-    return [report, f](auto &&...args) {
-        GuardWith(report, [&] {
+    return [f](auto &&...args) {
+        Guard([&] {
             if constexpr (std::is_invocable_v<F, decltype(args)...>)
                 f(args...);
             else
                 f();
         });
     };
-}
-
-// The same, told in the error box.
-template <class F>
-void Guard(F &&f)
-{
-    GuardWith([](const QString &message) { ShowException(message); }, std::forward<F>(f));
-}
-
-template <class F>
-auto Guarded(F f)
-{
-    return GuardedWith([](const QString &message) { ShowException(message); }, std::move(f));
 }

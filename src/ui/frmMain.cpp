@@ -60,13 +60,25 @@ void FitKeepingRight(QLabel *label)
 template <class F>
 void TMainF::Run(F &&f)
 {
-    GuardWith([this](const QString &message) { FEffects.ShowError(message); }, std::forward<F>(f));
+    try {
+        f();
+    } catch (const std::exception &e) {
+        ReleaseMouseCapture();
+        FEffects.ShowError(QString::fromUtf8(e.what()));
+    }
 }
 
 template <class F>
 auto TMainF::Handler(F f)
 {
-    return GuardedWith([this](const QString &message) { FEffects.ShowError(message); }, std::move(f));
+    return [this, f](auto &&...args) {
+        Run([&] {
+            if constexpr (std::is_invocable_v<F, decltype(args)...>)
+                f(args...);
+            else
+                f();
+        });
+    };
 }
 
 TMainF::TMainF(Effects &effects, QWidget *parent)
@@ -532,8 +544,8 @@ void TMainF::ShowDebrief(bool shown)
     // A maximised (or full-screen) window keeps its size: the panel takes
     // its room from what the lesson does not need.
     const bool fixed = isMaximized() || isFullScreen();
-    FDebriefShown = shown;
     if (!shown) {
+        FDebriefShown = false;
         FDebrief->hide();
         if (fixed)
             LayOut();
@@ -541,28 +553,37 @@ void TMainF::ShowDebrief(bool shown)
             resize(lesson);
         return;
     }
-    // Where it has room: in the window as it stands, or on the screen
-    // beside the window's frame.
+    if (fixed) {
+        FPanel = PlaceDebriefPanel(QRect(QPoint(), size()), FDesignedSize);
+        FLessonSize = FDesignedSize;
+        FDebrief->SetStacked(!FPanel.below);
+        UpdateDebrief();
+        FDebriefShown = true;
+        LayOut();
+        FDebrief->show();
+        return;
+    }
+    // Where it has room, with the window's frame as it stands.
     const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(), lesson * 3);
     const QRect frame = frameGeometry();
-    FPanel = fixed ? PlaceDebriefPanel(rect(), FDesignedSize) : PlaceDebriefPanel(available, frame.size());
-    FLessonSize = fixed ? FDesignedSize : lesson;
+    FPanel = PlaceDebriefPanel(available, frame.size());
+    FLessonSize = lesson;
     FDebrief->SetStacked(!FPanel.below);
     UpdateDebrief();
-    if (!fixed) {
-        const QSize grown = FPanel.below ? lesson + QSize(0, FPanel.extent) : lesson + QSize(FPanel.extent, 0);
-        // The grown window, frame and all, stays on the screen: moved
-        // first, so that it never reaches past the screen's edge for the
-        // window manager to push back. (A window's frame is placed by
-        // move() once the window manager has framed it.)
-        if (isVisible()) {
-            const QPoint corner = KeepWithin(QRect(frame.topLeft(), frame.size() + (grown - lesson)), available);
-            if (corner != frame.topLeft())
-                move(corner);
-        }
-        resize(grown);
+    FDebriefShown = true;
+    const QSize grown = FPanel.below ? lesson + QSize(0, FPanel.extent) : lesson + QSize(FPanel.extent, 0);
+    // The grown window, frame and all, stays on the screen: moved first,
+    // so that it never reaches past the screen's edge for the window
+    // manager to push back.
+    if (isVisible() && !isMaximized() && !isFullScreen()) {
+        const QRect grownFrame(frame.topLeft(), frame.size() + (grown - lesson));
+        const QPoint corner = KeepWithin(grownFrame, available);
+        if (corner != frame.topLeft())
+            move(corner); // a window's frame, once the window manager has framed it
     }
-    LayOut(); // at once, also while the window has yet to be shown
+    resize(grown);
+    FDebrief->setGeometry(FPanel.below ? QRect(0, lesson.height(), grown.width(), FPanel.extent)
+                                       : QRect(lesson.width(), 0, FPanel.extent, grown.height()));
     FDebrief->show();
 }
 

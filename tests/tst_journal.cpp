@@ -15,12 +15,15 @@
 
 #include <QCryptographicHash>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include <climits>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -761,6 +764,42 @@ private Q_SLOTS:
         }
         QCOMPARE(list[0].total, total);
         QCOMPARE(store.Setting(QStringLiteral("shooter")), QStringLiteral("Сидоров"));
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    // A journal that cannot be used is told in a box the lesson goes on
+    // beside: the window still fires, and a close asked for as a window
+    // manager asks still ends the lesson, with the box up.
+    void unusableJournalStopsNothing()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        QTemporaryDir data;
+        QFile inTheWay(data.filePath(QStringLiteral("vimbra"))); // where the journal's folder belongs
+        QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+        inTheWay.close();
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        std::optional<Messages> atTheEnd; // once the real box has shown
+        TMainF w(rec);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Journal()->SetShooter(QStringLiteral("Сидоров"));
+        for (int i = 0; i < 5; ++i)
+            QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = w.findChild<QMessageBox *>()) && box->isVisible());
+        QVERIFY2(box->text().startsWith(QStringLiteral("Журнал недоступен")), qPrintable(box->text()));
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        // «Очистить», then a shot of the next series.
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                          w.btnReset->mapTo(&w, w.btnReset->rect().center()));
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+        QCOMPARE(rec.pauses.size(), 6);
+        QSignalSpy closed(&w, &TMainF::Closed);
+        w.windowHandle()->close();
+        QCOMPARE(closed.size(), 1);
+        atTheEnd.emplace(); // the series kept nowhere are told as the window goes
         qunsetenv("XDG_DATA_HOME");
     }
 };

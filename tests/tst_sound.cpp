@@ -329,6 +329,26 @@ private Q_SLOTS:
         QVERIFY(!SoundStatistics().deviceOpen);
         QTRY_COMPARE(server->streams(), 0);
     }
+
+    // A sound server that hangs with the device open does not hold up the
+    // program's end: the player is left to the exit after three seconds.
+    // (Last: a player left behind takes no more requests.)
+    void aHungServerDoesNotHoldTheEnd()
+    {
+        const QString longSound = scratch.filePath(QStringLiteral("long.wav"));
+        QVERIFY(WriteFile(longSound, clickWave(8000)));
+        PlaySoundFile(longSound);
+        QVERIFY(WaitSoundRequestsTaken(5000));
+        QVERIFY(SoundStatistics().deviceOpen);
+        server->freeze(true);
+        QElapsedTimer shutdown;
+        shutdown.start();
+        ShutdownSound();
+        const qint64 took = shutdown.elapsed();
+        server->freeze(false);
+        qInfo("with the server hung the end waited %lld ms", took);
+        QVERIFY(took < 4500);
+    }
 };
 
 VIMBRA_TEST_MAIN(TestSound)

@@ -24,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kIdleClose = std::chrono::seconds(2); // after the last sound ends
 constexpr int kMixChannels = 16;
 constexpr int kDeviceFrames = 256; // about 6 ms at 44.1 kHz
+// The longest the program's end waits for the device to close.
+constexpr auto kShutdownPatience = std::chrono::seconds(3);
 
 // One sound file, decoded once and kept while the file stays the same.
 struct Sound {
@@ -55,14 +57,15 @@ void silenceAlsa(const SdlAudio &sdl)
 class Player
 {
 public:
-    ~Player() { stop(); }
-
     void request(const QString &file, bool play)
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_abandoned)
+                return;
             if (!m_thread.joinable()) {
                 m_stopping = false;
+                m_ended = false;
                 m_thread = std::thread([this] { run(); });
             }
             m_queue.push_back({file, play});
@@ -70,17 +73,25 @@ public:
         m_wake.notify_one();
     }
 
-    void stop()
+    // Asks the thread to end and waits for it, up to `patience`. A thread
+    // the system holds inside the audio library (a sound server or a session
+    // bus that never answers) is left behind, and the player takes no more
+    // requests: the program's end waits for no one.
+    void stop(std::chrono::milliseconds patience)
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_thread.joinable())
-                return;
-            m_stopping = true;
-        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_thread.joinable())
+            return;
+        m_stopping = true;
         m_wake.notify_one();
+        if (!m_taken.wait_for(lock, patience, [this] { return m_ended; })) {
+            m_abandoned = true;
+            m_thread.detach();
+            return;
+        }
+        lock.unlock();
         m_thread.join();
-        std::lock_guard<std::mutex> lock(m_mutex);
+        lock.lock();
         m_queue.clear();
     }
 
@@ -148,6 +159,7 @@ private:
             m_sdl->SDL_Quit();
         lock.lock();
         m_counters.deviceOpen = false;
+        m_ended = true;
         m_taken.notify_all();
     }
 
@@ -260,6 +272,8 @@ private:
     bool m_stopping = false;
     bool m_busy = false;
     bool m_open = false;
+    bool m_ended = false;     // the thread has left the audio library for good
+    bool m_abandoned = false; // the thread did not end in time: no more requests
     Clock::time_point m_closeAt;
     SoundCounters m_counters;
 
@@ -268,10 +282,11 @@ private:
     QHash<QString, Sound> m_sounds;
 };
 
+// Never destroyed: a thread left behind at the end may still hold it.
 Player &player()
 {
-    static Player instance;
-    return instance;
+    static Player *const instance = new Player;
+    return *instance;
 }
 
 } // namespace
@@ -280,7 +295,7 @@ void PreloadSound(const QString &file) { player().request(file, false); }
 
 void PlaySoundFile(const QString &file) { player().request(file, true); }
 
-void ShutdownSound() { player().stop(); }
+void ShutdownSound() { player().stop(kShutdownPatience); }
 
 SoundCounters SoundStatistics() { return player().counters(); }
 

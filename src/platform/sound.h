@@ -22,7 +22,10 @@ void PlaySoundFile(const QString &file);
 // first one plays at once; the device closes again if nothing follows.
 void PreloadSound(const QString &file);
 // Stops the player: the device is closed and its thread ended. Called once
-// before the program ends; a later request starts it again.
+// before the program ends; a later request starts it again. The end waits at
+// most three seconds: a player the system holds up longer (a sound server or
+// session bus that never answers) is left to the program's exit, and takes no
+// more requests.
 void ShutdownSound();
 
 // What the player has done so far, for the tests and the benchmarks.

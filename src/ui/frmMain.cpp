@@ -281,6 +281,38 @@ void TMainF::resizeEvent(QResizeEvent *event)
     LayOut();
 }
 
+void TMainF::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        const Qt::WindowStates was = static_cast<QWindowStateChangeEvent *>(event)->oldState();
+        const Qt::WindowStates filling = Qt::WindowMaximized | Qt::WindowFullScreen;
+        if ((was & filling) && !(windowState() & filling))
+            QTimer::singleShot(0, this, Handler([this] { RoomForDebrief(); }));
+    }
+}
+
+// Back from maximised (or full screen) to the size the window had before:
+// if the debrief came meanwhile, that size has no room for it. Where the
+// program places its window, it grows as it would have for the debrief;
+// elsewhere the lesson is left alone, and «Разбор серии» brings the debrief
+// back.
+void TMainF::RoomForDebrief()
+{
+    if (!FDebrief || !FDebriefShown || isMaximized() || isFullScreen())
+        return;
+    const QRect lesson = LessonRect();
+    const int room = FPanel.below ? height() - lesson.height() : width() - lesson.width();
+    if (room >= DebriefPanelLeast(FPanel.below))
+        return;
+    FMaximisedForDebrief = false;
+    FDebriefShown = false;
+    FDebrief->hide();
+    resize(lesson.size());
+    if (WindowsPlaceable())
+        ShowDebrief(true);
+}
+
 void TMainF::LayOut()
 {
     // The settings panel stays docked to the right edge of the lesson at its
@@ -547,18 +579,32 @@ void TMainF::ShowDebrief(bool shown)
     if (!shown) {
         FDebriefShown = false;
         FDebrief->hide();
-        if (fixed)
+        if (FMaximisedForDebrief && isMaximized()) {
+            FMaximisedForDebrief = false;
+            showNormal(); // the lesson alone, where it was
+        } else if (fixed) {
             LayOut();
-        else
+        } else {
             resize(lesson);
+        }
+        FMaximisedForDebrief = false;
         return;
     }
-    if (fixed) {
-        FPanel = PlaceDebriefPanel(QRect(QPoint(), size()), FDesignedSize);
+    // Where the program cannot place its window, a grown window could reach
+    // past the screen's edge: the lesson and the debrief fill the screen
+    // instead, as the compositor places a maximised window.
+    const bool maximise = !fixed && isVisible() && !WindowsPlaceable();
+    if (fixed || maximise) {
+        const QSize room = maximise && screen() ? screen()->availableGeometry().size() : size();
+        FPanel = PlaceDebriefPanel(QRect(QPoint(), room), FDesignedSize);
         FLessonSize = FDesignedSize;
         FDebrief->SetStacked(!FPanel.below);
         UpdateDebrief();
         FDebriefShown = true;
+        if (maximise) {
+            FMaximisedForDebrief = true;
+            showMaximized();
+        }
         LayOut();
         FDebrief->show();
         return;

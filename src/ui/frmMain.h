@@ -73,6 +73,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -95,6 +96,7 @@ private:
     PanelPlace FPanel;
     QSize FLessonSize; // the lesson's as the debrief came
     QSize FDesignedSize; // the window's as designed
+    bool FMaximisedForDebrief = false; // where the program cannot place its window
     bool FSwallowDouble = false; // the double-click whose press made a call
 
     void FormCreate();
@@ -126,6 +128,7 @@ private:
     void UpdateDebrief();
     // The lesson, its settings panel and the debrief's panel in their places.
     void LayOut();
+    void RoomForDebrief();
     // Routes a control's mouse events to the window's own handlers.
     void BindMouse(TControl *source);
     // Wraps a handler: an error escaping it goes to this window's error box.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -20,23 +21,42 @@ std::function<bool(const QString &, bool)> &messageHook()
     return hook;
 }
 
-// A message, with more words under it (offering a new journal: true when it
-// is chosen).
-bool ask(const QString &text, const QString &detail, bool offerNew)
+// A message the lesson goes on under: shown beside the windows, it blocks
+// none of them, so the learner fires on, and a window closed meanwhile still
+// ends the program. `startNew` runs if a new journal is offered and chosen.
+void tell(const QString &text, const QString &detail, bool offerNew, const std::function<void()> &startNew)
 {
-    if (messageHook())
-        return messageHook()(text, offerNew);
-    QMessageBox box(QMessageBox::Warning, JournalMessages::tr("Журнал"),
-                    detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    QPushButton *fresh = offerNew ? box.addButton(JournalMessages::tr("Начать новый журнал"), QMessageBox::AcceptRole)
+    if (messageHook()) {
+        if (messageHook()(text, offerNew) && offerNew)
+            startNew();
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Warning, JournalMessages::tr("Журнал"),
+                                text + QStringLiteral("\n\n") + detail, QMessageBox::NoButton,
+                                QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QPushButton *fresh = offerNew ? box->addButton(JournalMessages::tr("Начать новый журнал"), QMessageBox::AcceptRole)
                                   : nullptr;
-    if (detail.isEmpty())
-        box.addButton(QMessageBox::Ok);
-    else
-        box.addButton(JournalMessages::tr("Продолжить без журнала"), QMessageBox::RejectRole);
+    box->addButton(JournalMessages::tr("Продолжить без журнала"), QMessageBox::RejectRole);
+    QObject::connect(box, &QMessageBox::buttonClicked, box, [fresh, startNew](QAbstractButton *button) {
+        if (fresh && button == fresh)
+            startNew();
+    });
+    box->show();
+}
+
+// A message at the end, when nothing else is left on screen: the end waits
+// for it to be read.
+void tellAtTheEnd(const QString &text)
+{
+    if (messageHook()) {
+        messageHook()(text, false);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, JournalMessages::tr("Журнал"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
-    return fresh && box.clickedButton() == fresh;
 }
 
 } // namespace
@@ -45,11 +65,12 @@ void TellJournalMessages(TJournalKeeper *keeper)
 {
     QObject::connect(keeper, &TJournalKeeper::Unusable, keeper,
                      [keeper](const QString &text, const QString &detail, bool offerNew) {
-                         if (ask(text, detail, offerNew) && offerNew)
-                             keeper->StartNewJournal();
+                         tell(text, detail, offerNew, [kept = QPointer<TJournalKeeper>(keeper)] {
+                             if (kept)
+                                 kept->StartNewJournal();
+                         });
                      });
-    QObject::connect(keeper, &TJournalKeeper::Lost, keeper,
-                     [](const QString &text) { ask(text, QString(), false); });
+    QObject::connect(keeper, &TJournalKeeper::Lost, keeper, [](const QString &text) { tellAtTheEnd(text); });
 }
 
 void SetJournalMessageHookForTesting(std::function<bool(const QString &, bool)> hook)

@@ -8,7 +8,8 @@ class TJournalKeeper;
 
 // Tells the user, in message boxes, what a journal keeper says: that the
 // journal cannot be used (offering, for a damaged file, a new journal in its
-// place) and, at the end, series that could be kept nowhere.
+// place), in a box the lesson goes on beside; and, at the end, series that
+// could be kept nowhere.
 void TellJournalMessages(TJournalKeeper *keeper);
 
 // Tests answer instead of the user: the text, and whether a new journal may

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QPointer>
+#include <QWindow>
 
 void SetScreenCursor(Qt::CursorShape shape)
 {
@@ -32,6 +33,20 @@ int ShowModal(QDialog *dialog)
     SetScreenCursor(Qt::ArrowCursor);
     const QPointer<QWidget> previous = QApplication::activeWindow();
 
+    // A box of no window's own stands over the window it was opened from, as
+    // that window's transient: so the desktop stacks it (and a Wayland
+    // compositor, which alone places windows there, places it) as that
+    // window's dialog.
+    if (!dialog->parentWidget()) {
+        QWidget *owner = previous ? previous->window() : nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (!owner && top->isVisible() && top->windowType() == Qt::Window)
+                owner = top;
+        if (owner && owner != dialog && owner->windowHandle()) {
+            dialog->winId();
+            dialog->windowHandle()->setTransientParent(owner->windowHandle());
+        }
+    }
     dialog->setWindowModality(Qt::ApplicationModal);
     const int result = dialog->exec();
     dialog->hide();

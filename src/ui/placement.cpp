@@ -14,6 +14,8 @@ void PlaceFrameAt(QWidget *window, QPoint frameTopLeft)
         window->move(frameTopLeft);
 }
 
+bool WindowsPlaceable() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 namespace {
 // The debrief's room: what it is designed for, and the least it reads well in.
 constexpr int kSideWidth = 560;
@@ -36,6 +38,8 @@ PanelPlace PlaceDebriefPanel(const QRect &available, const QSize &frame)
         return PanelPlace{false, std::max(right, kSideLeast)};
     return PanelPlace{true, std::max(below, kBelowLeast)};
 }
+
+int DebriefPanelLeast(bool below) { return below ? kBelowLeast : kSideLeast; }
 
 QPoint KeepWithin(const QRect &frame, const QRect &available)
 {

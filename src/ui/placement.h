@@ -10,6 +10,10 @@ class QWidget;
 // as the window's own position; elsewhere moving the widget places its frame.
 void PlaceFrameAt(QWidget *window, QPoint frameTopLeft);
 
+// Whether the program may place its windows: not on Wayland, where the
+// compositor alone places them (and a window never learns where it is).
+bool WindowsPlaceable();
+
 #include <QRect>
 #include <QSize>
 
@@ -24,6 +28,8 @@ struct PanelPlace {
     int extent = 0;
 };
 PanelPlace PlaceDebriefPanel(const QRect &available, const QSize &frame);
+// The least room the panel reads well in, right of the lesson or below it.
+int DebriefPanelLeast(bool below);
 
 // The top-left corner that brings a frame wholly within the available area,
 // moving it as little as it can; a frame larger than the area keeps its

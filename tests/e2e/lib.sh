@@ -2,7 +2,7 @@
 # `work` (a scratch folder), `prog` (a copy of the program folder) and `here`
 # (this folder) first, and calls e2e_cleanup from its exit trap.
 
-for tool in Xvfb xdotool /usr/bin/python3; do
+for tool in Xvfb xdotool dbus-daemon /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
@@ -16,11 +16,25 @@ start_x() {
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$work/display")"
+  start_session_bus
+}
+
+# A desktop session has a message bus of its own. Without one the bus
+# library starts one through the X server, forking the program to do so, and
+# a fork of a program with threads can hang before it runs anything (a
+# sanitized build did, holding the program's sound thread and its end): so
+# each test has its private session bus, as a desktop does.
+start_session_bus() {
+  dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 3>"$work/bus" 4>"$work/bus.pid"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+  export DBUS_SESSION_BUS_ADDRESS
+  bus_pid=$(head -n1 "$work/bus.pid")
 }
 
 e2e_cleanup() {
   [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
 }
 
 # Waits (up to 30 s: a sanitized build starts slowly) for a visible window
@@ -70,7 +84,13 @@ close_program() {
 # Waits for the program to end; fails unless it ends with exit code 0.
 expect_clean_exit() {
   for _ in $(seq 300); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$app_pid" 2>/dev/null; then echo "program did not end"; exit 1; fi
+  if kill -0 "$app_pid" 2>/dev/null; then
+    echo "program did not end"
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null || true); do
+      echo "  on screen: '$(xdotool getwindowname "$w" 2>/dev/null || true)' $(xdotool getwindowgeometry "$w" 2>/dev/null | tr '\n' ' ')"
+    done
+    exit 1
+  fi
   local status=0
   wait "$app_pid" || status=$?
   app_pid=

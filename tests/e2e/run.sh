@@ -132,9 +132,13 @@ for pair in "$frame_x $(((1280 - frame_w) / 2))" "$frame_y $(((1024 - frame_h) /
   set -- $pair
   [ $(($1 - $2)) -ge -1 ] && [ $(($1 - $2)) -le 1 ] || { echo "the about box is not centred by its frame"; exit 1; }
 done
+# It is the main window's dialog (its transient), stacked over it.
+transient=$(xprop -id "$about" WM_TRANSIENT_FOR | sed -n 's/.*# //p')
+[ "$((transient))" = "$main" ] || { echo "the about box is transient for '$transient', not the main window"; exit 1; }
 xdotool mousemove --window "$about" 148 232 click 1
 # Gone before the window is closed, or the next wait would find it still up.
 for _ in $(seq 300); do [ -z "$(xdotool search --onlyvisible --name '^About$' || true)" ] && break; sleep 0.1; done
+[ -z "$(xdotool search --onlyvisible --name '^About$' || true)" ] || { echo "the about box stayed after OK"; exit 1; }
 close_program "$main"
 expect_clean_exit
 kill "$wm_pid" 2>/dev/null || true

@@ -5,7 +5,7 @@
 # screen; the debrief is a panel of the main window beside or below the
 # lesson, which keeps its size; a series fired with real input is scored with
 # the debrief shown; hiding and showing the debrief five times leaves the
-# window where it was.
+# window where it was; shown while maximised, it has its room once restored.
 set -euo pipefail
 program_folder=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -111,6 +111,21 @@ for configuration in "${configurations[@]}"; do
   near "$(echo "$now" | sed 's/.*frame [0-9-]*,[0-9-]* \([0-9x]*\).*/\1/')" "$(echo "$where" | sed 's/.*frame [0-9-]*,[0-9-]* \([0-9x]*\).*/\1/')" &&
     near "$(echo "$now" | sed 's/.*frame \([0-9-]*\),\([0-9-]*\) .*/\1x\2/')" "$(echo "$where" | sed 's/.*frame \([0-9-]*\),\([0-9-]*\) .*/\1x\2/')" ||
     { echo "the window moved: $where, now $now"; exit 1; }
+
+  # Maximised with the debrief hidden, shown, then restored: the restored
+  # window grows for the debrief as before, wholly on the screen.
+  click "$main" 56 20
+  for _ in $(seq 300); do near "$(size_of "$main")" "$lesson" && break; sleep 0.1; done
+  /usr/bin/python3 "$here/xmaximise.py" "$main" on
+  for _ in $(seq 300); do [ "$(size_of "$main")" != "$lesson" ] && break; sleep 0.1; done
+  settled "$main"
+  click "$main" 56 20
+  settled "$main"
+  /usr/bin/python3 "$here/xmaximise.py" "$main" off
+  for _ in $(seq 300); do near "$(size_of "$main")" "$grown" && break; sleep 0.1; done
+  near "$(size_of "$main")" "$grown" || { echo "restored, the window has no room for the debrief: $(size_of "$main")"; exit 1; }
+  settled "$main"
+  frames "$main" || { echo "restored, the main window reaches off the screen"; exit 1; }
 
   # The journal: a window of its own, wholly on the screen.
   click "$main" 153 20

@@ -55,6 +55,12 @@ void PulseServer::stop()
     }
 }
 
+void PulseServer::freeze(bool frozen)
+{
+    if (m_server.state() != QProcess::NotRunning)
+        ::kill(pid_t(m_server.processId()), frozen ? SIGSTOP : SIGCONT);
+}
+
 QString PulseServer::log() const
 {
     QFile file(m_dir + QStringLiteral("/pulse.log"));

@@ -22,6 +22,10 @@ public:
     // Playback streams the server has now.
     int streams() const;
 
+    // Stops the server as a hung one (it keeps its clients' connections and
+    // answers none), or lets it go on.
+    void freeze(bool frozen);
+
 private:
     QString m_dir;
     QProcess m_server;

@@ -88,6 +88,7 @@ echo "Depends: $depends"
 for dep in libsdl2-mixer-2.0-0 libqt6sql6-sqlite fonts-liberation libqt6widgets6 libqt6sql6 libc6; do
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep"
 done
+[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends: '$(field Recommends)', not qt6-wayland"
 
 # 3. The files as the desktop reads them.
 root=$work/extract

@@ -65,6 +65,19 @@ int seriesCount(const QString &path)
     return n;
 }
 
+// Shows the lesson window and fires a whole series at the gun, as a learner
+// of that name.
+bool fireSeriesAs(TMainF &w, const QString &shooter)
+{
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return false;
+    w.Journal()->SetShooter(shooter);
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+    return true;
+}
+
 // Answers the journal's message for the tests and counts it.
 struct Messages {
     QStringList texts;
@@ -742,11 +755,7 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         {
             TMainF w(rec);
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
-            w.Journal()->SetShooter(QStringLiteral("Сидоров"));
-            for (int i = 0; i < 5; ++i)
-                QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+            QVERIFY(fireSeriesAs(w, QStringLiteral("Сидоров")));
             QCOMPARE(rec.pauses.size(), 5);
             QTRY_COMPARE(w.Journal()->Written(), 1);
         }
@@ -781,11 +790,7 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         std::optional<Messages> atTheEnd; // once the real box has shown
         TMainF w(rec);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.Journal()->SetShooter(QStringLiteral("Сидоров"));
-        for (int i = 0; i < 5; ++i)
-            QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460));
+        QVERIFY(fireSeriesAs(w, QStringLiteral("Сидоров")));
         QMessageBox *box = nullptr;
         QTRY_VERIFY((box = w.findChild<QMessageBox *>()) && box->isVisible());
         QVERIFY2(box->text().startsWith(QStringLiteral("Журнал недоступен")), qPrintable(box->text()));

@@ -37,10 +37,10 @@ e2e_cleanup() {
   [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
 }
 
-# Waits (up to 30 s: a sanitized build starts slowly) for a visible window
-# whose name matches; prints its id.
+# Waits (up to 30 s: a sanitized build starts slowly, or VIMBRA_WAIT_TENTHS
+# tenths of a second) for a visible window whose name matches; prints its id.
 wait_window() {
-  for _ in $(seq 300); do
+  for _ in $(seq "${VIMBRA_WAIT_TENTHS:-300}"); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -71,7 +71,14 @@ main_window() { wait_window '^Vimbra 1\.1 \(Тирвана\) +-- Belvesk --$'; }
 # Closes the main window as a window manager would and confirms the about box.
 close_program() {
   /usr/bin/python3 "$here/xclose.py" "$1"
-  about=$(wait_window '^About$')
+  # On a machine loaded far beyond its cores a close request was lost, about
+  # once in ten runs of the sanitized build: asked again, as a user would
+  # click again, and said.
+  about=$(VIMBRA_WAIT_TENTHS=150 wait_window '^About$' 2>/dev/null) || {
+    echo "no about box 15 s after the close request: asked again"
+    /usr/bin/python3 "$here/xclose.py" "$1"
+    about=$(wait_window '^About$')
+  }
   # Under a window manager the box is framed and placed after it shows: the
   # click waits until it stands still.
   settled "$about"

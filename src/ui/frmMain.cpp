@@ -279,6 +279,8 @@ void TMainF::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     LayOut();
+    if (FRestoring)
+        QTimer::singleShot(0, this, Handler([this] { RoomForDebrief(); }));
 }
 
 void TMainF::changeEvent(QEvent *event)
@@ -287,8 +289,13 @@ void TMainF::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowStateChange) {
         const Qt::WindowStates was = static_cast<QWindowStateChangeEvent *>(event)->oldState();
         const Qt::WindowStates filling = Qt::WindowMaximized | Qt::WindowFullScreen;
-        if ((was & filling) && !(windowState() & filling))
+        if ((was & filling) && !(windowState() & filling)) {
+            // The restored size comes before or after the new state, as the
+            // window manager sends them: looked at now, and as it comes.
+            FRestoring = true;
             QTimer::singleShot(0, this, Handler([this] { RoomForDebrief(); }));
+            QTimer::singleShot(3000, this, [this] { FRestoring = false; });
+        }
     }
 }
 
@@ -299,12 +306,13 @@ void TMainF::changeEvent(QEvent *event)
 // back.
 void TMainF::RoomForDebrief()
 {
-    if (!FDebrief || !FDebriefShown || isMaximized() || isFullScreen())
+    if (!FRestoring || !FDebrief || !FDebriefShown || isMaximized() || isFullScreen())
         return;
     const QRect lesson = LessonRect();
     const int room = FPanel.below ? height() - lesson.height() : width() - lesson.width();
     if (room >= DebriefPanelLeast(FPanel.below))
-        return;
+        return; // (the restored size may be yet to come)
+    FRestoring = false;
     FMaximisedForDebrief = false;
     FDebriefShown = false;
     FDebrief->hide();

@@ -97,6 +97,7 @@ private:
     QSize FLessonSize; // the lesson's as the debrief came
     QSize FDesignedSize; // the window's as designed
     bool FMaximisedForDebrief = false; // where the program cannot place its window
+    bool FRestoring = false; // restored from maximised a moment ago: the debrief's room is looked at
     bool FSwallowDouble = false; // the double-click whose press made a call
 
     void FormCreate();

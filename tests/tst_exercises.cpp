@@ -198,18 +198,22 @@ private Q_SLOTS:
     void groupingHidesTheScoresAndJudgesTheGroup_data()
     {
         QTest::addColumn<int>("step"); // pixels between the holes
+        QTest::addColumn<int>("low");  // pixels below the centre
         QTest::addColumn<bool>("passed");
-        QTest::newRow("tight") << 1 << true;
-        QTest::newRow("loose") << 9 << false;
+        QTest::newRow("tight") << 1 << 0 << true;
+        QTest::newRow("loose") << 9 << 0 << false;
+        QTest::newRow("tight, 15 px low") << 1 << 15 << true;
+        QTest::newRow("loose, 15 px low") << 9 << 15 << false;
     }
     void groupingHidesTheScoresAndJudgesTheGroup()
     {
         QFETCH(int, step);
+        QFETCH(int, low);
         QFETCH(bool, passed);
         Window f(Exercise::Grouping);
         f.openDebrief();
         for (int i = 0; i < 5; ++i) {
-            f.aimAt(f.centre() + QPoint((i - 2) * step, 0));
+            f.aimAt(f.centre() + QPoint((i - 2) * step, low));
             f.fire();
             QCOMPARE(f.w.edCount->text(), QString::number(i + 1));
             if (i < 4) {
@@ -226,6 +230,8 @@ private Q_SLOTS:
         QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  ") + scores.join(QStringLiteral("  ")));
         QTRY_VERIFY(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
         QCOMPARE(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
+        // The sights are the learner's own business here: no correction.
+        QVERIFY(!f.w.DebriefWindow()->btnApply->isEnabled());
         QTRY_COMPARE(f.w.Journal()->Written(), 1);
         JournalStore store;
         QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));

@@ -326,10 +326,15 @@ private Q_SLOTS:
         QCOMPARE(f.lesson.Shots()[0].hold + f.lesson.Shots()[0].correction, QPointF(error));
         f.clear();
 
-        // Aimed so that the error is made good: the group lies on the centre.
+        // Aimed so that the error is made good: the group lies 4 pixels low,
+        // within a ring width of the centre: done, and no correction is
+        // offered for what is left.
         for (QPoint p : kTight)
-            f.lesson.Fire(f.scene.AimTo(f.scene.centre + p - error));
+            f.lesson.Fire(f.scene.AimTo(f.scene.centre + QPoint(0, 4) + p - error));
         QVERIFY(rule.Done());
+        QVERIFY(!f.lesson.Debrief().correctionOffered);
+        QVERIFY(!f.lesson.ApplyCorrection());
+        QVERIFY(f.scene.barSet.isEmpty());
         QCOMPARE(rule.SeriesFired(), 1);
         QCOMPARE(f.lastFiled().zeroingSeries, 1);
         QVERIFY(f.lesson.Debrief().exerciseWords.join(QString()).contains(QStringLiteral("за 1 серию")));
@@ -350,22 +355,30 @@ private Q_SLOTS:
         QCOMPARE(f.lesson.HiddenError(), QPoint());
     }
 
-    // «Применить»: the bar goes where the advice says, and only then.
+    // «Применить»: the bar goes where the advice says, and only then; in
+    // «Кучность» the sights are the learner's own business: nothing applies.
     void applyingTheCorrection_data()
     {
+        QTest::addColumn<Exercise>("exercise");
         QTest::addColumn<QPoint>("groupAt");
         QTest::addColumn<int>("bar"); // -1: nothing applied
-        QTest::newRow("on the centre: nothing to apply") << QPoint(0, 0) << -1;
-        QTest::newRow("15 px low: three divisions up") << QPoint(0, 15) << 3;
-        QTest::newRow("10 px high: two divisions down") << QPoint(0, -10) << 8;
+        const Exercise free = Exercise::Free, grouping = Exercise::Grouping;
+        QTest::newRow("on the centre: nothing to apply") << free << QPoint(0, 0) << -1;
+        QTest::newRow("15 px low: three divisions up") << free << QPoint(0, 15) << 3;
+        QTest::newRow("10 px high: two divisions down") << free << QPoint(0, -10) << 8;
+        QTest::newRow("«Кучность», 15 px low: no correction") << grouping << QPoint(0, 15) << -1;
+        QTest::newRow("«Кучность», 10 px high: no correction") << grouping << QPoint(0, -10) << -1;
     }
     void applyingTheCorrection()
     {
+        QFETCH(Exercise, exercise);
         QFETCH(QPoint, groupAt);
         QFETCH(int, bar);
         Fixture f;
+        f.lesson.StartExercise(exercise);
         for (QPoint p : kTight)
             f.fire({groupAt + p});
+        QCOMPARE(f.lesson.Debrief().correctionOffered, exercise == Exercise::Free);
         QCOMPARE(f.lesson.ApplyCorrection(), bar >= 0);
         QCOMPARE(f.scene.barSet, bar >= 0 ? QList<int>{bar} : QList<int>{});
     }

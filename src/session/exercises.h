@@ -107,6 +107,8 @@ public:
     void SeriesFinished(const SeriesFigures &figures) override;
     QStringList Words(const SeriesState &state) const override;
     void File(JournalSeries &series) const override;
+    // Once zeroed, the gun needs no more correction.
+    bool OffersCorrection() const override { return !FDone; }
     bool StartsAgainOnClear() const override { return FDone; }
     int BarAtEnd() const override { return FBarBefore; }
 

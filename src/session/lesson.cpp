@@ -147,7 +147,8 @@ void TLesson::EndExercise()
 
 bool TLesson::ApplyCorrection()
 {
-    const int position = Debrief().current.figures.advice.newBarPosition;
+    // Only an exercise that offers the coach's correction has one to apply.
+    const int position = FRule->OffersCorrection() ? Debrief().current.figures.advice.newBarPosition : -1;
     if (position < 0)
         return false;
     FScene.SetBar(position);

@@ -131,10 +131,10 @@ void TDebriefF::ShowSeries(const DebriefView &view)
     if (view.correctionOffered)
         lines += f.advice.lines;
     lbAdvice->setText(lines.join(QLatin1Char('\n')));
-    btnApply->setEnabled(f.advice.newBarPosition >= 0);
-    btnApply->setToolTip(f.advice.newBarPosition >= 0
-                             ? tr("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
-                             : QString());
+    const bool applicable = view.correctionOffered && f.advice.newBarPosition >= 0;
+    btnApply->setEnabled(applicable);
+    btnApply->setToolTip(applicable ? tr("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
+                                    : QString());
 }
 
 void TDebriefF::ShowTraceOf(int shot)

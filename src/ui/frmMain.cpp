@@ -313,10 +313,8 @@ void TMainF::RoomForDebrief()
     if (room >= DebriefPanelLeast(FPanel.below))
         return; // (the restored size may be yet to come)
     FRestoring = false;
-    FMaximisedForDebrief = false;
-    FDebriefShown = false;
-    FDebrief->hide();
-    resize(lesson.size());
+    FMaximisedForDebrief = false; // already restored
+    ShowDebrief(false);
     if (WindowsPlaceable())
         ShowDebrief(true);
 }
@@ -587,15 +585,14 @@ void TMainF::ShowDebrief(bool shown)
     if (!shown) {
         FDebriefShown = false;
         FDebrief->hide();
-        if (FMaximisedForDebrief && isMaximized()) {
-            FMaximisedForDebrief = false;
-            showNormal(); // the lesson alone, where it was
-        } else if (fixed) {
-            LayOut();
-        } else {
-            resize(lesson);
-        }
+        const bool restore = FMaximisedForDebrief && isMaximized();
         FMaximisedForDebrief = false;
+        if (restore)
+            showNormal(); // the lesson alone, where it was
+        else if (fixed)
+            LayOut();
+        else
+            resize(lesson);
         return;
     }
     // Where the program cannot place its window, a grown window could reach

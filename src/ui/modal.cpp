@@ -39,9 +39,12 @@ int ShowModal(QDialog *dialog)
     // window's dialog.
     if (!dialog->parentWidget()) {
         QWidget *owner = previous ? previous->window() : nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (!owner && top->isVisible() && top->windowType() == Qt::Window)
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (owner)
+                break;
+            if (top->isVisible() && top->windowType() == Qt::Window)
                 owner = top;
+        }
         if (owner && owner != dialog && owner->windowHandle()) {
             dialog->winId();
             dialog->windowHandle()->setTransientParent(owner->windowHandle());

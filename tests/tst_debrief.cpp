@@ -5,6 +5,7 @@
 
 #include "analysis/debrief.h"
 #include "analysis/thresholds.h"
+#include "session/exercises.h"
 #include "model/roundtarget.h"
 #include "platform/profile.h"
 #include "platform/random.h"
@@ -65,8 +66,12 @@ private Q_SLOTS:
         QTest::newRow("symmetric group around the centre")
             << QList<ShotRecord>{at(6, 0), at(-6, 0), at(0, 6), at(0, -6), at(0, 0)} << QPointF(0, 0) << 0 << 4.8
             << 12.0 << 1 << 2 << true;
-        QTest::newRow("one flyer") << QList<ShotRecord>{at(0, 0), at(0, 0), at(0, 0), at(0, 0), at(24, 0)}
-                                   << QPointF(4.8, 0) << 3 << 7.68 << 24.0 << 1 << 5 << true;
+        QTest::newRow("one flyer: the group without it")
+            << QList<ShotRecord>{at(0, 0), at(0, 0), at(0, 0), at(0, 0), at(24, 0)} << QPointF(0, 0) << 0 << 0.0
+            << 0.0 << 1 << 1 << true;
+        QTest::newRow("tight by its mean radius, not by its spread")
+            << QList<ShotRecord>{at(-13, 0), at(13, 0), at(0, 2), at(0, -2), at(0, 0)} << QPointF(0, 0) << 0 << 6.0
+            << 26.0 << 1 << 2 << false;
         QTest::newRow("all on one point") << fiveAt(12, 18) << QPointF(12, 18) << 5 << 0.0 << 0.0 << 1 << 1 << true;
         QTest::newRow("one shot") << QList<ShotRecord>{at(-5.196, -3)} << QPointF(-5.196, -3) << 10 << 0.0 << 0.0 << 1
                                   << 1 << true;
@@ -118,15 +123,24 @@ private Q_SLOTS:
         QTest::newRow("high tight group: lower by 2")
             << fiveAt(0, -10) << 6 << -2 << 8 << QStringList{"Опустить прицельную планку на 2 деления."}
             << QStringList{};
-        QTest::newRow("on the centre in height: no correction")
-            << fiveAt(0, 2) << 6 << 0 << -1 << QStringList{"По высоте поправка не нужна.", "так держать"} << correction;
+        QTest::newRow("within half a ring of the centre: nothing to correct")
+            << fiveAt(1, 2.5) << 6 << 0 << -1 << QStringList{"в центре: так держать"}
+            << correction + QStringList{"Выносите", "По высоте"};
         QTest::newRow("half a division up rounds away from zero")
             << fiveAt(0, 12.5) << 6 << 3 << 3 << QStringList{"Поднять прицельную планку на 3 деления."} << QStringList{};
         QTest::newRow("more than the bar can: to its limit")
-            << fiveAt(0, 30) << 1 << 1 << 0 << QStringList{"Поднять прицельную планку на 1 деление (до предела)."}
+            << fiveAt(0, 30) << 1 << 1 << 0 << QStringList{"Поднять прицельную планку на 1 деление (до предела).",
+                           "Выносите точку прицеливания выше на 4,2 ширины кольца (25 пикс.)."}
             << QStringList{};
-        QTest::newRow("already at its limit") << fiveAt(0, 30) << 0 << 0 << -1
-                                              << QStringList{"уже поднята до предела"} << QStringList{};
+        QTest::newRow("already at its limit: aim higher")
+            << fiveAt(0, 30) << 0 << 0 << -1
+            << QStringList{"уже поднята до предела", "Выносите точку прицеливания выше на 5,0 ширины кольца (30 пикс.)."}
+            << QStringList{};
+        QTest::newRow("lowered to its limit: aim lower for the rest")
+            << fiveAt(0, -30) << 8 << -2 << 10
+            << QStringList{"Опустить прицельную планку на 2 деления (до предела).",
+                           "Выносите точку прицеливания ниже на 3,3 ширины кольца (20 пикс.)."}
+            << QStringList{};
         QTest::newRow("sideways: aim off, the sight has no windage")
             << fiveAt(12, 0) << 6 << 0 << -1
             << QStringList{"Выносите точку прицеливания левее на 2,0 ширины кольца (12 пикс.)."} << correction;
@@ -177,6 +191,108 @@ private Q_SLOTS:
             QVERIFY2(text.contains(phrase), qPrintable(text));
         for (const QString &phrase : neverSays)
             QVERIFY2(!text.contains(phrase), qPrintable(text));
+    }
+
+    // Flyers: a shot far from the others, by their own spread, is named with
+    // what sent it astray, and the group is judged without it; a group that
+    // is merely loose has none.
+    void flyers_data()
+    {
+        QTest::addColumn<QList<ShotRecord>>("shots");
+        QTest::addColumn<QList<int>>("flyers");
+        QTest::addColumn<QStringList>("says");
+        const QList<ShotRecord> fourTens{caused({1, 0}, {}), caused({-1, 0}, {}), caused({0, 1}, {}), caused({0, -1}, {})};
+        QTest::newRow("four tens and a snatch sideways: the 4th, the hold")
+            << QList<ShotRecord>{fourTens[0], fourTens[1], fourTens[2], caused({30, 0}, {}), fourTens[3]}
+            << QList<int>{4}
+            << QStringList{"4-я пробоина — отрыв: удержание сбилось — оружие было наведено правее, чем в остальных "
+                           "выстрелах.",
+                           "Группа кучная", "в центре: так держать"};
+        QTest::newRow("a front sight dropped in the notch: the 5th, the sight picture")
+            << fourTens + QList<ShotRecord>{caused({0, 0}, {0, 6})} << QList<int>{5}
+            << QStringList{"5-я пробоина — отрыв: мушка стояла в прорези ниже, чем в остальных выстрелах."};
+        QTest::newRow("two shots out, either side: loose, no flyer")
+            << QList<ShotRecord>{at(0, 0), at(0, 0), at(0, 24), at(0, -24), at(0, 0)} << QList<int>{}
+            << QStringList{"Группа не кучная"};
+        QTest::newRow("2.4 times the others' mean radius: no flyer")
+            << QList<ShotRecord>{at(0, 0), at(9, 0), at(-9, 0), at(0, 9), at(0, -14.3)} << QList<int>{}
+            << QStringList{};
+        QTest::newRow("far by ratio, but within two ring widths: no flyer")
+            << fourTens + QList<ShotRecord>{at(0, 11)} << QList<int>{} << QStringList{"Группа кучная"};
+        QTest::newRow("three shots are too few to have one")
+            << QList<ShotRecord>{at(0, 0), at(1, 0), at(30, 0)} << QList<int>{} << QStringList{};
+        QTest::newRow("ten shots, two flyers: both named, the group without them")
+            << fourTens + fourTens + QList<ShotRecord>{at(0, 40), at(-40, 0)} << QList<int>{9, 10}
+            << QStringList{"9-я пробоина — отрыв", "10-я пробоина — отрыв", "без них", "так держать"};
+    }
+    void flyers()
+    {
+        QFETCH(QList<ShotRecord>, shots);
+        QFETCH(QList<int>, flyers);
+        QFETCH(QStringList, says);
+        const SeriesFigures f = AnalyseSeries(shots, kTarget, ElevationBar{6, 10});
+        QCOMPARE(f.flyers, flyers);
+        QList<QPointF> group;
+        for (const ShotFigures &s : f.perShot) {
+            QCOMPARE(s.flyer, flyers.contains(s.number));
+            if (!s.flyer)
+                group << s.hole;
+        }
+        // The group's figures are those of the shots that are no flyers.
+        QPointF sum;
+        for (QPointF p : group)
+            sum += p;
+        QVERIFY(std::hypot(f.meanPoint.x() - sum.x() / group.size(), f.meanPoint.y() - sum.y() / group.size()) < 1e-9);
+        QVERIFY(!flyers.contains(f.spreadFrom) && !flyers.contains(f.spreadTo));
+        const QString text = (f.flyerWords + f.advice.lines).join(QLatin1Char('\n'));
+        for (const QString &phrase : says)
+            QVERIFY2(text.contains(phrase), qPrintable(text));
+        QCOMPARE(f.flyerWords.isEmpty(), flyers.isEmpty());
+    }
+
+    // One definition of a tight group, the same wherever a verdict is given:
+    // the figures, the advice, and the «Кучность» norm, which is stricter and
+    // says so rather than calling a tight group loose.
+    void oneTightness_data()
+    {
+        QTest::addColumn<QList<ShotRecord>>("shots");
+        QTest::addColumn<bool>("tight");
+        QTest::addColumn<bool>("norm");
+        QTest::addColumn<QString>("normSays");
+        // Mean radius 1.4, extreme spread 3.8 ring widths: tight, beyond the norm.
+        QTest::newRow("tight, not within the norm")
+            << QList<ShotRecord>{at(-11.4, 0), at(11.4, 0), at(0, 7), at(0, -7), at(0, 5.2)} << true << false
+            << QStringLiteral("Группа кучная, но норматив строже.");
+        QTest::newRow("within the norm") << QList<ShotRecord>{at(-3, 0), at(3, 0), at(0, 3), at(0, -3), at(0, 0)}
+                                         << true << true << QStringLiteral(": выполнен");
+        QTest::newRow("within the norm but for a flyer")
+            << QList<ShotRecord>{at(-3, 0), at(3, 0), at(0, 3), at(0, -3), at(0, 40)} << true << false
+            << QStringLiteral("в пределах норматива, но с отрывом");
+        QTest::newRow("loose by its spread alone")
+            << QList<ShotRecord>{at(-13, 0), at(13, 0), at(0, 2), at(0, -2), at(0, 0)} << false << false
+            << QStringLiteral("не выполнен");
+    }
+    void oneTightness()
+    {
+        QFETCH(QList<ShotRecord>, shots);
+        QFETCH(bool, tight);
+        QFETCH(bool, norm);
+        QFETCH(QString, normSays);
+        const SeriesFigures f = AnalyseSeries(shots, kTarget, ElevationBar{6, 10});
+        QCOMPARE(f.tight, tight);
+        QCOMPARE(f.tight, IsTight(f.meanRadiusRings, f.extremeSpreadRings));
+        QCOMPARE(GroupVerdict(f.tight), tight ? QStringLiteral("группа кучная") : QStringLiteral("группа не кучная"));
+        const QString advice = f.advice.lines.join(QLatin1Char('\n'));
+        QVERIFY2(advice.contains(tight ? QStringLiteral("Группа кучная") : QStringLiteral("Группа не кучная")),
+                 qPrintable(advice));
+        // No sight advice on a loose group.
+        if (!tight)
+            QVERIFY(f.advice.barDivisions == 0 && f.advice.aimOff == 0 && f.advice.aimUp == 0
+                    && !advice.contains(QStringLiteral("Выносите")));
+        const GroupingVerdict v = JudgeGrouping(f);
+        QCOMPARE(v.passed, norm);
+        QVERIFY2(v.text.startsWith(QStringLiteral("Норматив упражнения")) && v.text.contains(normSays), qPrintable(v.text));
+        QVERIFY2(!v.text.contains(QStringLiteral("не кучная")) || !tight, qPrintable(v.text));
     }
 
     void russianCounts_data()

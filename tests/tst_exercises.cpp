@@ -228,7 +228,7 @@ private Q_SLOTS:
         for (const ShotRecord &r : std::as_const(f.w.Lesson().Shots()))
             scores << QString::number(r.score);
         QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  ") + scores.join(QStringLiteral("  ")));
-        QTRY_VERIFY(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral("Норматив кучности")));
+        QTRY_VERIFY(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral("Норматив упражнения")));
         QCOMPARE(f.w.DebriefWindow()->lbAdvice->text().contains(QStringLiteral(": выполнен")), passed);
         // The sights are the learner's own business here: no correction.
         QVERIFY(!f.w.DebriefWindow()->btnApply->isEnabled());

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -74,6 +75,96 @@ QString divisions(int n)
                    QT_TRANSLATE_NOOP("CountOf", "делений"));
 }
 
+// "выше" / "ниже" / "левее" / "правее": where an offset mostly points.
+QString mostlyTowards(QPointF d)
+{
+    if (std::abs(d.y()) >= std::abs(d.x()))
+        return d.y() < 0 ? DebriefTexts::tr("выше") : DebriefTexts::tr("ниже");
+    return d.x() < 0 ? DebriefTexts::tr("левее") : DebriefTexts::tr("правее");
+}
+
+// The shot farthest, for the others' mean radius, from their mean point,
+// leaving out those set aside, if it lies beyond Thresholds::kFlyerRatio of
+// that radius and kFlyerLeast ring widths; -1 for none.
+int worstOutlier(const QList<QPointF> &holes, const QList<int> &aside, double ring)
+{
+    int worst = -1;
+    double worstRatio = Thresholds::kFlyerRatio;
+    for (int i = 0; i < holes.size(); ++i) {
+        if (aside.contains(i))
+            continue;
+        QList<QPointF> others;
+        for (int j = 0; j < holes.size(); ++j)
+            if (j != i && !aside.contains(j))
+                others << holes[j];
+        const double distance = length(holes[i] - mean(others));
+        if (distance < Thresholds::kFlyerLeast * ring)
+            continue;
+        const double radius = spread(others);
+        const double ratio = radius > 0 ? distance / radius : std::numeric_limits<double>::infinity();
+        if (ratio > worstRatio) {
+            worst = i;
+            worstRatio = ratio;
+        }
+    }
+    return worst;
+}
+
+// The flyers among the holes, by index: the worst outliers, one after
+// another, as many as one in every five shots allows (none in a group of
+// fewer than Thresholds::kShotsForFlyer). Each must stand alone: at least
+// kFlyerAlone times as far from the rest's mean point as the farthest of the
+// rest. Otherwise the group is loose rather than holed by flyers: none.
+QList<int> findFlyers(const QList<QPointF> &holes, double ring)
+{
+    QList<int> flyers;
+    if (holes.size() < Thresholds::kShotsForFlyer)
+        return flyers;
+    const int most = std::max<int>(1, int(holes.size()) / 5);
+    while (flyers.size() < most) {
+        const int worst = worstOutlier(holes, flyers, ring);
+        if (worst < 0)
+            break;
+        flyers << worst;
+    }
+    QList<QPointF> rest;
+    for (int i = 0; i < holes.size(); ++i)
+        if (!flyers.contains(i))
+            rest << holes[i];
+    const QPointF centre = mean(rest);
+    double farthest = 0;
+    for (QPointF p : rest)
+        farthest = std::max(farthest, length(p - centre));
+    for (int i : flyers)
+        if (length(holes[i] - centre) < Thresholds::kFlyerAlone * farthest)
+            return {};
+    std::sort(flyers.begin(), flyers.end());
+    return flyers;
+}
+
+// A flyer named with what sent it astray, against the shots of the group:
+// the sight picture, the hold, or both.
+QString nameFlyer(int number, QPointF alignment, QPointF rest, QPointF groupAlignment, QPointF groupRest)
+{
+    const QPointF byAlignment = alignment - groupAlignment, byHold = rest - groupRest;
+    const double a = length(byAlignment), h = length(byHold);
+    QString cause;
+    if (a >= Thresholds::kCauseRatio * h)
+        cause = DebriefTexts::tr("мушка стояла в прорези %1, чем в остальных выстрелах").arg(mostlyTowards(byAlignment));
+    else if (h >= Thresholds::kCauseRatio * a)
+        cause = DebriefTexts::tr("удержание сбилось — оружие было наведено %1, чем в остальных выстрелах")
+                    .arg(mostlyTowards(byHold));
+    else
+        cause = DebriefTexts::tr("сбились и мушка, и удержание");
+    return DebriefTexts::tr("%1-я пробоина — отрыв: %2.").arg(number).arg(cause);
+}
+
+QString ringsAndPixels(double pixels, double ring)
+{
+    return DebriefTexts::tr("%1 ширины кольца (%2 пикс.)")
+        .arg(Decimal(std::abs(pixels) / ring), QString::number(std::lround(std::abs(pixels))));
+}
+
 Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QList<QPointF> &alignments,
              const TargetGeometry &target, const ElevationBar &bar)
 {
@@ -89,9 +180,10 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
 
     if (!f.tight) {
         // Tightness first: a loose group says nothing sure about the sight.
-        advice.lines << DebriefTexts::tr("Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). "
-                                       "Прицел пока не трогайте.")
-                            .arg(Decimal(f.meanRadiusRings), Decimal(Thresholds::kTightGroup));
+        advice.lines << DebriefTexts::tr("Группа не кучная: средний радиус %1, наибольший разброс %2 ширины кольца "
+                                       "(кучная — до %3 и до %4). Прицел пока не трогайте.")
+                            .arg(Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings),
+                                 Decimal(Thresholds::kTightGroup), Decimal(Thresholds::kTightSpread));
         const SpreadCause cause = CauseOfSpread(f);
         if (cause == SpreadCause::Alignment)
             advice.lines << DebriefTexts::tr("Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
@@ -107,14 +199,21 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
         return advice;
     }
 
-    advice.lines << DebriefTexts::tr("Группа кучная: средний радиус %1 ширины кольца.").arg(Decimal(f.meanRadiusRings));
+    advice.lines << DebriefTexts::tr("Группа кучная: средний радиус %1, наибольший разброс %2 ширины кольца.")
+                        .arg(Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
     advice.sightHints = alignmentHints(alignments, f.meanAlignment, ring);
     advice.lines << advice.sightHints;
+    if (OnCentre(f.meanPoint, ring)) {
+        advice.lines << DebriefTexts::tr("Средняя точка попадания в центре: так держать.");
+        return advice;
+    }
 
     // Height: the bar moves the hits 5 pixels a division, up as it rises.
     // The correction counts from where the bar stood for this series (the
     // mean of its shots' corrections), not from where it stands now: once
-    // applied, the same advice is not applied twice.
+    // applied, the same advice is not applied twice. What the bar cannot
+    // make good, past its limit or under half a division, the learner makes
+    // good by aiming higher or lower.
     double fired = 0;
     for (const ShotRecord &s : shots)
         fired += -s.correction.y();
@@ -122,12 +221,10 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
         bar.maximum - int(std::lround(fired / double(shots.size()) / double(Thresholds::kPixelsPerDivision))), 0, bar.maximum);
     const int wanted = int(std::lround(f.meanPoint.y() / double(Thresholds::kPixelsPerDivision)));
     const int possible = wanted > 0 ? std::min(wanted, firedPosition) : std::max(wanted, firedPosition - bar.maximum);
-    if (wanted == 0) {
-        advice.lines << DebriefTexts::tr("По высоте поправка не нужна.");
-    } else if (possible == 0) {
+    if (wanted != 0 && possible == 0) {
         advice.lines << (wanted > 0 ? DebriefTexts::tr("Планку нужно поднять, но она уже поднята до предела.")
                                     : DebriefTexts::tr("Планку нужно опустить, но она уже опущена до предела."));
-    } else {
+    } else if (wanted != 0) {
         advice.barDivisions = possible;
         advice.lines << DebriefTexts::tr("%1 прицельную планку на %2%3.")
                             .arg(possible > 0 ? DebriefTexts::tr("Поднять") : DebriefTexts::tr("Опустить"),
@@ -139,17 +236,24 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
         else
             advice.newBarPosition = target;
     }
+    const double left = possible == wanted && wanted != 0 ? 0
+                                                          : f.meanPoint.y() - possible * Thresholds::kPixelsPerDivision;
+    if (std::abs(left) / ring >= Thresholds::kOnCentre) {
+        advice.aimUp = left;
+        advice.lines << DebriefTexts::tr("Выносите точку прицеливания %1 на %2.")
+                            .arg(left > 0 ? DebriefTexts::tr("выше") : DebriefTexts::tr("ниже"),
+                                 ringsAndPixels(left, ring));
+    } else if (wanted == 0) {
+        advice.lines << DebriefTexts::tr("По высоте поправка не нужна.");
+    }
 
     // Sideways there is nothing to correct on the sight: aim off.
-    const double sideways = f.meanPoint.x() / ring;
-    if (std::abs(sideways) > Thresholds::kAimOff) {
+    if (std::abs(f.meanPoint.x()) / ring >= Thresholds::kOnCentre) {
         advice.aimOff = -f.meanPoint.x();
-        advice.lines << DebriefTexts::tr("Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).")
-                            .arg(sideways > 0 ? DebriefTexts::tr("левее") : DebriefTexts::tr("правее"),
-                                 Decimal(std::abs(sideways)), QString::number(std::lround(std::abs(f.meanPoint.x()))));
+        advice.lines << DebriefTexts::tr("Выносите точку прицеливания %1 на %2.")
+                            .arg(f.meanPoint.x() > 0 ? DebriefTexts::tr("левее") : DebriefTexts::tr("правее"),
+                                 ringsAndPixels(f.meanPoint.x(), ring));
     }
-    if (wanted == 0 && std::abs(sideways) <= Thresholds::kAimOff)
-        advice.lines << DebriefTexts::tr("Средняя точка попадания в центре: так держать.");
     return advice;
 }
 
@@ -182,12 +286,25 @@ QString CountOf(int n, const char *one, const char *few, const char *many)
     return QStringLiteral("%1 %2").arg(n).arg(QCoreApplication::translate("CountOf", word));
 }
 
+bool OnCentre(QPointF offset, double ringWidth) { return length(offset) / ringWidth < Thresholds::kOnCentre; }
+
 QString DistanceAndHour(QPointF offset, double ringWidth)
 {
-    const double rings = length(offset) / ringWidth;
-    if (rings < Thresholds::kOnCentre)
+    if (OnCentre(offset, ringWidth))
         return DebriefTexts::tr("в центре");
-    return DebriefTexts::tr("%1 на %2 ч").arg(Decimal(rings)).arg(ClockHour(offset));
+    return DebriefTexts::tr("%1 на %2 ч").arg(Decimal(length(offset) / ringWidth)).arg(ClockHour(offset));
+}
+
+QString OffsetInWords(QPointF offset)
+{
+    const long down = std::lround(offset.y()), right = std::lround(offset.x());
+    QStringList parts;
+    if (down != 0)
+        parts << (down > 0 ? DebriefTexts::tr("ниже на %1 пикс.") : DebriefTexts::tr("выше на %1 пикс.")).arg(std::abs(down));
+    if (right != 0)
+        parts << (right > 0 ? DebriefTexts::tr("правее на %1 пикс.") : DebriefTexts::tr("левее на %1 пикс."))
+                     .arg(std::abs(right));
+    return parts.isEmpty() ? DebriefTexts::tr("без смещения") : parts.join(QStringLiteral(", "));
 }
 
 SpreadCause CauseOfSpread(const SeriesFigures &f)
@@ -199,6 +316,11 @@ SpreadCause CauseOfSpread(const SeriesFigures &f)
     return SpreadCause::Both;
 }
 
+bool IsTight(double meanRadiusRings, double extremeSpreadRings)
+{
+    return meanRadiusRings <= Thresholds::kTightGroup && extremeSpreadRings <= Thresholds::kTightSpread;
+}
+
 SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar)
 {
     SeriesFigures f;
@@ -207,33 +329,53 @@ SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry
         return f;
     const double ring = target.RingWidth();
 
+    QList<QPointF> allHoles;
+    for (const ShotRecord &s : shots)
+        allHoles << s.hole;
+    const QList<int> flyers = findFlyers(allHoles, ring);
+
+    // The group: every shot but the flyers.
     QList<QPointF> holes, alignments, rests;
+    QList<int> numbers;
     for (int i = 0; i < shots.size(); ++i) {
         const ShotRecord &s = shots[i];
+        const bool flyer = flyers.contains(i);
+        f.perShot << ShotFigures{i + 1, s.score, s.hole, s.alignment, s.hole - s.alignment, flyer};
+        if (flyer)
+            continue;
         holes << s.hole;
         alignments << s.alignment;
         rests << s.hole - s.alignment;
-        f.perShot << ShotFigures{i + 1, s.score, s.hole, s.alignment, s.hole - s.alignment};
+        numbers << i + 1;
     }
     f.meanPoint = mean(holes);
     f.meanPointRings = length(f.meanPoint) / ring;
-    f.meanPointHour = f.meanPointRings < Thresholds::kOnCentre ? 0 : ClockHour(f.meanPoint);
+    f.meanPointHour = OnCentre(f.meanPoint, ring) ? 0 : ClockHour(f.meanPoint);
     f.meanRadius = spread(holes);
     f.meanRadiusRings = f.meanRadius / ring;
-    f.spreadFrom = f.spreadTo = 1;
+    f.spreadFrom = f.spreadTo = numbers.first();
     for (int i = 0; i < holes.size(); ++i)
         for (int j = i + 1; j < holes.size(); ++j)
             if (const double d = length(holes[i] - holes[j]); d > f.extremeSpread) {
                 f.extremeSpread = d;
-                f.spreadFrom = i + 1;
-                f.spreadTo = j + 1;
+                f.spreadFrom = numbers[i];
+                f.spreadTo = numbers[j];
             }
     f.extremeSpreadRings = f.extremeSpread / ring;
     f.meanAlignment = mean(alignments);
     f.meanHoldAndCorrection = mean(rests);
     f.alignmentSpread = spread(alignments);
     f.holdSpread = spread(rests);
-    f.tight = f.meanRadiusRings <= Thresholds::kTightGroup;
+    f.tight = IsTight(f.meanRadiusRings, f.extremeSpreadRings);
+
+    for (int i : flyers) {
+        f.flyers << i + 1;
+        f.flyerWords << nameFlyer(i + 1, shots[i].alignment, shots[i].hole - shots[i].alignment, f.meanAlignment,
+                                  f.meanHoldAndCorrection);
+    }
+    if (!flyers.isEmpty())
+        f.flyerWords << (flyers.size() == 1 ? DebriefTexts::tr("Группа и средняя точка — без неё.")
+                                            : DebriefTexts::tr("Группа и средняя точка — без них."));
     f.advice = advise(f, shots, alignments, target, bar);
     return f;
 }

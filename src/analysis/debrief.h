@@ -63,6 +63,7 @@ struct ShotFigures {
     QPointF hole;
     QPointF alignment;
     QPointF holdAndCorrection; // the rest of the miss: hole - alignment
+    bool flyer = false;        // far from the others: the group is judged without it
 };
 
 struct Advice {
@@ -71,10 +72,15 @@ struct Advice {
     int barDivisions = 0;    // > 0: raise the bar (hits go up), < 0: lower it, from the series' place
     int newBarPosition = -1; // where "apply" puts the bar; -1: nothing (left) to apply
     double aimOff = 0;       // pixels to aim left (< 0) or right (> 0)
+    double aimUp = 0;        // pixels to aim higher (> 0) or lower (< 0): what the bar cannot make good
 };
 
+// The figures of a group are those of its shots less its flyers (see
+// Thresholds::kFlyerRatio); `perShot` has every shot, its flyers marked.
 struct SeriesFigures {
-    int shots = 0;
+    int shots = 0;         // every shot, flyers included
+    QList<int> flyers;     // their numbers, from 1, in firing order
+    QStringList flyerWords; // each flyer named, with what sent it astray
     QPointF meanPoint;     // of impact
     double meanPointRings = 0;
     int meanPointHour = 0; // 1 to 12 on a clock face; 0: at the centre
@@ -87,7 +93,7 @@ struct SeriesFigures {
     QPointF meanHoldAndCorrection;    // and of the hold with the correction
     double alignmentSpread = 0;       // pixels: how much each cause varies from shot to shot
     double holdSpread = 0;
-    bool tight = false;
+    bool tight = false;    // see Thresholds::kTightGroup
     QList<ShotFigures> perShot;
     Advice advice;
 };
@@ -103,10 +109,18 @@ double CallError(const ShotRecord &shot, double ringWidth);
 
 SeriesFigures AnalyseSeries(const QList<ShotRecord> &shots, const TargetGeometry &target, const ElevationBar &bar);
 
+// Whether a group of these figures (in ring widths) is tight.
+bool IsTight(double meanRadiusRings, double extremeSpreadRings);
+
 // The hour on a clock face (1 to 12, 12 up) of a direction; 0 for none.
 int ClockHour(QPointF direction);
 // "1,4 на 5 ч" style: a distance in ring widths and its hour; "в центре" near 0.
 QString DistanceAndHour(QPointF offset, double ringWidth);
+// Whether an offset is "in the centre" (Thresholds::kOnCentre).
+bool OnCentre(QPointF offset, double ringWidth);
+// "ниже на 14 пикс., левее на 3 пикс.": an offset in words, each direction
+// named; "без смещения" for none.
+QString OffsetInWords(QPointF offset);
 // A number with a decimal comma and one decimal.
 QString Decimal(double value);
 // The verdict on a group's tightness: "группа кучная" or "группа не кучная".

@@ -241,6 +241,7 @@ QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
         return lines;
     }
     lines << ExportTexts::tr("Очки: %1 (выстрелов %2).").arg(scoresText(inFiringOrder(s.shots))).arg(f.shots);
+    lines << f.flyerWords;
     lines << ExportTexts::tr("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
     if (f.shots >= 2) {
         lines << ExportTexts::tr("Средний радиус: %1 ширины кольца — %2.")

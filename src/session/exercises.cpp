@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -48,29 +49,37 @@ Exercise ExerciseFromKey(const QString &key)
 
 GroupingVerdict JudgeGrouping(const SeriesFigures &f)
 {
+    // The norm is stricter than tightness, and a flyer fails it: the group
+    // is judged without it, but the exercise counts every shot.
     GroupingVerdict v;
-    v.passed = f.shots >= 2 && f.meanRadiusRings <= Thresholds::kGroupingMeanRadius
-               && f.extremeSpreadRings <= Thresholds::kGroupingSpread;
-    v.text = ExerciseTexts::tr("Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — "
-                            "средний радиус %4, разброс %5.")
+    const bool withinNorm = f.meanRadiusRings <= Thresholds::kGroupingMeanRadius
+                            && f.extremeSpreadRings <= Thresholds::kGroupingSpread;
+    v.passed = f.shots >= 2 && withinNorm && f.flyers.isEmpty();
+    v.text = ExerciseTexts::tr("Норматив упражнения (средний радиус до %1, наибольший разброс до %2 ширины кольца, "
+                               "без отрывов): %3 — средний радиус %4, разброс %5.")
                  .arg(Decimal(Thresholds::kGroupingMeanRadius), Decimal(Thresholds::kGroupingSpread),
                       v.passed ? ExerciseTexts::tr("выполнен") : ExerciseTexts::tr("не выполнен"),
                       Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
-    if (!v.passed && f.shots >= 2) {
-        // What spreads the group, whether or not it counts as tight for a
-        // sight correction; then the sight picture's faults the debrief names.
-        switch (CauseOfSpread(f)) {
-        case SpreadCause::Alignment:
-            v.text += ExerciseTexts::tr(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
-            break;
-        case SpreadCause::Hold:
-            v.text += ExerciseTexts::tr(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
-            break;
-        case SpreadCause::Both: v.text += ExerciseTexts::tr(" Разброс дают и прицеливание, и удержание."); break;
-        }
-        for (const QString &hint : f.advice.sightHints)
-            v.text += QLatin1Char(' ') + hint;
+    if (v.passed || f.shots < 2)
+        return v;
+    if (withinNorm) {
+        v.text += ExerciseTexts::tr(" Группа в пределах норматива, но с отрывом.");
+        return v;
     }
+    if (f.tight)
+        v.text += ExerciseTexts::tr(" Группа кучная, но норматив строже.");
+    // What spreads the group; then the sight picture's faults the debrief names.
+    switch (CauseOfSpread(f)) {
+    case SpreadCause::Alignment:
+        v.text += ExerciseTexts::tr(" Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.");
+        break;
+    case SpreadCause::Hold:
+        v.text += ExerciseTexts::tr(" Разброс даёт удержание: подводите прицел под мишень одинаково, без рывков.");
+        break;
+    case SpreadCause::Both: v.text += ExerciseTexts::tr(" Разброс дают и прицеливание, и удержание."); break;
+    }
+    for (const QString &hint : f.advice.sightHints)
+        v.text += QLatin1Char(' ') + hint;
     return v;
 }
 
@@ -157,18 +166,28 @@ public:
 
 } // namespace
 
-ZeroingRule::ZeroingRule(const ElevationBar &bar) : ExerciseRule(Exercise::Zeroing), FBarBefore(bar.position)
+QPointF TaughtHold(const TargetGeometry &target)
 {
-    // A gun that was never zeroed: off in height by 2 to 5 divisions of the
-    // bar, in a direction the bar can make good from where it stands, and a
-    // little off sideways, for the hold to make good.
-    int divisions = 2 + Random(4);
-    int sign = Random(2) ? 1 : -1; // +: the gun shoots low, the bar must rise
-    if ((sign > 0 ? bar.position : bar.maximum - bar.position) < divisions)
-        sign = -sign;
-    divisions = std::min(divisions, sign > 0 ? bar.position : bar.maximum - bar.position);
+    // The target picture is the black circle.
+    return QPointF(0, std::max(target.width, 0) / 2.0);
+}
+
+ZeroingRule::ZeroingRule(const ElevationBar &bar, const TargetGeometry &target)
+    : ExerciseRule(Exercise::Zeroing), FBarBefore(bar.position)
+{
+    // The bar position that zeroes the gun for the taught hold: 2 to 5
+    // divisions from where the bar stands, on a side with room for it (a
+    // bar of 10 divisions always has room on one side). The error in height
+    // follows: at that position the bar's lift makes good the hold's offset
+    // and the error together.
+    const int divisions = 2 + Random(4);
+    const int up = bar.position - divisions, down = bar.position + divisions;
+    const bool upFits = up >= 0, downFits = down <= bar.maximum;
+    const bool goUp = upFits && downFits ? Random(2) == 0 : upFits || !downFits;
+    FBarZeroing = std::clamp(goUp ? up : down, 0, bar.maximum);
+    const double lift = (bar.maximum - FBarZeroing) * Thresholds::kPixelsPerDivision;
     const int sideways = (Random(2) ? 1 : -1) * (4 + Random(9));
-    FError = QPoint(sideways, sign * divisions * Thresholds::kPixelsPerDivision + RandomSpread(3));
+    FError = QPoint(sideways, int(std::lround(lift - TaughtHold(target).y())) + RandomSpread(3));
 }
 
 QString ZeroingRule::Hint(bool) const
@@ -192,19 +211,21 @@ QStringList ZeroingRule::Words(const SeriesState &state) const
                                   "дальше %2 ширины кольца от центра.")
                     .arg(FSeries + (state.finished ? 0 : 1))
                     .arg(Decimal(Thresholds::kZeroedWithin))};
-    // Done: the error is told.
-    const QPoint e = FError;
-    const int divisions = int(std::lround(std::abs(e.y()) / double(Thresholds::kPixelsPerDivision)));
-    return {ExerciseTexts::tr("Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по "
-                              "высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).")
+    // Done: the error is told, as the taught sight picture met it.
+    const int divisions = std::abs(FBarBefore - FBarZeroing);
+    const QPoint miss(FError.x(), (FBarBefore - FBarZeroing) * Thresholds::kPixelsPerDivision);
+    return {ExerciseTexts::tr("Оружие приведено к нормальному бою за %1. Его ошибка: при правильном прицеливании "
+                              "и планке на %2 пробоины уходили %3 (%4 планки) и %5; планка для него — %6.")
                 .arg(CountOf(FSeries, QT_TRANSLATE_NOOP("CountOf", "серию"), QT_TRANSLATE_NOOP("CountOf", "серии"),
                              QT_TRANSLATE_NOOP("CountOf", "серий")))
-                .arg(std::abs(e.y()))
-                .arg(CountOf(divisions, QT_TRANSLATE_NOOP("CountOf", "деления"),
-                             QT_TRANSLATE_NOOP("CountOf", "делений"), QT_TRANSLATE_NOOP("CountOf", "делений")))
-                .arg(e.y() > 0 ? ExerciseTexts::tr("вниз") : ExerciseTexts::tr("вверх"))
-                .arg(std::abs(e.x()))
-                .arg(e.x() > 0 ? ExerciseTexts::tr("вправо") : ExerciseTexts::tr("влево"))};
+                .arg(FBarBefore)
+                .arg(miss.y() > 0 ? ExerciseTexts::tr("ниже на %1 пикс.").arg(miss.y())
+                                  : ExerciseTexts::tr("выше на %1 пикс.").arg(-miss.y()))
+                .arg(CountOf(divisions, QT_TRANSLATE_NOOP("CountOf", "деление"),
+                             QT_TRANSLATE_NOOP("CountOf", "деления"), QT_TRANSLATE_NOOP("CountOf", "делений")))
+                .arg(miss.x() > 0 ? ExerciseTexts::tr("правее на %1 пикс.").arg(miss.x())
+                                  : ExerciseTexts::tr("левее на %1 пикс.").arg(-miss.x()))
+                .arg(FBarZeroing)};
 }
 
 void ZeroingRule::File(JournalSeries &series) const
@@ -215,12 +236,13 @@ void ZeroingRule::File(JournalSeries &series) const
         series.zeroingSeries = FSeries;
 }
 
-std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const ElevationBar &bar)
+std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const ElevationBar &bar,
+                                               const TargetGeometry &target)
 {
     switch (exercise) {
     case Exercise::Free: break;
     case Exercise::Grouping: return std::make_unique<GroupingRule>();
-    case Exercise::Zeroing: return std::make_unique<ZeroingRule>(bar);
+    case Exercise::Zeroing: return std::make_unique<ZeroingRule>(bar, target);
     case Exercise::Calling: return std::make_unique<CallingRule>();
     }
     return std::make_unique<FreeRule>();

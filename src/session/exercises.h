@@ -90,14 +90,26 @@ private:
     Exercise FKind;
 };
 
+// Where a learner holding the sight picture the program teaches points the
+// gun: the front sight level in the middle of the notch, the black circle
+// sitting on its top, so the notch stands at the circle's bottom edge.
+// Pixels from the target's centre, y downwards.
+QPointF TaughtHold(const TargetGeometry &target);
+
 // «Приведение к нормальному бою»: the state a test and the debrief read.
 class ZeroingRule : public ExerciseRule
 {
 public:
-    // A gun that was never zeroed, with the bar standing as given.
-    explicit ZeroingRule(const ElevationBar &bar);
+    // A gun that was never zeroed, with the bar standing as given, over the
+    // target given. Its error in height is such that, for the taught hold,
+    // the bar zeroes it 2 to 5 divisions from where it stands, within its
+    // range; sideways it is 4 to 12 pixels off, for the hold to make good.
+    ZeroingRule(const ElevationBar &bar, const TargetGeometry &target);
 
     QPoint Error() const { return FError; }
+    // Where the bar zeroes this gun for the taught hold over the target the
+    // exercise started on.
+    int BarZeroing() const { return FBarZeroing; }
     int SeriesFired() const { return FSeries; }
     bool Done() const { return FDone; }
     int BarBefore() const { return FBarBefore; }
@@ -116,8 +128,11 @@ private:
     QPoint FError;
     int FSeries = 0;
     int FBarBefore = -1;
+    int FBarZeroing = -1;
     bool FDone = false;
 };
 
-// The rule of an exercise, started with the bar standing as given.
-std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const ElevationBar &bar);
+// The rule of an exercise, started with the bar standing as given over the
+// target given.
+std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const ElevationBar &bar,
+                                               const TargetGeometry &target);

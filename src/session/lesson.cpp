@@ -6,7 +6,7 @@
 #include <QUuid>
 
 TLesson::TLesson(Scene &scene, Effects &effects, QObject *parent)
-    : QObject(parent), FScene(scene), FEffects(effects), FRule(MakeExerciseRule(Exercise::Free, ElevationBar{}))
+    : QObject(parent), FScene(scene), FEffects(effects), FRule(MakeExerciseRule(Exercise::Free, ElevationBar{}, TargetGeometry{}))
 {
 }
 
@@ -93,6 +93,7 @@ void TLesson::FinishSeries()
     series.correction = int(-FShots.last().correction.y());
     series.total = FScene.Total();
     FRule->File(series);
+    // The group as the debrief judged it: without its flyers.
     series.meanPoint = figures.meanPoint;
     series.meanRadius = figures.meanRadius;
     series.extremeSpread = figures.extremeSpread;
@@ -130,7 +131,7 @@ void TLesson::Clear()
 void TLesson::StartExercise(Exercise exercise)
 {
     EndExercise();
-    FRule = MakeExerciseRule(exercise, FScene.Bar());
+    FRule = MakeExerciseRule(exercise, FScene.Bar(), FScene.Geometry());
     Q_EMIT HintChanged(Hint());
     Q_EMIT DebriefChanged();
 }
@@ -138,7 +139,7 @@ void TLesson::StartExercise(Exercise exercise)
 void TLesson::EndExercise()
 {
     const int bar = FRule->BarAtEnd();
-    FRule = MakeExerciseRule(Exercise::Free, ElevationBar{});
+    FRule = MakeExerciseRule(Exercise::Free, ElevationBar{}, TargetGeometry{});
     FAwaitingCall = false;
     if (bar >= 0)
         FScene.SetBar(bar);

@@ -10,16 +10,6 @@
 #include <QHeaderView>
 #include <QTimer>
 
-namespace {
-
-QString signedPixels(double v)
-{
-    const long n = std::lround(v);
-    return n > 0 ? QStringLiteral("+%1").arg(n) : n < 0 ? QStringLiteral("\u2212%1").arg(-n) : QStringLiteral("0");
-}
-
-} // namespace
-
 TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
@@ -71,23 +61,29 @@ void TDebriefF::ShowSeries(const DebriefView &view)
         figures += tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
                        .arg(f.shots)
                        .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(view.total));
-        figures += tr("<b>Средняя точка попадания:</b> %1 (по горизонтали %2, по вертикали %3 пикс.; "
-                                  "ширина кольца %4 пикс.).<br>")
-                       .arg(DistanceAndHour(f.meanPoint, ring), signedPixels(f.meanPoint.x()),
-                            signedPixels(f.meanPoint.y()), Decimal(ring));
-        if (f.shots >= 2) {
-            figures += tr("<b>Кучность:</b> средний радиус %1 ширины кольца — %2; наибольший разброс %3")
-                           .arg(Decimal(f.meanRadiusRings),
-                                GroupVerdict(f.tight),
-                                Decimal(f.extremeSpreadRings));
+        if (f.flyers.size() > 1) {
+            QStringList numbers;
+            for (int n : f.flyers)
+                numbers << QStringLiteral("%1-й").arg(n);
+            figures += tr("<b>Отрывы:</b> %1 пробоины — группа без них.<br>").arg(numbers.join(QStringLiteral(", ")));
+        } else if (f.flyers.size() == 1) {
+            figures += tr("<b>Отрыв:</b> %1-я пробоина — группа без неё.<br>").arg(f.flyers.first());
+        }
+        figures += tr("<b>Средняя точка попадания:</b> %1 (%2; ширина кольца %3 пикс.).<br>")
+                       .arg(DistanceAndHour(f.meanPoint, ring), OffsetInWords(f.meanPoint), Decimal(ring));
+        if (f.shots - f.flyers.size() >= 2) {
+            figures += tr("<b>Кучность:</b> средний радиус %1 ширины кольца, наибольший разброс %2")
+                           .arg(Decimal(f.meanRadiusRings), Decimal(f.extremeSpreadRings));
             if (f.extremeSpread > 0)
                 figures += tr(" — между %1-й и %2-й пробоинами").arg(f.spreadFrom).arg(f.spreadTo);
-            figures += QStringLiteral(".<br>");
+            figures += tr(" — %1.<br>").arg(GroupVerdict(f.tight));
         }
-        figures += tr("<b>Причины:</b> мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 "
-                                  "(разброс %4).")
-                       .arg(DistanceAndHour(f.meanAlignment, ring), Decimal(f.alignmentSpread / ring),
-                            DistanceAndHour(f.meanHoldAndCorrection, ring), Decimal(f.holdSpread / ring));
+        const QString sight = OnCentre(f.meanAlignment, ring)
+                                  ? tr("ошибок прицеливания в среднем нет")
+                                  : tr("мушка увела в среднем %1").arg(DistanceAndHour(f.meanAlignment, ring));
+        figures += tr("<b>Причины:</b> %1 (разброс %2), удержание с поправкой — %3 (разброс %4).")
+                       .arg(sight, Decimal(f.alignmentSpread / ring), DistanceAndHour(f.meanHoldAndCorrection, ring),
+                            Decimal(f.holdSpread / ring));
         if (!view.previous.shots.isEmpty())
             figures += tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
     }
@@ -109,6 +105,13 @@ void TDebriefF::ShowSeries(const DebriefView &view)
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+            if (s.flyer) {
+                // A flyer: the group is judged without it.
+                QFont font = item->font();
+                font.setItalic(true);
+                item->setFont(font);
+                item->setToolTip(tr("Отрыв: группа и средняя точка — без этой пробоины"));
+            }
             tblShots->setItem(row, column, item);
         }
     }
@@ -127,7 +130,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
 
     // The exercise's own word first, then the coach's advice where the
     // exercise asks for it («Кучность» is about the group alone).
-    QStringList lines = view.exerciseWords;
+    QStringList lines = view.exerciseWords + f.flyerWords;
     if (view.correctionOffered)
         lines += f.advice.lines;
     lbAdvice->setText(lines.join(QLatin1Char('\n')));

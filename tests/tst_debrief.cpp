@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include "analysis/debrief.h"
+#include "analysis/history.h"
 #include "analysis/thresholds.h"
 #include "session/exercises.h"
 #include "model/roundtarget.h"
@@ -293,6 +294,35 @@ private Q_SLOTS:
         QCOMPARE(v.passed, norm);
         QVERIFY2(v.text.startsWith(QStringLiteral("Норматив упражнения")) && v.text.contains(normSays), qPrintable(v.text));
         QVERIFY2(!v.text.contains(QStringLiteral("не кучная")) || !tight, qPrintable(v.text));
+    }
+
+    // The session's series one by one: which way the total and the mean
+    // radius go, by their least-squares slope.
+    void trend_data()
+    {
+        QTest::addColumn<QList<int>>("totals");
+        QTest::addColumn<QList<double>>("radii");
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("one series: nothing to compare") << QList<int>{44} << QList<double>{1.2} << QStringList{};
+        QTest::newRow("better and tighter")
+            << QList<int>{40, 44, 48} << QList<double>{2.0, 1.5, 1.0}
+            << QStringList{"Сумма: 40 → 48, растёт (+4,0 за серию).", "Средний радиус: 2,0 → 1,0, группа становится кучнее."};
+        QTest::newRow("worse and looser")
+            << QList<int>{47, 45, 41} << QList<double>{0.8, 1.1, 1.4}
+            << QStringList{"Сумма: 47 → 41, падает (\u22123,0 за серию).", "Средний радиус: 0,8 → 1,4, группа расползается."};
+        QTest::newRow("a dip is no trend")
+            << QList<int>{45, 40, 45} << QList<double>{1.0, 1.3, 1.0}
+            << QStringList{"Сумма: 45 → 45, держится ровно.", "Средний радиус: 1,0 → 1,0, кучность прежняя."};
+    }
+    void trend()
+    {
+        QFETCH(QList<int>, totals);
+        QFETCH(QList<double>, radii);
+        QFETCH(QStringList, says);
+        QList<HistoryRow> rows;
+        for (int i = 0; i < totals.size(); ++i)
+            rows << HistoryRow{i + 1, 5, totals[i], radii[i], 0};
+        QCOMPARE(TrendWords(rows), says);
     }
 
     void russianCounts_data()

@@ -479,6 +479,53 @@ private Q_SLOTS:
             QVERIFY(view.exerciseWords.join(QString()).contains(QStringLiteral("с отрывом")));
     }
 
+    // The session's group: the finished series as one group, each shot where
+    // the bar as it stands now would have sent it; «Применить» from it moves
+    // the bar once; a new exercise or another target starts a new session.
+    void theSessionsGroup()
+    {
+        Fixture f;
+        const QList<QList<QPoint>> series{{{0, 9}, {1, 10}, {-1, 10}, {0, 11}, {0, 10}},
+                                          {{2, 10}, {-2, 10}, {0, 8}, {0, 12}, {0, 10}},
+                                          {{1, 9}, {-1, 11}, {1, 11}, {-1, 9}, {0, 10}}};
+        for (const QList<QPoint> &s : series) {
+            f.fire(s);
+            f.clear();
+        }
+        DebriefView view = f.lesson.Debrief();
+        QCOMPARE(view.session.shots.size(), 15);
+        QCOMPARE(view.session.figures.meanPoint, QPointF(0, 10));
+        QCOMPARE(view.session.figures.advice.barDivisions, 2);
+        QCOMPARE(view.history.size(), 3);
+        QCOMPARE(view.history[2].number, 3);
+        QCOMPARE(view.history[2].shots, 5);
+        QVERIFY(f.lesson.ApplyCorrection(true));
+        QCOMPARE(f.scene.barSet, QList<int>{4});
+        // Brought to the bar as it stands now: on the centre, nothing more.
+        view = f.lesson.Debrief();
+        QCOMPARE(view.session.figures.meanPoint, QPointF(0, 0));
+        QCOMPARE(view.session.shots[0].hole, QPointF(0, -1));
+        QCOMPARE(view.session.figures.advice.newBarPosition, -1);
+        QVERIFY(!f.lesson.ApplyCorrection(true));
+
+        // A flyer of the fourth series is one of the session's group.
+        f.fire({{0, 0}, {1, 0}, {0, 40}, {-1, 0}, {0, 1}});
+        view = f.lesson.Debrief();
+        QCOMPARE(view.session.figures.flyers, QList<int>{18});
+        QCOMPARE(view.history.last().flyers, 1);
+
+        // Another target: a new session.
+        f.clear();
+        f.scene.geometry.width = 49;
+        f.fire(kTight);
+        QCOMPARE(f.lesson.Debrief().session.shots.size(), 5);
+        QCOMPARE(f.lesson.Debrief().history.size(), 1);
+        // Another exercise: a new session, empty.
+        f.lesson.StartExercise(Exercise::Grouping);
+        QCOMPARE(f.lesson.Debrief().session.shots.size(), 0);
+        QVERIFY(f.lesson.Debrief().trend.isEmpty());
+    }
+
     // The aim's path: samples on the lesson's clock, relative to the centre,
     // ending at the shot; a jolt starts a new one.
     void aimTrace()

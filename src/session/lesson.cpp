@@ -82,6 +82,19 @@ void TLesson::FinishSeries()
     // The exercise counts the series first: what it files says so.
     FRule->SeriesFinished(figures);
 
+    // The session goes on while the target stays the same.
+    if (geometry.width != FSessionTarget.width || geometry.blackCircleValue != FSessionTarget.blackCircleValue)
+        StartSession();
+    FSessionTarget = geometry;
+    FSession += FShots;
+    // The group is the last ten series: enough to judge by, and a long
+    // session's debrief stays quick.
+    constexpr int kSessionShots = 50;
+    if (FSession.size() > kSessionShots)
+        FSession.erase(FSession.begin(), FSession.end() - kSessionShots);
+    FHistory << HistoryRow{int(FHistory.size()) + 1, int(FShots.size()), FScene.Total(), figures.meanRadiusRings,
+                           int(figures.flyers.size())};
+
     JournalSeries series;
     series.uid = QUuid::createUuid();
     series.firedAt = QDateTime::currentDateTimeUtc();
@@ -136,8 +149,15 @@ void TLesson::StartExercise(Exercise exercise)
     Q_EMIT DebriefChanged();
 }
 
+void TLesson::StartSession()
+{
+    FSession.clear();
+    FHistory.clear();
+}
+
 void TLesson::EndExercise()
 {
+    StartSession();
     const int bar = FRule->BarAtEnd();
     FRule = MakeExerciseRule(Exercise::Free, ElevationBar{}, TargetGeometry{});
     FAwaitingCall = false;
@@ -146,10 +166,13 @@ void TLesson::EndExercise()
     Q_EMIT HintChanged(Hint());
 }
 
-bool TLesson::ApplyCorrection()
+bool TLesson::ApplyCorrection(bool fromSession)
 {
     // Only an exercise that offers the coach's correction has one to apply.
-    const int position = FRule->OffersCorrection() ? Debrief().current.figures.advice.newBarPosition : -1;
+    const DebriefView view = Debrief();
+    const int position = !FRule->OffersCorrection() ? -1
+                         : fromSession               ? view.session.figures.advice.newBarPosition
+                                                     : view.current.figures.advice.newBarPosition;
     if (position < 0)
         return false;
     FScene.SetBar(position);
@@ -211,5 +234,16 @@ DebriefView TLesson::Debrief() const
     view.callsShown = FRule->CallsShots();
     view.correctionOffered = FRule->OffersCorrection();
     view.exerciseWords = FRule->Words(SeriesState{view.current.shots, view.current.target, view.current.figures, finished});
+
+    const QPointF now(0, -FScene.Correction());
+    view.session.target = FSessionTarget;
+    for (ShotRecord shot : FSession) {
+        shot.hole += now - shot.correction;
+        shot.correction = now;
+        view.session.shots << shot;
+    }
+    view.session.figures = AnalyseSeries(view.session.shots, FSessionTarget, bar);
+    view.history = FHistory;
+    view.trend = TrendWords(FHistory);
     return view;
 }

@@ -7,6 +7,7 @@
 // happened through its signals, for the windows to show.
 
 #include "analysis/aimtrace.h"
+#include "analysis/history.h"
 #include "analysis/targetpicture.h"
 #include "journal/journal.h"
 #include "session/exercises.h"
@@ -41,6 +42,14 @@ struct DebriefView {
     bool callsShown = false;     // the calls are measured
     bool correctionOffered = true;
     QStringList exerciseWords;
+    // The session: the finished series since the program started, the
+    // exercise was chosen or the target changed (the last fifty shots of
+    // them), as one group, each shot
+    // brought to the bar as it stands now (where it would have gone with
+    // it); and the series one by one, with which way they go.
+    TargetPicture session;
+    QList<HistoryRow> history;
+    QStringList trend;
 };
 
 class TLesson : public QObject
@@ -72,9 +81,9 @@ public:
     void StartExercise(Exercise exercise);
     // Back to free shooting; the bar goes back where the exercise found it.
     void EndExercise();
-    // «Применить»: the bar to where the debrief advises; false when there is
-    // nothing to apply.
-    bool ApplyCorrection();
+    // «Применить»: the bar to where the debrief advises for the series, or
+    // for the session's group; false when there is nothing to apply.
+    bool ApplyCorrection(bool fromSession = false);
     // The bar or the target's rings changed: the debrief follows.
     void SettingsChanged();
     // Who shoots: the series are filed under this name from now on.
@@ -117,12 +126,16 @@ private:
     JournalSeries Record() const;
     TargetPicture Seen() const;
     void ShowBoard();
+    void StartSession();
 
     Scene &FScene;
     Effects &FEffects;
     std::unique_ptr<ExerciseRule> FRule;
     QList<ShotRecord> FShots;
     TargetPicture FPrevious;
+    QList<ShotRecord> FSession;   // the finished series' shots, as fired
+    TargetGeometry FSessionTarget;
+    QList<HistoryRow> FHistory;
     bool FAwaitingCall = false;
     AimTrace FTrace;
     qint64 FLastShotMs = -1;

@@ -482,6 +482,53 @@ private Q_SLOTS:
         QVERIFY(rec.errors.isEmpty());
     }
 
+    // «Группа: сеанс»: the finished series as one group in the table and on
+    // the target, their history with its trend, and «Применить» from the
+    // session's group through the bar's own handler.
+    void theSessionInTheWindow()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        TMainF w(rec);
+        QVERIFY(ShowActive(w));
+        QWindow *window = w.windowHandle();
+        QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
+        TDebriefF *d = w.DebriefWindow();
+        QVERIFY(d);
+        const QPoint centre = w.Target->FAnchor;
+        auto series = [&](int low) {
+            for (int i = 0; i < 5; ++i) {
+                w.Gun->SetSightDX(0);
+                w.Gun->SetSightDY(0);
+                w.Gun->MoveTo(centre + QPoint(i % 2, low + i / 2) + QPoint(0, w.Gun->FPlankaCorrection));
+                QTest::mouseDClick(window, Qt::LeftButton, {}, kBare);
+            }
+            QTRY_COMPARE(d->tblShots->rowCount(), 5);
+        };
+        series(9);
+        w.btnReset->click();
+        series(10);
+        d->cbScope->setCurrentIndex(1);
+        QVERIFY(d->SessionShown());
+        QCOMPARE(d->tblShots->rowCount(), 10);
+        QCOMPARE(d->Target->Current().shots.size(), 10);
+        QVERIFY(d->Target->Previous().shots.isEmpty());
+        QVERIFY2(d->lbFigures->text().contains(QStringLiteral("Серии сеанса")), qPrintable(d->lbFigures->text()));
+        QVERIFY(d->lbFigures->text().contains(QStringLiteral("Сумма: ")));
+        QCOMPARE(d->Figures().advice.barDivisions, 2);
+        const int bar = w.PlankaCorrectionBar->value();
+        QVERIFY(d->btnApply->isEnabled());
+        QTest::mouseClick(window, Qt::LeftButton, {}, d->btnApply->mapTo(&w, d->btnApply->rect().center()));
+        QCOMPARE(w.PlankaCorrectionBar->value(), bar - 2);
+        // The session's group brought to the bar as it now stands.
+        QTRY_VERIFY(!d->btnApply->isEnabled());
+        QVERIFY(std::abs(d->Figures().meanPoint.y()) < 1);
+        // Back to this series: its own five shots.
+        d->cbScope->setCurrentIndex(0);
+        QCOMPARE(d->tblShots->rowCount(), 5);
+        QVERIFY(!d->lbFigures->text().contains(QStringLiteral("Серии сеанса")));
+    }
+
     // Shown, the window grows by the panel; hidden («Скрыть», or «Разбор
     // серии» again), it shrinks back to the lesson: as often as it is done.
     void thePanelComesAndGoes()

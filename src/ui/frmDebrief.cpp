@@ -41,26 +41,38 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent)
     });
     connect(btnApply, &QPushButton::clicked, this, Guarded([this] {
         if (Figures().advice.newBarPosition >= 0)
-            Q_EMIT ApplyCorrection();
+            Q_EMIT ApplyCorrection(SessionShown());
+    }));
+    connect(cbScope, qOverload<int>(&QComboBox::currentIndexChanged), this, Guarded([this] {
+        FTraceShot = -1;
+        ShowSeries(FView);
     }));
 }
 
 void TDebriefF::ShowSeries(const DebriefView &view)
 {
-    const TargetPicture &current = view.current;
+    FView = view;
+    const bool session = SessionShown();
+    const TargetPicture &current = session ? view.session : view.current;
     const bool newShots = current.shots.size() != Shots().size();
-    Target->Show(current, view.previous);
-    const bool scoresHidden = view.scoresHidden;
+    Target->Show(current, session ? TargetPicture{} : view.previous);
+    const bool scoresHidden = !session && view.scoresHidden;
 
     const SeriesFigures &f = Figures();
     const double ring = current.target.RingWidth();
     QString figures;
     if (f.shots == 0) {
-        figures = tr("Выстрелов в серии ещё нет.");
+        figures = session ? tr("Законченных серий в сеансе ещё нет.") : tr("Выстрелов в серии ещё нет.");
     } else {
-        figures += tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
-                       .arg(f.shots)
-                       .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(view.total));
+        if (session)
+            figures += tr("<b>Сеанс:</b> серий %1, в группе выстрелов %2 — каждый там, куда его послала бы "
+                          "планка, как она стоит сейчас.<br>")
+                           .arg(view.history.size())
+                           .arg(f.shots);
+        else
+            figures += tr("<b>Серия:</b> выстрелов %1, сумма %2.<br>")
+                           .arg(f.shots)
+                           .arg(scoresHidden ? tr("откроется в конце серии") : QString::number(view.total));
         if (f.flyers.size() > 1) {
             QStringList numbers;
             for (int n : f.flyers)
@@ -84,8 +96,22 @@ void TDebriefF::ShowSeries(const DebriefView &view)
         figures += tr("<b>Причины:</b> %1 (разброс %2), удержание с поправкой — %3 (разброс %4).")
                        .arg(sight, Decimal(f.alignmentSpread / ring), DistanceAndHour(f.meanHoldAndCorrection, ring),
                             Decimal(f.holdSpread / ring));
-        if (!view.previous.shots.isEmpty())
+        if (!session && !view.previous.shots.isEmpty())
             figures += tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
+    }
+    if (session && !view.history.isEmpty()) {
+        // The series one by one, then which way they go.
+        figures += tr("<br><b>Серии сеанса:</b><table cellspacing=\"0\" cellpadding=\"2\">"
+                      "<tr><th align=\"left\">№</th><th align=\"right\">Сумма</th>"
+                      "<th align=\"right\">Ср. радиус</th><th align=\"right\">Отрывы</th></tr>");
+        for (const HistoryRow &row : view.history)
+            figures += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td align=\"right\">%3</td>"
+                                      "<td align=\"right\">%4</td></tr>")
+                           .arg(row.number)
+                           .arg(row.total)
+                           .arg(Decimal(row.meanRadiusRings))
+                           .arg(row.flyers ? QString::number(row.flyers) : QStringLiteral("—"));
+        figures += QStringLiteral("</table>") + view.trend.join(QStringLiteral("<br>"));
     }
     lbFigures->setText(figures);
 
@@ -130,7 +156,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
 
     // The exercise's own word first, then the coach's advice where the
     // exercise asks for it («Кучность» is about the group alone).
-    QStringList lines = view.exerciseWords + f.flyerWords;
+    QStringList lines = (session ? QStringList() : view.exerciseWords) + f.flyerWords;
     if (view.correctionOffered)
         lines += f.advice.lines;
     lbAdvice->setText(lines.join(QLatin1Char('\n')));

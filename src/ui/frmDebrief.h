@@ -19,8 +19,10 @@ class TDebriefF : public QWidget, public Ui::TDebriefF
 public:
     explicit TDebriefF(QWidget *parent = nullptr);
 
-    // Shows the lesson's series as the lesson sees it.
+    // Shows the lesson's series as the lesson sees it: this series, or the
+    // session's group and history, as «Группа» chooses.
     void ShowSeries(const DebriefView &view);
+    bool SessionShown() const { return cbScope->currentIndex() == 1; }
     const SeriesFigures &Figures() const { return Target->Current().figures; }
     // The shot whose aim trace is drawn (0 for the first); "Повтор" replays it.
     void ShowTraceOf(int shot);
@@ -31,8 +33,9 @@ public:
     void SetStacked(bool stacked);
 
 Q_SIGNALS:
-    // "Применить": the advised correction is to be applied.
-    void ApplyCorrection();
+    // "Применить": the advised correction is to be applied, the series' or
+    // the session's.
+    void ApplyCorrection(bool fromSession);
     // "Журнал": the journal window is wanted.
     void OpenJournal();
     // "Скрыть": the panel is to go.
@@ -41,6 +44,7 @@ Q_SIGNALS:
 private:
     // The shots shown, as the target holds them.
     const QList<ShotRecord> &Shots() const { return Target->Current().shots; }
+    DebriefView FView; // as last shown, for a change of «Группа»
     int FTraceShot = -1;
     QTimer *FReplay = nullptr;
     QElapsedTimer FReplayClock;

@@ -574,7 +574,8 @@ void TMainF::ShowDebrief(bool shown)
     if (!FDebrief) {
         FDebrief = new TDebriefF(this);
         FDebrief->hide();
-        connect(FDebrief, &TDebriefF::ApplyCorrection, this, Handler([this] { FLesson->ApplyCorrection(); }));
+        connect(FDebrief, &TDebriefF::ApplyCorrection, this,
+                Handler([this](bool fromSession) { FLesson->ApplyCorrection(fromSession); }));
         connect(FDebrief, &TDebriefF::OpenJournal, this, Handler([this] { btnJournalClick(); }));
         connect(FDebrief, &TDebriefF::HideWanted, this, Handler([this] { ShowDebrief(false); }));
     }

@@ -141,6 +141,13 @@ QString localTime(const QDateTime &when, const QString &format)
     return when.isValid() ? when.toLocalTime().toString(format) : QString();
 }
 
+// The steadiness: the shares in percent, to tenths where they have them;
+// the hold area in ring widths, to hundredths.
+QString percentField(double share, bool measured) { return measured ? csvNumber(share * 100, 1, true) : QString(); }
+QString ringsField(double rings, bool measured) { return measured ? csvNumber(rings, 2, false) : QString(); }
+
+TargetGeometry seriesTarget(const JournalSeries &s) { return TargetGeometry{s.targetWidth, s.blackCircleValue, 1}; }
+
 QString targetName(bool large) { return large ? ExportTexts::tr("большая") : ExportTexts::tr("маленькая"); }
 
 // ---------------------------------------------------------------------- PDF
@@ -250,6 +257,9 @@ QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
                      .arg(f.spreadFrom)
                      .arg(f.spreadTo);
     }
+    const SeriesSteadiness steady = SeriesHold(s);
+    if (steady.measured > 0)
+        lines << SteadinessSentence(steady);
     return lines;
 }
 
@@ -287,12 +297,31 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
 TargetPicture DebriefSeries(const JournalSeries &s)
 {
     TargetPicture series;
-    series.target = TargetGeometry{s.targetWidth, s.blackCircleValue, 1};
+    series.target = seriesTarget(s);
     for (const JournalShot &shot : inFiringOrder(s.shots))
         series.shots << ShotRecord{shot.hole, shot.hold, shot.alignment, shot.correction, shot.score};
     // The bar only matters to the advice, which the journal does not show.
     series.figures = AnalyseSeries(series.shots, series.target, ElevationBar());
     return series;
+}
+
+HoldSteadiness ShotHold(const JournalSeries &s, const JournalShot &shot) { return MeasureHold(shot.trace, seriesTarget(s)); }
+
+SeriesSteadiness SeriesHold(const JournalSeries &s)
+{
+    QList<HoldSteadiness> shots;
+    shots.reserve(s.shots.size());
+    for (const JournalShot &shot : s.shots)
+        shots << ShotHold(s, shot);
+    return MeanSteadiness(shots);
+}
+
+QString SteadinessSentence(const SeriesSteadiness &s)
+{
+    return ExportTexts::tr("Устойчивость: в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 ширины кольца.")
+        .arg(Percent(s.inTen))
+        .arg(Percent(s.inNine))
+        .arg(Decimal(s.holdRadiusRings));
 }
 
 QString SaveFailureText(const QString &path, const QString &why)
@@ -321,7 +350,12 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                     ExportTexts::tr("Мушка Y, пикс."), ExportTexts::tr("Поправка Y, пикс."),
                     ExportTexts::tr("Сумма серии"), ExportTexts::tr("СТП X, ширины кольца"),
                     ExportTexts::tr("СТП Y, ширины кольца"), ExportTexts::tr("Средний радиус, ширины кольца"),
-                    ExportTexts::tr("Наибольший разброс, ширины кольца")});
+                    ExportTexts::tr("Наибольший разброс, ширины кольца"),
+                    ExportTexts::tr("В 10, % последней секунды"), ExportTexts::tr("В 9, % последней секунды"),
+                    ExportTexts::tr("Пятно удержания, ширины кольца"),
+                    ExportTexts::tr("В 10 за серию, % последней секунды"),
+                    ExportTexts::tr("В 9 за серию, % последней секунды"),
+                    ExportTexts::tr("Пятно удержания за серию, ширины кольца")});
     for (const JournalSeries &s : series) {
         const QStringList head{s.shooter,
                                localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -333,9 +367,13 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
         const QStringList tail{QString::number(s.total), figure(s.meanPoint.x(), s.ringWidth),
                                figure(s.meanPoint.y(), s.ringWidth), figure(s.meanRadius, s.ringWidth),
                                figure(s.extremeSpread, s.ringWidth)};
+        const SeriesSteadiness steady = SeriesHold(s);
+        const QStringList seriesHold{percentField(steady.inTen, steady.measured > 0),
+                                     percentField(steady.inNine, steady.measured > 0),
+                                     ringsField(steady.holdRadiusRings, steady.measured > 0)};
         const QList<JournalShot> shots = inFiringOrder(s.shots);
         if (shots.isEmpty())
-            text += csvRow(head + QStringList(9, QString()) + tail);
+            text += csvRow(head + QStringList(9, QString()) + tail + QStringList(3, QString()) + seriesHold);
         for (int i = 0; i < shots.size(); ++i) {
             const JournalShot &shot = shots[i];
             const QStringList own{QString::number(shot.number > 0 ? shot.number : i + 1),
@@ -347,7 +385,10 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                   coordinate(shot.alignment.x()),
                                   coordinate(shot.alignment.y()),
                                   coordinate(shot.correction.y())};
-            text += csvRow(head + own + tail);
+            const HoldSteadiness held = ShotHold(s, shot);
+            const QStringList ownHold{percentField(held.inTen, held.measured), percentField(held.inNine, held.measured),
+                                      ringsField(held.holdRadiusRings, held.measured)};
+            text += csvRow(head + own + tail + ownHold + seriesHold);
         }
     }
 

@@ -671,7 +671,7 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
                     shot.trace = unpackTrace(trace.value(1).toByteArray());
 }
 
-QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
+QList<JournalSeries> JournalStore::ReadAll(const QString &shooter, bool traces)
 {
     QList<JournalSeries> all = Summaries(shooter);
     std::reverse(all.begin(), all.end()); // oldest first
@@ -696,6 +696,24 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
             const auto found = at.constFind(shots.value(0).toLongLong());
             if (found != at.constEnd())
                 all[*found].shots << shotFrom(shots, 1);
+        }
+    if (!traces || FVersion < 2)
+        return all;
+    // The traces likewise, each to its shot.
+    QSqlQuery trace(QSqlDatabase::database(FConnection));
+    trace.setForwardOnly(true);
+    trace.prepare(QStringLiteral("SELECT t.series_id, t.number, t.samples FROM trace t"
+                                 " JOIN series s ON s.id = t.series_id JOIN shooter h ON h.id = s.shooter_id"
+                                 " WHERE h.name = ?"));
+    trace.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
+    if (trace.exec())
+        while (trace.next()) {
+            const auto found = at.constFind(trace.value(0).toLongLong());
+            if (found == at.constEnd())
+                continue;
+            for (JournalShot &shot : all[*found].shots)
+                if (shot.number == trace.value(1).toInt())
+                    shot.trace = unpackTrace(trace.value(2).toByteArray());
         }
     return all;
 }

@@ -79,9 +79,9 @@ public:
     // A series listed by Summaries() given its shots (and their aim traces,
     // unless not wanted).
     void ReadShots(JournalSeries &series, bool traces = true);
-    // Every series of a shooter with its shots, oldest first, without the
-    // aim traces (for exports).
-    QList<JournalSeries> ReadAll(const QString &shooter);
+    // Every series of a shooter with its shots, oldest first, for exports:
+    // without the aim traces unless wanted.
+    QList<JournalSeries> ReadAll(const QString &shooter, bool traces = false);
 
     // Small values kept with the journal (the shooter in use).
     QString Setting(const QString &key);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -53,18 +54,36 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     // them to their contents would read every row of a long journal.
     const QFontMetrics metrics(tvSeries->font());
     const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
-    for (int column = 0; column < 4; ++column) {
-        // The date's digits, or the column's title, whichever is wider.
+    for (int column = 0; column < FModel.columnCount(); ++column) {
+        // The date's digits (or the widest shares), or the column's title,
+        // whichever is wider.
         const QString title = FModel.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int widest = std::max(metrics.horizontalAdvance(title),
-                                    column == 0 ? metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00")) : 0);
+        const QString longest = column == 0 ? QStringLiteral("00.00.0000 00:00")
+                                : column == 4 ? QStringLiteral("100/100")
+                                              : QString();
+        const int widest = std::max(metrics.horizontalAdvance(title), metrics.horizontalAdvance(longest));
         tvSeries->setColumnWidth(column, widest + pad);
     }
     tvSeries->horizontalHeader()->setStretchLastSection(true);
+    // The steadiness of a series, from its traces, as its row is first shown.
+    FModel.SetSteadinessSource([this](const JournalSeries &listed) {
+        JournalSeries series = listed;
+        if (JournalStore *store = FKeeper->Reader())
+            store->ReadShots(series, true);
+        return SeriesHold(series);
+    });
     tvSeries->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     tvSeries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Split->setStretchFactor(0, 2);
     Split->setStretchFactor(1, 3);
+    // The list as wide as its columns (with the room of a scroll bar), up to
+    // 55% of the window: at its designed size every column is in sight, and
+    // the pictures keep the rest (the target is as tall as it is wide).
+    int list = 2 * tvSeries->frameWidth() + tvSeries->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < FModel.columnCount(); ++column)
+        list += tvSeries->columnWidth(column);
+    list = std::min(list, width() * 55 / 100);
+    Split->setSizes({list, width() - list});
     connect(cbShooter, &QComboBox::activated, this, Guarded([this] { ChooseShooter(); }));
     connect(cbShooter->lineEdit(), &QLineEdit::editingFinished, this, Guarded([this] { ChooseShooter(); }));
     connect(tvSeries->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -269,16 +288,19 @@ void TJournalF::SelectRow(int row)
                             .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
                                  Decimal(f.extremeSpreadRings),
                                  series->exercise.isEmpty() ? QString() : tr(" Упражнение: ") + series->exercise));
+    const SeriesSteadiness steady = SeriesHold(*series);
+    if (steady.measured > 0)
+        lbSelected->setText(lbSelected->text() + QLatin1Char(' ') + SteadinessSentence(steady));
 }
 
-// The series of a row of the list, as the window shows and prints it (the
-// aim traces stay in the file: neither shows them).
+// The series of a row of the list, as the window shows and prints it, with
+// the aim traces its steadiness is measured from.
 std::optional<JournalSeries> TJournalF::ReadRow(int row)
 {
     JournalStore *store = FKeeper->Reader();
     if (!store || row < 0 || row >= FModel.rowCount())
         return std::nullopt;
-    return store->Read(FModel.At(row).id, false);
+    return store->Read(FModel.At(row).id, true);
 }
 
 QList<JournalSeries> TJournalF::DayOfSelected()
@@ -293,7 +315,7 @@ QList<JournalSeries> TJournalF::DayOfSelected()
     for (auto it = all.crbegin(); it != all.crend(); ++it) // oldest first
         if (it->firedAt.toLocalTime().date() == date) {
             day << *it;
-            store->ReadShots(day.last(), false);
+            store->ReadShots(day.last(), true);
         }
     return day;
 }
@@ -305,7 +327,7 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
         *error = SaveFailureText(path, tr("журнал недоступен"));
         return false;
     }
-    return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
+    return ExportCsv(store->ReadAll(FKeeper->Shooter(), true), path, error);
 }
 
 bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)

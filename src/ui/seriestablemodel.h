@@ -1,15 +1,23 @@
 #pragma once
 
+#include "analysis/steadiness.h"
 #include "journal/journal.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
+
+#include <functional>
 
 // When a series was fired, as the journal shows it: "10.12.2026 17:05".
 QString SeriesTimeText(const QDateTime &firedAt);
 
 // A shooter's series as a table, newest first: date, total, mean radius (in
-// ring widths) and the elevation correction. Holds the summaries only; the
-// view asks for the rows it shows, so a journal of thousands lists at once.
+// ring widths), the elevation correction, and the steadiness of the hold
+// (the shares of the last second in the 10 and the 9, the hold area in ring
+// widths). Holds the summaries only; the view asks for the rows it shows, so
+// a journal of thousands lists at once. The steadiness comes from the shots'
+// aim traces, which the summaries do not hold: it is asked of the source
+// for each series as its row is first shown, and kept.
 class TSeriesTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +25,11 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetSeries(QList<JournalSeries> series);
+    // Where a listed series' steadiness comes from (its traces read).
+    using SteadinessSource = std::function<SeriesSteadiness(const JournalSeries &)>;
+    void SetSteadinessSource(SteadinessSource source) { FSteadinessSource = std::move(source); }
+    // A listed series' steadiness, from the source (once) or kept.
+    const SeriesSteadiness &Steadiness(int row) const;
     // One more series, in its place (newest first); its row.
     int Insert(const JournalSeries &series);
     // The row of a series, or -1.
@@ -31,4 +44,6 @@ public:
 
 private:
     QList<JournalSeries> FSeries;
+    SteadinessSource FSteadinessSource;
+    mutable QHash<qint64, SeriesSteadiness> FSteadiness; // by the series' id
 };

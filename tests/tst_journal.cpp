@@ -695,9 +695,11 @@ private Q_SLOTS:
     }
 
     // The list gives each series' steadiness of the hold, measured from the
-    // traces the journal keeps (the summaries it lists hold none); a series
-    // without traces has none. The chosen series says it in words, and the
-    // window's CSV carries each shot's and the series'.
+    // traces the journal keeps (the summaries it lists hold none) after the
+    // list is shown, off the GUI thread; a series without traces has none; a
+    // series filed while the window is open has its own at once. The chosen
+    // series says it in words, and the window's CSV carries each shot's and
+    // the series'.
     void theListShowsTheSteadiness()
     {
         ProgramFolder folder;
@@ -731,7 +733,7 @@ private Q_SLOTS:
             QVERIFY(model->headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString().contains(QStringLiteral("девятке")));
             // Newest first: the bare one, then the traced (a hold area about
             // (2,25; 0,25) of 1,19 pixels, 0,31 ring widths).
-            QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("—"));
+            QTRY_COMPARE(model->index(0, 4).data().toString(), QStringLiteral("—"));
             QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("—"));
             QCOMPARE(model->index(1, 4).data().toString(), QStringLiteral("25/100"));
             QCOMPARE(model->index(1, 5).data().toString(), QStringLiteral("0,3"));
@@ -749,12 +751,23 @@ private Q_SLOTS:
             window.SelectRow(0);
             QVERIFY(!window.lbSelected->text().contains(QStringLiteral("Устойчивость")));
 
+            connect(&keeper, &TJournalKeeper::SeriesWritten, &window, &TJournalF::Added);
+            JournalSeries still = sample(QStringLiteral("Анна"), 45);
+            for (JournalShot &shot : still.shots)
+                shot.trace = {{-2000, {1, 0}}, {0, {1, 0}}};
+            keeper.Record(still);
+            QTRY_COMPARE(model->rowCount(), 3);
+            QCOMPARE(model->index(0, 1).data().toInt(), 45);
+            QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("100/100"));
+            QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("0,0"));
+
             QTest::mouseClick(window.btnCsv, Qt::LeftButton);
             QFile csv(out.filePath(QStringLiteral("Анна.csv")));
             QVERIFY(csv.open(QIODevice::ReadOnly));
             const QStringList rows = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"));
             QVERIFY(rows[0].endsWith(QStringLiteral("Пятно удержания за серию, ширины кольца")));
-            // Oldest first: the traced series' first shot, then its last.
+            // Oldest first: the traced series' first shot, then its last; then
+            // the bare one.
             QVERIFY2(rows[1].endsWith(QStringLiteral(";25;100;0,31;25;100;0,31")), qPrintable(rows[1]));
             QVERIFY2(rows[5].endsWith(QStringLiteral(";;;;25;100;0,31")), qPrintable(rows[5]));
             QVERIFY2(rows[6].endsWith(QStringLiteral(";;;;;;")), qPrintable(rows[6]));

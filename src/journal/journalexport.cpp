@@ -1,5 +1,7 @@
 #include "journal/journalexport.h"
 
+#include "journal/journalstore.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -324,6 +326,55 @@ QString SteadinessSentence(const SeriesSteadiness &s)
         .arg(Decimal(s.holdRadiusRings));
 }
 
+void MeasureSeriesHolds(JournalStore &store, const QString &shooter, const QList<JournalSeries> &series,
+                        const std::function<bool(qint64 seriesId, const SeriesSteadiness &steadiness)> &each)
+{
+    QHash<qint64, TargetGeometry> targets;
+    targets.reserve(series.size());
+    for (const JournalSeries &s : series)
+        targets.insert(s.id, seriesTarget(s));
+    // The traces come series by series: each series is done when the next
+    // one's first trace comes, the last at the end.
+    qint64 current = -1;
+    QList<HoldSteadiness> shots;
+    bool going = true;
+    auto finish = [&] {
+        if (current >= 0 && !shots.isEmpty())
+            going = each(current, MeanSteadiness(shots));
+        shots.clear();
+        return going;
+    };
+    store.ReadTraces(shooter, [&](qint64 seriesId, int, const QList<TraceSample> &trace) {
+        if (seriesId != current) {
+            if (!finish())
+                return false;
+            current = seriesId;
+        }
+        const auto target = targets.constFind(seriesId);
+        if (target != targets.constEnd())
+            shots << MeasureHold(trace, *target);
+        return true;
+    });
+    if (going)
+        finish();
+}
+
+JournalHolds MeasureJournalHolds(JournalStore &store, const QString &shooter, const QList<JournalSeries> &series)
+{
+    QHash<qint64, TargetGeometry> targets;
+    targets.reserve(series.size());
+    for (const JournalSeries &s : series)
+        targets.insert(s.id, seriesTarget(s));
+    JournalHolds holds;
+    store.ReadTraces(shooter, [&](qint64 seriesId, int number, const QList<TraceSample> &trace) {
+        const auto target = targets.constFind(seriesId);
+        if (target != targets.constEnd())
+            holds[seriesId].insert(number, MeasureHold(trace, *target));
+        return true;
+    });
+    return holds;
+}
+
 QString SaveFailureText(const QString &path, const QString &why)
 {
     return ExportTexts::tr("Не удалось сохранить файл «%1»: %2.").arg(QDir::toNativeSeparators(path), why);
@@ -339,7 +390,7 @@ QString FittingFileName(const QString &name, const QString &ending, const QStrin
     return base + ending;
 }
 
-bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error)
+bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error, const JournalHolds *holds)
 {
     QString text;
     text += csvRow({ExportTexts::tr("Стрелок"), ExportTexts::tr("Дата"), ExportTexts::tr("Серия"),
@@ -367,11 +418,15 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
         const QStringList tail{QString::number(s.total), figure(s.meanPoint.x(), s.ringWidth),
                                figure(s.meanPoint.y(), s.ringWidth), figure(s.meanRadius, s.ringWidth),
                                figure(s.extremeSpread, s.ringWidth)};
-        const SeriesSteadiness steady = SeriesHold(s);
+        const QList<JournalShot> shots = inFiringOrder(s.shots);
+        QList<HoldSteadiness> held;
+        held.reserve(shots.size());
+        for (const JournalShot &shot : shots)
+            held << (holds ? holds->value(s.id).value(shot.number) : ShotHold(s, shot));
+        const SeriesSteadiness steady = MeanSteadiness(held);
         const QStringList seriesHold{percentField(steady.inTen, steady.measured > 0),
                                      percentField(steady.inNine, steady.measured > 0),
                                      ringsField(steady.holdRadiusRings, steady.measured > 0)};
-        const QList<JournalShot> shots = inFiringOrder(s.shots);
         if (shots.isEmpty())
             text += csvRow(head + QStringList(9, QString()) + tail + QStringList(3, QString()) + seriesHold);
         for (int i = 0; i < shots.size(); ++i) {
@@ -385,9 +440,9 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                   coordinate(shot.alignment.x()),
                                   coordinate(shot.alignment.y()),
                                   coordinate(shot.correction.y())};
-            const HoldSteadiness held = ShotHold(s, shot);
-            const QStringList ownHold{percentField(held.inTen, held.measured), percentField(held.inNine, held.measured),
-                                      ringsField(held.holdRadiusRings, held.measured)};
+            const HoldSteadiness &h = held[i];
+            const QStringList ownHold{percentField(h.inTen, h.measured), percentField(h.inNine, h.measured),
+                                      ringsField(h.holdRadiusRings, h.measured)};
             text += csvRow(head + own + tail + ownHold + seriesHold);
         }
     }

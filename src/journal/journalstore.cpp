@@ -671,7 +671,7 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
                     shot.trace = unpackTrace(trace.value(1).toByteArray());
 }
 
-QList<JournalSeries> JournalStore::ReadAll(const QString &shooter, bool traces)
+QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
 {
     QList<JournalSeries> all = Summaries(shooter);
     std::reverse(all.begin(), all.end()); // oldest first
@@ -697,25 +697,26 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter, bool traces)
             if (found != at.constEnd())
                 all[*found].shots << shotFrom(shots, 1);
         }
-    if (!traces || FVersion < 2)
-        return all;
-    // The traces likewise, each to its shot.
-    QSqlQuery trace(QSqlDatabase::database(FConnection));
-    trace.setForwardOnly(true);
-    trace.prepare(QStringLiteral("SELECT t.series_id, t.number, t.samples FROM trace t"
-                                 " JOIN series s ON s.id = t.series_id JOIN shooter h ON h.id = s.shooter_id"
-                                 " WHERE h.name = ?"));
-    trace.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
-    if (trace.exec())
-        while (trace.next()) {
-            const auto found = at.constFind(trace.value(0).toLongLong());
-            if (found == at.constEnd())
-                continue;
-            for (JournalShot &shot : all[*found].shots)
-                if (shot.number == trace.value(1).toInt())
-                    shot.trace = unpackTrace(trace.value(2).toByteArray());
-        }
     return all;
+}
+
+void JournalStore::ReadTraces(const QString &shooter,
+                              const std::function<bool(qint64 seriesId, int number, const QList<TraceSample> &trace)> &each)
+{
+    if (!IsOpen() || FVersion < 2)
+        return;
+    // Through the series' index by shooter and time, then each series' own
+    // traces: streamed, never sorted.
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT t.series_id, t.number, t.samples FROM series s"
+                             " JOIN shooter h ON h.id = s.shooter_id JOIN trace t ON t.series_id = s.id"
+                             " WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC"));
+    q.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
+    if (q.exec())
+        while (q.next())
+            if (!each(q.value(0).toLongLong(), q.value(1).toInt(), unpackTrace(q.value(2).toByteArray())))
+                return;
 }
 
 QString JournalStore::Setting(const QString &key)

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -65,13 +66,6 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
         tvSeries->setColumnWidth(column, widest + pad);
     }
     tvSeries->horizontalHeader()->setStretchLastSection(true);
-    // The steadiness of a series, from its traces, as its row is first shown.
-    FModel.SetSteadinessSource([this](const JournalSeries &listed) {
-        JournalSeries series = listed;
-        if (JournalStore *store = FKeeper->Reader())
-            store->ReadShots(series, true);
-        return SeriesHold(series);
-    });
     tvSeries->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     tvSeries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Split->setStretchFactor(0, 2);
@@ -105,6 +99,7 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
 
 TJournalF::~TJournalF()
 {
+    *FLatestListing = -1; // a listing under way stops measuring
     tvSeries->setModel(nullptr); // the model goes before the view
     // The shooter's field reports its end of editing as it loses the focus
     // while the window goes: nothing is to be chosen then.
@@ -173,6 +168,7 @@ void TJournalF::ShowSeries()
     for (QWidget *w : std::initializer_list<QWidget *>{btnCsv, btnPdfSeries, btnPdfDay, tvSeries})
         w->setEnabled(usable);
     const int generation = ++FGeneration;
+    *FLatestListing = generation;
     if (!usable) {
         FListing = false;
         ShowListing({});
@@ -197,9 +193,57 @@ void TJournalF::ShowSeries()
                 if (self && self->FGeneration == generation) {
                     self->FListing = false;
                     Guard([&] { self->ShowListing(std::move(series)); });
+                    // Once the list is painted, its steadiness.
+                    QTimer::singleShot(0, self, [self, generation] {
+                        if (self && self->FGeneration == generation)
+                            self->MeasureListed();
+                    });
                 }
             },
             Qt::QueuedConnection);
+    });
+}
+
+void TJournalF::MeasureListed()
+{
+    // Each series' steadiness from its traces, newest first, handed over as
+    // it comes (the first rows soon), on a thread and a connection of its
+    // own; stopped as soon as another listing is asked for or the window
+    // goes.
+    QPointer<TJournalF> self(this);
+    QThreadPool::globalInstance()->start([self, generation = FGeneration, latest = FLatestListing,
+                                          listed = FModel.Series(), path = FKeeper->Path(),
+                                          shooter = FKeeper->Shooter()] {
+        JournalStore reader;
+        if (!reader.Open(path, nullptr, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly))
+            return;
+        QHash<qint64, SeriesSteadiness> measured;
+        qsizetype handOver = 32;
+        auto hand = [&](bool complete) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, generation, measured = std::move(measured), complete] {
+                    if (self && self->FGeneration == generation)
+                        self->FModel.AddSteadiness(measured, complete);
+                },
+                Qt::QueuedConnection);
+            measured = {};
+        };
+        bool stopped = false;
+        MeasureSeriesHolds(reader, shooter, listed, [&](qint64 id, const SeriesSteadiness &steadiness) {
+            if (latest->load() != generation) {
+                stopped = true;
+                return false;
+            }
+            measured.insert(id, steadiness);
+            if (measured.size() >= handOver) {
+                hand(false);
+                handOver = 1024;
+            }
+            return true;
+        });
+        if (!stopped && latest->load() == generation)
+            hand(true);
     });
 }
 
@@ -249,6 +293,10 @@ void TJournalF::Added(qint64 id)
     if (!series || series->shooter != FKeeper->Shooter())
         return;
     const int row = FModel.Insert(*series);
+    // Its steadiness, from its own traces: one series is read at once.
+    JournalSeries traced = *series;
+    store->ReadShots(traced, true);
+    FModel.AddSteadiness({{id, SeriesHold(traced)}}, false);
     ShowCount();
     ChartSeries();
     tvSeries->selectRow(row);
@@ -327,7 +375,9 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
         *error = SaveFailureText(path, tr("журнал недоступен"));
         return false;
     }
-    return ExportCsv(store->ReadAll(FKeeper->Shooter(), true), path, error);
+    const QList<JournalSeries> all = store->ReadAll(FKeeper->Shooter());
+    const JournalHolds holds = MeasureJournalHolds(*store, FKeeper->Shooter(), all);
+    return ExportCsv(all, path, error, &holds);
 }
 
 bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)

@@ -9,6 +9,7 @@ void TSeriesTableModel::SetSeries(QList<JournalSeries> series)
     beginResetModel();
     FSeries = std::move(series);
     FSteadiness.clear();
+    FSteadinessComplete = false;
     endResetModel();
 }
 
@@ -35,13 +36,12 @@ int TSeriesTableModel::RowOf(qint64 id) const
     return -1;
 }
 
-const SeriesSteadiness &TSeriesTableModel::Steadiness(int row) const
+void TSeriesTableModel::AddSteadiness(const QHash<qint64, SeriesSteadiness> &measured, bool complete)
 {
-    const JournalSeries &s = FSeries[row];
-    auto found = FSteadiness.constFind(s.id);
-    if (found == FSteadiness.constEnd())
-        found = FSteadiness.insert(s.id, FSteadinessSource ? FSteadinessSource(s) : SeriesSteadiness());
-    return *found;
+    FSteadiness.insert(measured);
+    FSteadinessComplete = FSteadinessComplete || complete;
+    if (!FSeries.isEmpty())
+        Q_EMIT dataChanged(index(0, 4), index(int(FSeries.size()) - 1, 5), {Qt::DisplayRole});
 }
 
 int TSeriesTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(FSeries.size()); }
@@ -62,8 +62,13 @@ QVariant TSeriesTableModel::data(const QModelIndex &index, int role) const
     case 1: return s.total;
     case 2: return s.ringWidth > 0 ? Decimal(s.meanRadius / s.ringWidth) : QString();
     case 3: return s.correction;
-    case 4: return SharesText(Steadiness(index.row()));
-    case 5: return HoldAreaText(Steadiness(index.row()));
+    case 4:
+    case 5: {
+        const auto found = FSteadiness.constFind(s.id);
+        if (found == FSteadiness.constEnd())
+            return FSteadinessComplete ? QStringLiteral("—") : QString();
+        return index.column() == 4 ? SharesText(*found) : HoldAreaText(*found);
+    }
     }
     return {};
 }

@@ -6,8 +6,6 @@
 #include <QAbstractTableModel>
 #include <QHash>
 
-#include <functional>
-
 // When a series was fired, as the journal shows it: "10.12.2026 17:05".
 QString SeriesTimeText(const QDateTime &firedAt);
 
@@ -16,8 +14,9 @@ QString SeriesTimeText(const QDateTime &firedAt);
 // (the shares of the last second in the 10 and the 9, the hold area in ring
 // widths). Holds the summaries only; the view asks for the rows it shows, so
 // a journal of thousands lists at once. The steadiness comes from the shots'
-// aim traces, which the summaries do not hold: it is asked of the source
-// for each series as its row is first shown, and kept.
+// aim traces, which the summaries do not hold: it is measured off the GUI
+// thread and given as it comes; until then a row shows nothing there, and
+// once all has come a series without traces shows «—».
 class TSeriesTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -25,11 +24,9 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetSeries(QList<JournalSeries> series);
-    // Where a listed series' steadiness comes from (its traces read).
-    using SteadinessSource = std::function<SeriesSteadiness(const JournalSeries &)>;
-    void SetSteadinessSource(SteadinessSource source) { FSteadinessSource = std::move(source); }
-    // A listed series' steadiness, from the source (once) or kept.
-    const SeriesSteadiness &Steadiness(int row) const;
+    // The steadiness of listed series, by their ids; `complete`: every
+    // listed series with traces has had its own.
+    void AddSteadiness(const QHash<qint64, SeriesSteadiness> &measured, bool complete);
     // One more series, in its place (newest first); its row.
     int Insert(const JournalSeries &series);
     // The row of a series, or -1.
@@ -44,6 +41,6 @@ public:
 
 private:
     QList<JournalSeries> FSeries;
-    SteadinessSource FSteadinessSource;
-    mutable QHash<qint64, SeriesSteadiness> FSteadiness; // by the series' id
+    QHash<qint64, SeriesSteadiness> FSteadiness; // by the series' id
+    bool FSteadinessComplete = false;
 };

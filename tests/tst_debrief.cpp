@@ -5,6 +5,7 @@
 
 #include "analysis/debrief.h"
 #include "analysis/history.h"
+#include "analysis/steadiness.h"
 #include "analysis/thresholds.h"
 #include "session/exercises.h"
 #include "model/roundtarget.h"
@@ -14,6 +15,8 @@
 #include "ui/placement.h"
 #include "analysis/targetpicture.h"
 #include "ui/frmMain.h"
+
+#include <QScrollBar>
 
 namespace {
 
@@ -302,26 +305,37 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("totals");
         QTest::addColumn<QList<double>>("radii");
+        QTest::addColumn<QList<double>>("tens"); // shares of the last second in the 10; none: no trace
         QTest::addColumn<QStringList>("says");
-        QTest::newRow("one series: nothing to compare") << QList<int>{44} << QList<double>{1.2} << QStringList{};
+        QTest::newRow("one series: nothing to compare") << QList<int>{44} << QList<double>{1.2} << QList<double>{}
+                                                        << QStringList{};
         QTest::newRow("better and tighter")
-            << QList<int>{40, 44, 48} << QList<double>{2.0, 1.5, 1.0}
+            << QList<int>{40, 44, 48} << QList<double>{2.0, 1.5, 1.0} << QList<double>{}
             << QStringList{"Сумма: 40 → 48, растёт (+4,0 за серию).", "Средний радиус: 2,0 → 1,0, группа становится кучнее."};
+        QTest::newRow("a steadier hold")
+            << QList<int>{44, 44} << QList<double>{1.0, 1.0} << QList<double>{0.3, 0.6}
+            << QStringList{"Сумма: 44 → 44, держится ровно.", "Средний радиус: 1,0 → 1,0, кучность прежняя.",
+                           "В 10: 30% → 60% последней секунды, удержание крепнет."};
+        QTest::newRow("a hold that weakens")
+            << QList<int>{44, 44, 44} << QList<double>{1.0, 1.0, 1.0} << QList<double>{0.7, 0.5, 0.4}
+            << QStringList{"Сумма: 44 → 44, держится ровно.", "Средний радиус: 1,0 → 1,0, кучность прежняя.",
+                           "В 10: 70% → 40% последней секунды, удержание слабеет."};
         QTest::newRow("worse and looser")
-            << QList<int>{47, 45, 41} << QList<double>{0.8, 1.1, 1.4}
+            << QList<int>{47, 45, 41} << QList<double>{0.8, 1.1, 1.4} << QList<double>{}
             << QStringList{"Сумма: 47 → 41, падает (\u22123,0 за серию).", "Средний радиус: 0,8 → 1,4, группа расползается."};
         QTest::newRow("a dip is no trend")
-            << QList<int>{45, 40, 45} << QList<double>{1.0, 1.3, 1.0}
+            << QList<int>{45, 40, 45} << QList<double>{1.0, 1.3, 1.0} << QList<double>{}
             << QStringList{"Сумма: 45 → 45, держится ровно.", "Средний радиус: 1,0 → 1,0, кучность прежняя."};
     }
     void trend()
     {
         QFETCH(QList<int>, totals);
         QFETCH(QList<double>, radii);
+        QFETCH(QList<double>, tens);
         QFETCH(QStringList, says);
         QList<HistoryRow> rows;
         for (int i = 0; i < totals.size(); ++i)
-            rows << HistoryRow{i + 1, 5, totals[i], radii[i], 0};
+            rows << HistoryRow{i + 1, 5, totals[i], radii[i], 0, tens.isEmpty() ? -1 : tens[i], -1};
         QCOMPARE(TrendWords(rows), says);
     }
 
@@ -527,6 +541,140 @@ private Q_SLOTS:
         d->cbScope->setCurrentIndex(0);
         QCOMPARE(d->tblShots->rowCount(), 5);
         QVERIFY(!d->lbFigures->text().contains(QStringLiteral("Серии сеанса")));
+    }
+
+    // The steadiness of the hold, from traces the test draws with the mouse
+    // on a clock it moves: the aim stands 9 pixels right of the centre (in
+    // the 8) or 5 (in the 9) until half a second before the shot, then on
+    // the centre. The table gives each shot's shares of the last second in
+    // the 10 and the 9 and its hold area, the figures the series' means; the
+    // debrief's target tints the 10 and the 9 while a trace is drawn.
+    void steadinessOfTheHold()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        qint64 &now = rec.time.emplace(10000);
+        TMainF w(rec);
+        QVERIFY(ShowActive(w));
+        QWindow *window = w.windowHandle();
+        w.ShowDebrief(true);
+        TDebriefF *d = w.DebriefWindow();
+        const QPoint centre = w.Target->FAnchor;
+        const QList<int> starts{9, 5, 9, 5, 9};
+        for (int i = 0; i < starts.size(); ++i) {
+            const int x = starts[i];
+            const qint64 shot = now + 2100; // the jolt's sample stays before the two seconds
+            w.Gun->SetSightDX(0);
+            w.Gun->SetSightDY(0);
+            w.Gun->MoveTo(centre + QPoint(x - 1, 0) + QPoint(0, w.Gun->FPlankaCorrection));
+            const QPoint grip = w.Gun->FPosition + QPoint(0, 60);
+            QTest::mousePress(window, Qt::RightButton, {}, grip);
+            now = shot - 2000;
+            QTest::mouseMove(window, grip + QPoint(1, 0)); // x pixels right
+            now = shot - 500;
+            for (int k = 1; k <= x; ++k) // to the centre, all at once
+                QTest::mouseMove(window, grip + QPoint(1 - k, 0));
+            now = shot;
+            QTest::mouseRelease(window, Qt::RightButton, {}, grip + QPoint(1 - x, 0));
+            QTest::mouseDClick(window, Qt::LeftButton, {}, kBare);
+            const QList<TraceSample> &trace = w.Lesson().Shots()[i].trace;
+            QCOMPARE(trace.first().ms, -2000);
+            QCOMPARE(trace.first().aim, QPointF(x, 0));
+            QCOMPARE(trace.last().aim, QPointF(0, 0));
+        }
+        QTRY_COMPARE(d->tblShots->rowCount(), 5);
+
+        QCOMPARE(d->tblShots->horizontalHeaderItem(8)->text(), QStringLiteral("10/9, %"));
+        QCOMPARE(d->tblShots->horizontalHeaderItem(9)->text(), QStringLiteral("Пятно"));
+        QVERIFY(d->tblShots->horizontalHeaderItem(8)->toolTip().contains(QStringLiteral("последней секунды")));
+        QVERIFY(d->tblShots->horizontalHeaderItem(9)->toolTip().contains(QStringLiteral("ширинах кольца")));
+        // On the large target the 10 reaches 3,23 pixels, the 9 6,47 (a ring
+        // width): from the 8, half the second in the 10 and in the 9, a hold
+        // area of 4,5 pixels about (4,5; 0); from the 9, half in the 10 and
+        // all in the 9, 2,5 pixels.
+        for (int row = 0; row < 5; ++row) {
+            const bool fromEight = starts[row] == 9;
+            QCOMPARE(d->tblShots->item(row, 8)->text(), fromEight ? QStringLiteral("50/50") : QStringLiteral("50/100"));
+            QCOMPARE(d->tblShots->item(row, 9)->text(), fromEight ? QStringLiteral("0,7") : QStringLiteral("0,4"));
+        }
+        // The means: (3 x 50 + 2 x 100) / 5 = 70% in the 9, (3 x 0,70 + 2 x
+        // 0,39) / 5 = 0,57 ring widths.
+        const QString figures = d->lbFigures->text();
+        QVERIFY2(figures.contains(QStringLiteral("<b>Устойчивость:</b> в 10 — 50%, в 9 — 70% последней секунды; "
+                                                 "пятно удержания 0,6 ширины кольца.")),
+                 qPrintable(figures));
+        QVERIFY(figures.indexOf(QStringLiteral("Причины")) < figures.indexOf(QStringLiteral("Устойчивость")));
+
+        // The 10 and the 9 tinted while the trace is drawn, up left of the
+        // centre where neither the path, the holes, their numbers nor the
+        // cross go; plain black with no trace.
+        auto pixel = [&](QPointF p) {
+            const QImage drawn = d->Target->grab().toImage();
+            return QColor(drawn.pixel((d->Target->ToWidget(p) * drawn.devicePixelRatio()).toPoint()));
+        };
+        const QPointF inTen(-2, -2), inNine(-3.5, -3.5), inEight(-6, -6);
+        const QColor ten = pixel(inTen), nine = pixel(inNine);
+        QVERIFY2(ten.green() > ten.red() + 30 && ten.green() > ten.blue() + 20, qPrintable(ten.name()));
+        QVERIFY2(nine.red() > 30 && nine.green() > 20 && nine.blue() < 10, qPrintable(nine.name()));
+        QCOMPARE(pixel(inEight), QColor(Qt::black));
+        // The path's second before the shot by zone: outside the 9 orange, in
+        // the 9 yellow.
+        const QColor outside = pixel(QPointF(8, 0)), inNinePath = pixel(QPointF(5, 0));
+        QVERIFY2(outside.red() > 150 && outside.green() > 0.3 * outside.red() && outside.green() < 0.65 * outside.red()
+                     && outside.blue() < 0.35 * outside.red(),
+                 qPrintable(outside.name()));
+        QVERIFY2(inNinePath.red() > 200 && inNinePath.green() > 170 && inNinePath.blue() < 80,
+                 qPrintable(inNinePath.name()));
+        d->Target->ShowTrace({});
+        QCOMPARE(pixel(inTen), QColor(Qt::black));
+        QCOMPARE(pixel(inNine), QColor(Qt::black));
+        QVERIFY(rec.errors.isEmpty());
+    }
+
+    // Every column of the shot table in sight without scrolling at 1366 x
+    // 768, where the panel beside the lesson is 535 pixels wide: with the
+    // calls' column shown and the widest texts a hole on the target's paper
+    // gives (two-digit hours, two-digit times and lengths).
+    void theTableFitsThePanel()
+    {
+        const int width = 535;
+        ProgramFolder folder;
+        TDebriefF d;
+        d.SetStacked(true);
+        d.resize(width, 517);
+        DebriefView view;
+        view.callsShown = true;
+        view.current.target = kTarget;
+        for (int i = 0; i < 5; ++i) {
+            // At the paper's edge at 10 o'clock, every part of it; 12,3 s
+            // since the shot before.
+            ShotRecord s = caused({-20, -13}, {-5, -3});
+            s.score = 10;
+            s.sincePreviousMs = 12345;
+            s.called = true;
+            s.call = QPointF(70, 70);
+            // Held still in the 10, or swung across the target.
+            if (i % 2 == 0)
+                s.trace = {{-2000, {1, 1}}, {0, {1, 1}}};
+            else
+                s.trace = {{-1000, {70, -70}}, {-500, {-70, 70}}, {0, {-70, 70}}};
+            view.current.shots << s;
+        }
+        view.current.figures = AnalyseSeries(view.current.shots, kTarget, ElevationBar{});
+        d.ShowSeries(view);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QCoreApplication::processEvents(); // the header lays its sections out
+        QCOMPARE(d.tblShots->item(0, 8)->text(), QStringLiteral("100/100"));
+        QCOMPARE(d.tblShots->item(1, 9)->text(), QStringLiteral("16,5"));
+        QCOMPARE(d.tblShots->item(0, 2)->text(), QStringLiteral("6,9 на 10 ч"));
+        QCOMPARE(d.tblShots->item(1, 6)->text(), QStringLiteral("33,0"));
+        int columns = 0;
+        for (int c = 0; c < d.tblShots->columnCount(); ++c)
+            columns += d.tblShots->horizontalHeader()->sectionSizeHint(c);
+        QVERIFY2(columns <= d.tblShots->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(d.tblShots->viewport()->width())));
+        QCOMPARE(d.tblShots->horizontalScrollBar()->maximum(), 0);
     }
 
     // Shown, the window grows by the panel; hidden («Скрыть», or «Разбор

@@ -694,6 +694,88 @@ private Q_SLOTS:
         QVERIFY(rec.errors.isEmpty());
     }
 
+    // The list gives each series' steadiness of the hold, measured from the
+    // traces the journal keeps (the summaries it lists hold none) after the
+    // list is shown, off the GUI thread; a series without traces has none; a
+    // series filed while the window is open has its own at once. The chosen
+    // series says it in words, and the window's CSV carries each shot's and
+    // the series'.
+    void theListShowsTheSteadiness()
+    {
+        ProgramFolder folder;
+        Messages messages;
+        {
+            JournalStore store;
+            QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
+            // The small target at 4: the 10 within 49 / 2 / 13 = 1,88
+            // pixels, the 9 within 3,77, a ring width 3,77.
+            JournalSeries traced = sample(QStringLiteral("Анна"), 40, QDateTime::currentDateTimeUtc().addSecs(-60));
+            for (JournalShot &shot : traced.shots)
+                shot.trace = {{-2000, {3, 0}}, {-250, {0, 1}}, {0, {0, 1}}}; // a quarter in the 10, all in the 9
+            traced.shots[4].trace.clear();
+            JournalSeries bare = sample(QStringLiteral("Анна"), 41);
+            QVERIFY(store.Write(traced, nullptr));
+            QVERIFY(store.Write(bare, nullptr));
+            QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Анна")));
+        }
+        QTemporaryDir out;
+        TJournalF::SetSavePathHookForTesting([&](const QString &suggested) { return out.filePath(suggested); });
+        {
+            TJournalKeeper keeper(JournalStore::DefaultPath());
+            TJournalF window(&keeper);
+            window.resize(900, 560);
+            window.Open(nullptr);
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_COMPARE(window.tvSeries->model()->rowCount(), 2);
+            const QAbstractItemModel *model = window.tvSeries->model();
+            QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("10/9, %"));
+            QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Пятно"));
+            QVERIFY(model->headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString().contains(QStringLiteral("девятке")));
+            // Newest first: the bare one, then the traced (a hold area about
+            // (2,25; 0,25) of 1,19 pixels, 0,31 ring widths).
+            QTRY_COMPARE(model->index(0, 4).data().toString(), QStringLiteral("—"));
+            QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("—"));
+            QCOMPARE(model->index(1, 4).data().toString(), QStringLiteral("25/100"));
+            QCOMPARE(model->index(1, 5).data().toString(), QStringLiteral("0,3"));
+            // Every column in sight.
+            int columns = 0;
+            for (int c = 0; c < model->columnCount(); ++c)
+                columns += window.tvSeries->columnWidth(c);
+            QVERIFY2(columns <= window.tvSeries->viewport()->width(),
+                     qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(window.tvSeries->viewport()->width())));
+
+            window.SelectRow(1);
+            QVERIFY2(window.lbSelected->text().contains(QStringLiteral(
+                         "Устойчивость: в 10 — 25%, в 9 — 100% последней секунды; пятно удержания 0,3 ширины кольца.")),
+                     qPrintable(window.lbSelected->text()));
+            window.SelectRow(0);
+            QVERIFY(!window.lbSelected->text().contains(QStringLiteral("Устойчивость")));
+
+            connect(&keeper, &TJournalKeeper::SeriesWritten, &window, &TJournalF::Added);
+            JournalSeries still = sample(QStringLiteral("Анна"), 45);
+            for (JournalShot &shot : still.shots)
+                shot.trace = {{-2000, {1, 0}}, {0, {1, 0}}};
+            keeper.Record(still);
+            QTRY_COMPARE(model->rowCount(), 3);
+            QCOMPARE(model->index(0, 1).data().toInt(), 45);
+            QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("100/100"));
+            QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("0,0"));
+
+            QTest::mouseClick(window.btnCsv, Qt::LeftButton);
+            QFile csv(out.filePath(QStringLiteral("Анна.csv")));
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            const QStringList rows = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"));
+            QVERIFY(rows[0].endsWith(QStringLiteral("Пятно удержания за серию, ширины кольца")));
+            // Oldest first: the traced series' first shot, then its last; then
+            // the bare one.
+            QVERIFY2(rows[1].endsWith(QStringLiteral(";25;100;0,31;25;100;0,31")), qPrintable(rows[1]));
+            QVERIFY2(rows[5].endsWith(QStringLiteral(";;;;25;100;0,31")), qPrintable(rows[5]));
+            QVERIFY2(rows[6].endsWith(QStringLiteral(";;;;;;")), qPrintable(rows[6]));
+        }
+        TJournalF::SetSavePathHookForTesting({});
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     // Exports from the window of a shooter with a very long name: the file
     // names it suggests fit the file system; a failed save is told once,
     // with its real reason.

@@ -104,7 +104,13 @@ const QStringList kHeader{"Стрелок",
                           "СТП X, ширины кольца",
                           "СТП Y, ширины кольца",
                           "Средний радиус, ширины кольца",
-                          "Наибольший разброс, ширины кольца"};
+                          "Наибольший разброс, ширины кольца",
+                          "В 10, % последней секунды",
+                          "В 9, % последней секунды",
+                          "Пятно удержания, ширины кольца",
+                          "В 10 за серию, % последней секунды",
+                          "В 9 за серию, % последней секунды",
+                          "Пятно удержания за серию, ширины кольца"};
 // A column by the start of its name ("X" for "X, пикс.").
 int column(const char *name)
 {
@@ -293,6 +299,66 @@ private Q_SLOTS:
         QCOMPARE(two[column("Дата")], QStringLiteral("2026-12-10 09:05"));
         QCOMPARE(two[column("Мишень")], QStringLiteral("маленькая"));
         QCOMPARE(two[column("Сумма серии")], QStringLiteral("8"));
+    }
+
+    // The steadiness of the hold from the shots' traces: each shot's in its
+    // row, the series' means (over the shots with a trace) on each of them,
+    // after every column there was; empty where there is no trace. The
+    // report says the series' in words.
+    void steadinessExported()
+    {
+        JournalSeries traced = series(21, local(11, 10, 0));
+        // The large target: the 10 within 3,23 pixels, the 9 within 6,47,
+        // a ring width 6,47 pixels.
+        traced.shots[0].trace = {{-2000, {9, 0}}, {-500, {0, 0}}, {0, {0, 0}}}; // 50/50, 4,5 px
+        traced.shots[1].trace = {{-2000, {5, 0}}, {-300, {0, 0}}, {0, {0, 0}}}; // 30/100, 2,1 px
+        // (the third has none)
+        traced.shots[3].trace = {{-300, {20, 0}}, {-100, {1, 0}}, {0, {1, 0}}}; // 1/3 of 300 ms, 8,44 px
+        traced.shots[4].trace = {{-3000, {1, 1}}, {0, {1, 1}}};                 // 100/100, 0
+        const JournalSeries bare = series(22, local(11, 11, 0));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.csv"));
+        QVERIFY(ExportCsv({traced, bare}, path, nullptr));
+        const Csv csv = readCsv(path);
+        QVERIFY2(csv.error.isEmpty(), qPrintable(csv.error));
+        QCOMPARE(csv.rows.size(), 1 + 10);
+        QCOMPARE(csv.rows[0].indexOf(QStringLiteral("Наибольший разброс, ширины кольца")), 20);
+        const QList<QStringList> shots{{"50", "50", "0,70"},     {"30", "100", "0,32"}, {"", "", ""},
+                                       {"33,3", "33,3", "1,31"}, {"100", "100", "0,00"}};
+        for (int i = 0; i < 5; ++i) {
+            const QStringList &row = csv.rows[1 + i];
+            QCOMPARE(row.size(), kHeader.size());
+            QCOMPARE((QStringList{row[column("В 10")], row[column("В 9")], row[column("Пятно удержания")]}), shots[i]);
+            // (53,3 + 70,8) %: the means of the four traced; 3,76 pixels.
+            QCOMPARE(row[column("В 10 за серию")], QStringLiteral("53,3"));
+            QCOMPARE(row[column("В 9 за серию")], QStringLiteral("70,8"));
+            QCOMPARE(row[column("Пятно удержания за серию")], QStringLiteral("0,58"));
+            QCOMPARE(row.mid(16, 5), csv.rows[1].mid(16, 5)); // the series' figures as before
+        }
+        for (int i = 6; i <= 10; ++i)
+            QCOMPARE(csv.rows[i].mid(21), QStringList(6, QString()));
+
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+        const QString pdf = dir.filePath(QStringLiteral("s.pdf"));
+        QVERIFY(ExportPdf({traced, bare}, QStringLiteral("Журнал"), pdf, nullptr));
+        // The words beside the targets (from 100 mm, 283 points, on): the
+        // targets' ring numbers would come between them.
+        const QString text = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-x"), QStringLiteral("283"),
+                                                                   QStringLiteral("-y"), QStringLiteral("0"),
+                                                                   QStringLiteral("-W"), QStringLiteral("312"),
+                                                                   QStringLiteral("-H"), QStringLiteral("842"), pdf,
+                                                                   QStringLiteral("-")})
+                                 .simplified();
+        QCOMPARE(SteadinessSentence(SeriesHold(traced)),
+                 QStringLiteral("Устойчивость: в 10 — 53%, в 9 — 71% последней секунды; пятно удержания 0,6 ширины "
+                                "кольца."));
+        // (the numbers of the rings clipped off the zoomed target still stand
+        // in the text, and a line's end may come among them)
+        QVERIFY2(text.contains(QStringLiteral("Устойчивость: в 10 — 53%, в 9 — 71% последней секунды;")),
+                 qPrintable(text));
+        QCOMPARE(int(text.count(QStringLiteral("Устойчивость"))), 1); // the bare series has none
     }
 
     // Numbers as a Russian spreadsheet reads them.

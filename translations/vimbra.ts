@@ -443,6 +443,34 @@
         <source>стр. %1 из %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Устойчивость: в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 ширины кольца.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 10, % последней секунды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 9, % последней секунды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно удержания, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 10 за серию, % последней секунды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 9 за серию, % последней секунды</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно удержания за серию, ширины кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JournalMessages</name>
@@ -708,6 +736,26 @@
     </message>
     <message>
         <source>Убрать разбор серии; «Разбор серии» покажет его снова</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10/9, %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Доля последней секунды перед выстрелом, когда прицел стоял в десятке / в девятке (с десяткой), %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно удержания: средний радиус следа прицеливания за последнюю секунду около его центра, в ширинах кольца</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;&lt;b&gt;Устойчивость:&lt;/b&gt; в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 ширины кольца.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -990,6 +1038,22 @@
     </message>
     <message>
         <source>Поправка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Доля последней секунды перед выстрелом, когда прицел стоял в десятке / в девятке (с десяткой), %: среднее по выстрелам серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно удержания: средний радиус следа прицеливания за последнюю секунду около его центра, в ширинах кольца: среднее по выстрелам серии</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10/9, %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -16,6 +16,7 @@ struct HistoryTexts {
 // a tenth of a ring width of the mean radius.
 constexpr double kTotalSteady = 0.5;
 constexpr double kRadiusSteady = 0.1;
+constexpr double kShareSteady = 0.02; // two percent of the second
 
 } // namespace
 
@@ -62,5 +63,19 @@ QStringList TrendWords(const QList<HistoryRow> &rows)
                         .arg(Decimal(rows.first().meanRadiusRings), Decimal(rows.last().meanRadiusRings),
                              radiusSlope < 0 ? HistoryTexts::tr("становится кучнее")
                                              : HistoryTexts::tr("расползается")));
+    QList<double> tens;
+    for (const HistoryRow &r : rows)
+        if (r.inTen >= 0)
+            tens << r.inTen;
+    if (tens.size() == rows.size()) {
+        const double tenSlope = Slope(tens);
+        const auto percent = [](double share) { return QString::number(std::lround(100 * share)); };
+        words << (std::abs(tenSlope) < kShareSteady
+                      ? HistoryTexts::tr("В 10: %1% → %2% последней секунды, удержание прежнее.")
+                            .arg(percent(tens.first()), percent(tens.last()))
+                      : HistoryTexts::tr("В 10: %1% → %2% последней секунды, удержание %3.")
+                            .arg(percent(tens.first()), percent(tens.last()),
+                                 tenSlope > 0 ? HistoryTexts::tr("крепнет") : HistoryTexts::tr("слабеет")));
+    }
     return words;
 }

@@ -157,8 +157,25 @@ DebriefTargetMapping MapDebriefTarget(const QRectF &area, const Series &current,
     return DebriefTargetMapping{area.center(), std::min(area.width(), area.height()) / (2 * outer * kMargin)};
 }
 
+QColor AimZoneColour(AimZone zone)
+{
+    switch (zone) {
+    case AimZone::Ten: return QColor(40, 210, 80);
+    case AimZone::Nine: return QColor(255, 205, 0);
+    case AimZone::Outside: break;
+    }
+    return QColor(255, 120, 40);
+}
+
+QColor AimZoneTint(AimZone zone)
+{
+    QColor tint = AimZoneColour(zone);
+    tint.setAlpha(zone == AimZone::Ten ? 80 : 60);
+    return tint;
+}
+
 DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const Series &current,
-                                        const Series &previous, const QFont &font)
+                                        const Series &previous, const QFont &font, bool shadeZones)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -176,6 +193,16 @@ DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, c
     painter.setBrush(Qt::black);
     const double blackRadius = t.RingRadius(black) * scale;
     painter.drawEllipse(centre, blackRadius, blackRadius);
+    if (shadeZones) {
+        // The 9 as a ring, the 10 inside it.
+        QPainterPath nine;
+        nine.addEllipse(centre, t.RingRadius(9) * scale, t.RingRadius(9) * scale);
+        nine.addEllipse(centre, t.RingRadius(10) * scale, t.RingRadius(10) * scale);
+        painter.setBrush(AimZoneTint(AimZone::Nine));
+        painter.drawPath(nine);
+        painter.setBrush(AimZoneTint(AimZone::Ten));
+        painter.drawEllipse(centre, t.RingRadius(10) * scale, t.RingRadius(10) * scale);
+    }
 
     // Ring lines: light on the black, dark on the paper; numbers along the
     // horizontal, to the right.

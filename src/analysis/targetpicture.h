@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/debrief.h"
+#include "analysis/steadiness.h"
 
 #include <QFont>
 #include <QRectF>
@@ -36,6 +37,13 @@ QList<QRectF> PlaceHoleLabels(const QList<QPointF> &holes, double holeRadius, co
 // The debrief's target painted into an area of any device: the widget's
 // picture, and the printed one alike. Sizes of lines, dots and numbers are in
 // the painter's units taken as screen pixels, so scale the painter to print
-// at a given size. Returns the mapping it painted with.
+// at a given size. Returns the mapping it painted with. With shadeZones the
+// 10 and the 9 are tinted faintly in their zones' colours, beneath the holes:
+// where an aim trace drawn over the target ought to stay.
 DebriefTargetMapping PaintDebriefTarget(QPainter &painter, const QRectF &area, const TargetPicture &current,
-                                        const TargetPicture &previous, const QFont &font);
+                                        const TargetPicture &previous, const QFont &font, bool shadeZones = false);
+
+// The colour of an aim trace in a zone (the 10 green, the 9 yellow, outside
+// them orange), and the faint tint of the zone itself.
+QColor AimZoneColour(AimZone zone);
+QColor AimZoneTint(AimZone zone);

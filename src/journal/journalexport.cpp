@@ -1,5 +1,7 @@
 #include "journal/journalexport.h"
 
+#include "journal/journalstore.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -141,6 +143,13 @@ QString localTime(const QDateTime &when, const QString &format)
     return when.isValid() ? when.toLocalTime().toString(format) : QString();
 }
 
+// The steadiness: the shares in percent, to tenths where they have them;
+// the hold area in ring widths, to hundredths.
+QString percentField(double share, bool measured) { return measured ? csvNumber(share * 100, 1, true) : QString(); }
+QString ringsField(double rings, bool measured) { return measured ? csvNumber(rings, 2, false) : QString(); }
+
+TargetGeometry seriesTarget(const JournalSeries &s) { return TargetGeometry{s.targetWidth, s.blackCircleValue, 1}; }
+
 QString targetName(bool large) { return large ? ExportTexts::tr("большая") : ExportTexts::tr("маленькая"); }
 
 // ---------------------------------------------------------------------- PDF
@@ -251,6 +260,9 @@ QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
                      .arg(f.spreadFrom)
                      .arg(f.spreadTo);
     }
+    const SeriesSteadiness steady = SeriesHold(s);
+    if (steady.measured > 0)
+        lines << SteadinessSentence(steady);
     return lines;
 }
 
@@ -288,12 +300,80 @@ void paintSeriesBlock(PdfPage &page, double top, const JournalSeries &s)
 TargetPicture DebriefSeries(const JournalSeries &s)
 {
     TargetPicture series;
-    series.target = TargetGeometry{s.targetWidth, s.blackCircleValue, 1};
+    series.target = seriesTarget(s);
     for (const JournalShot &shot : inFiringOrder(s.shots))
         series.shots << ShotRecord{shot.hole, shot.hold, shot.alignment, shot.correction, shot.score};
     // The bar only matters to the advice, which the journal does not show.
     series.figures = AnalyseSeries(series.shots, series.target, ElevationBar());
     return series;
+}
+
+HoldSteadiness ShotHold(const JournalSeries &s, const JournalShot &shot) { return MeasureHold(shot.trace, seriesTarget(s)); }
+
+SeriesSteadiness SeriesHold(const JournalSeries &s)
+{
+    QList<HoldSteadiness> shots;
+    shots.reserve(s.shots.size());
+    for (const JournalShot &shot : s.shots)
+        shots << ShotHold(s, shot);
+    return MeanSteadiness(shots);
+}
+
+QString SteadinessSentence(const SeriesSteadiness &s)
+{
+    return ExportTexts::tr("Устойчивость: в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 ширины кольца.")
+        .arg(Percent(s.inTen))
+        .arg(Percent(s.inNine))
+        .arg(Decimal(s.holdRadiusRings));
+}
+
+void MeasureSeriesHolds(JournalStore &store, const QString &shooter, const QList<JournalSeries> &series,
+                        const std::function<bool(qint64 seriesId, const SeriesSteadiness &steadiness)> &each)
+{
+    QHash<qint64, TargetGeometry> targets;
+    targets.reserve(series.size());
+    for (const JournalSeries &s : series)
+        targets.insert(s.id, seriesTarget(s));
+    // The traces come series by series: each series is done when the next
+    // one's first trace comes, the last at the end.
+    qint64 current = -1;
+    QList<HoldSteadiness> shots;
+    bool going = true;
+    auto finish = [&] {
+        if (current >= 0 && !shots.isEmpty())
+            going = each(current, MeanSteadiness(shots));
+        shots.clear();
+        return going;
+    };
+    store.ReadTraces(shooter, [&](qint64 seriesId, int, const QList<TraceSample> &trace) {
+        if (seriesId != current) {
+            if (!finish())
+                return false;
+            current = seriesId;
+        }
+        const auto target = targets.constFind(seriesId);
+        if (target != targets.constEnd())
+            shots << MeasureHold(trace, *target);
+        return true;
+    });
+    if (going)
+        finish();
+}
+
+JournalHolds MeasureJournalHolds(JournalStore &store, const QString &shooter, const QList<JournalSeries> &series)
+{
+    QHash<qint64, TargetGeometry> targets;
+    targets.reserve(series.size());
+    for (const JournalSeries &s : series)
+        targets.insert(s.id, seriesTarget(s));
+    JournalHolds holds;
+    store.ReadTraces(shooter, [&](qint64 seriesId, int number, const QList<TraceSample> &trace) {
+        const auto target = targets.constFind(seriesId);
+        if (target != targets.constEnd())
+            holds[seriesId].insert(number, MeasureHold(trace, *target));
+        return true;
+    });
+    return holds;
 }
 
 QString SaveFailureText(const QString &path, const QString &why)
@@ -311,7 +391,7 @@ QString FittingFileName(const QString &name, const QString &ending, const QStrin
     return base + ending;
 }
 
-bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error)
+bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString *error, const JournalHolds *holds)
 {
     QString text;
     text += csvRow({ExportTexts::tr("Стрелок"), ExportTexts::tr("Дата"), ExportTexts::tr("Серия"),
@@ -322,7 +402,12 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                     ExportTexts::tr("Мушка Y, пикс."), ExportTexts::tr("Поправка Y, пикс."),
                     ExportTexts::tr("Сумма серии"), ExportTexts::tr("СТП X, ширины кольца"),
                     ExportTexts::tr("СТП Y, ширины кольца"), ExportTexts::tr("Средний радиус, ширины кольца"),
-                    ExportTexts::tr("Наибольший разброс, ширины кольца")});
+                    ExportTexts::tr("Наибольший разброс, ширины кольца"),
+                    ExportTexts::tr("В 10, % последней секунды"), ExportTexts::tr("В 9, % последней секунды"),
+                    ExportTexts::tr("Пятно удержания, ширины кольца"),
+                    ExportTexts::tr("В 10 за серию, % последней секунды"),
+                    ExportTexts::tr("В 9 за серию, % последней секунды"),
+                    ExportTexts::tr("Пятно удержания за серию, ширины кольца")});
     for (const JournalSeries &s : series) {
         const QStringList head{s.shooter,
                                localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -335,8 +420,16 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                figure(s.meanPoint.y(), s.ringWidth), figure(s.meanRadius, s.ringWidth),
                                figure(s.extremeSpread, s.ringWidth)};
         const QList<JournalShot> shots = inFiringOrder(s.shots);
+        QList<HoldSteadiness> held;
+        held.reserve(shots.size());
+        for (const JournalShot &shot : shots)
+            held << (holds ? holds->value(s.id).value(shot.number) : ShotHold(s, shot));
+        const SeriesSteadiness steady = MeanSteadiness(held);
+        const QStringList seriesHold{percentField(steady.inTen, steady.measured > 0),
+                                     percentField(steady.inNine, steady.measured > 0),
+                                     ringsField(steady.holdRadiusRings, steady.measured > 0)};
         if (shots.isEmpty())
-            text += csvRow(head + QStringList(9, QString()) + tail);
+            text += csvRow(head + QStringList(9, QString()) + tail + QStringList(3, QString()) + seriesHold);
         for (int i = 0; i < shots.size(); ++i) {
             const JournalShot &shot = shots[i];
             const QStringList own{QString::number(shot.number > 0 ? shot.number : i + 1),
@@ -348,7 +441,10 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                   coordinate(shot.alignment.x()),
                                   coordinate(shot.alignment.y()),
                                   coordinate(shot.correction.y())};
-            text += csvRow(head + own + tail);
+            const HoldSteadiness &h = held[i];
+            const QStringList ownHold{percentField(h.inTen, h.measured), percentField(h.inNine, h.measured),
+                                      ringsField(h.holdRadiusRings, h.measured)};
+            text += csvRow(head + own + tail + ownHold + seriesHold);
         }
     }
 

@@ -700,6 +700,25 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
     return all;
 }
 
+void JournalStore::ReadTraces(const QString &shooter,
+                              const std::function<bool(qint64 seriesId, int number, const QList<TraceSample> &trace)> &each)
+{
+    if (!IsOpen() || FVersion < 2)
+        return;
+    // Through the series' index by shooter and time, then each series' own
+    // traces: streamed, never sorted.
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT t.series_id, t.number, t.samples FROM series s"
+                             " JOIN shooter h ON h.id = s.shooter_id JOIN trace t ON t.series_id = s.id"
+                             " WHERE h.name = ? ORDER BY s.fired_at DESC, s.id DESC"));
+    q.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
+    if (q.exec())
+        while (q.next())
+            if (!each(q.value(0).toLongLong(), q.value(1).toInt(), unpackTrace(q.value(2).toByteArray())))
+                return;
+}
+
 QString JournalStore::Setting(const QString &key)
 {
     if (!IsOpen())

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The journal's database: one SQLite file, opened through Qt SQL by one
@@ -82,6 +83,11 @@ public:
     // Every series of a shooter with its shots, oldest first, without the
     // aim traces (for exports).
     QList<JournalSeries> ReadAll(const QString &shooter);
+    // Every aim trace of a shooter's series, one shot's at a time, in the
+    // order Summaries() lists the series (newest first): a journal's traces
+    // are never all held at once. `each` returning false stops the reading.
+    void ReadTraces(const QString &shooter,
+                    const std::function<bool(qint64 seriesId, int number, const QList<TraceSample> &trace)> &each);
 
     // Small values kept with the journal (the shooter in use).
     QString Setting(const QString &key);

@@ -1,5 +1,6 @@
 #include "session/lesson.h"
 
+#include "analysis/steadiness.h"
 #include "platform/effects.h"
 
 #include <QDateTime>
@@ -92,8 +93,11 @@ void TLesson::FinishSeries()
     constexpr int kSessionShots = 50;
     if (FSession.size() > kSessionShots)
         FSession.erase(FSession.begin(), FSession.end() - kSessionShots);
-    FHistory << HistoryRow{int(FHistory.size()) + 1, int(FShots.size()), FScene.Total(), figures.meanRadiusRings,
-                           int(figures.flyers.size())};
+    const SeriesSteadiness steady = MeasureSeriesHold(FShots, geometry);
+    FHistory << HistoryRow{int(FHistory.size()) + 1,    int(FShots.size()),
+                           FScene.Total(),              figures.meanRadiusRings,
+                           int(figures.flyers.size()),  steady.measured ? steady.inTen : -1,
+                           steady.measured ? steady.inNine : -1};
 
     JournalSeries series;
     series.uid = QUuid::createUuid();

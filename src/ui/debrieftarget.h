@@ -17,8 +17,13 @@ public:
 
     using Series = TargetPicture;
     void Show(const Series &current, const Series &previous);
-    // The aim's path before one shot, drawn over the target coloured by time
-    // (its last 0.2 s in red) as far as `upToMs` (<= 0): a replay moves it on.
+    // The aim's path before one shot, drawn over the target as far as
+    // `upToMs` (<= 0): a replay moves it on. The second the steadiness
+    // measures (analysis/steadiness.h) is coloured by the zone each piece of
+    // the path lies in (the 10 green, the 9 yellow, outside orange), over the
+    // 10 and the 9 tinted faintly; the second before it is coloured by time,
+    // pale blue growing darker towards it. Time shows in the width too: the
+    // older second thin, the last one bolder, its last 0.2 s boldest.
     void ShowTrace(const QList<TraceSample> &trace, int upToMs = 0);
     const QList<TraceSample> &Trace() const { return FTrace; }
     const Series &Current() const { return FCurrent; }

@@ -1,6 +1,7 @@
 #include "ui/frmDebrief.h"
 
 #include "base/errorbox.h"
+#include "analysis/steadiness.h"
 #include "analysis/thresholds.h"
 
 #include <QSignalBlocker>
@@ -17,6 +18,11 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent)
     setFont(QApplication::font());
     setAutoFillBackground(true);
     tblShots->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The last column, stretched, keeps no more than its heading's width
+    // when the room runs short (not a default 100 pixels): every column stays
+    // in sight at 1366 x 768.
+    tblShots->horizontalHeader()->setDefaultSectionSize(
+        tblShots->horizontalHeader()->sectionSizeHint(tblShots->columnCount() - 1));
     tblShots->horizontalHeader()->setStretchLastSection(true);
     // As wide as the column it stands in: wider tables scroll within.
     tblShots->setSizePolicy(QSizePolicy::Ignored, tblShots->sizePolicy().verticalPolicy());
@@ -60,7 +66,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
 
     const SeriesFigures &f = Figures();
     const double ring = current.target.RingWidth();
-    QString figures;
+    QString figures, legend;
     if (f.shots == 0) {
         figures = session ? tr("Законченных серий в сеансе ещё нет.") : tr("Выстрелов в серии ещё нет.");
     } else {
@@ -97,29 +103,40 @@ void TDebriefF::ShowSeries(const DebriefView &view)
                        .arg(sight, Decimal(f.alignmentSpread / ring), DistanceAndHour(f.meanHoldAndCorrection, ring),
                             Decimal(f.holdSpread / ring));
         if (!session && !view.previous.shots.isEmpty())
-            figures += tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
+            legend = tr("<br><span style=\"color:gray\">Серым — предыдущая серия.</span>");
     }
+    // The steadiness of the hold: the means over the shots with a trace.
+    const SeriesSteadiness steady = MeasureSeriesHold(current.shots, current.target);
+    if (steady.measured > 0)
+        figures += tr("<br><b>Устойчивость:</b> в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 "
+                      "ширины кольца.")
+                       .arg(Percent(steady.inTen))
+                       .arg(Percent(steady.inNine))
+                       .arg(Decimal(steady.holdRadiusRings));
     if (session && !view.history.isEmpty()) {
         // The series one by one, then which way they go.
         figures += tr("<br><b>Серии сеанса:</b><table cellspacing=\"0\" cellpadding=\"2\">"
                       "<tr><th align=\"left\">№</th><th align=\"right\">Сумма</th>"
-                      "<th align=\"right\">Ср. радиус</th><th align=\"right\">Отрывы</th></tr>");
+                      "<th align=\"right\">Ср. радиус</th><th align=\"right\">В 10/9, %</th>"
+                      "<th align=\"right\">Отрывы</th></tr>");
         for (const HistoryRow &row : view.history)
             figures += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td align=\"right\">%3</td>"
-                                      "<td align=\"right\">%4</td></tr>")
+                                      "<td align=\"right\">%4</td><td align=\"right\">%5</td></tr>")
                            .arg(row.number)
                            .arg(row.total)
                            .arg(Decimal(row.meanRadiusRings))
+                           .arg(SharesText(row.inTen, row.inNine, row.inTen >= 0))
                            .arg(row.flyers ? QString::number(row.flyers) : QStringLiteral("—"));
         figures += QStringLiteral("</table>") + view.trend.join(QStringLiteral("<br>"));
     }
-    lbFigures->setText(figures);
+    lbFigures->setText(figures + legend);
 
     tblShots->setRowCount(int(f.perShot.size()));
     for (int row = 0; row < f.perShot.size(); ++row) {
         const ShotFigures &s = f.perShot[row];
         const ShotRecord &r = current.shots[row];
         const QString called = r.called ? Decimal(CallError(r, ring)) : QString();
+        const HoldSteadiness held = MeasureHold(r.trace, current.target);
         const QStringList cells{QString::number(s.number),
                                 scoresHidden ? QStringLiteral("?") : QString::number(s.score),
                                 DistanceAndHour(s.hole, ring),
@@ -127,7 +144,9 @@ void TDebriefF::ShowSeries(const DebriefView &view)
                                 DistanceAndHour(s.holdAndCorrection, ring),
                                 r.sincePreviousMs >= 0 ? Decimal(r.sincePreviousMs / 1000.0) : QStringLiteral("—"),
                                 r.trace.isEmpty() ? QStringLiteral("—") : Decimal(TraceLength(r.trace, -1000) / ring),
-                                called};
+                                called,
+                                SharesText(held),
+                                HoldAreaText(held)};
         for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setTextAlignment(column < 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);

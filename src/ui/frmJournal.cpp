@@ -13,9 +13,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -53,11 +55,14 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     // them to their contents would read every row of a long journal.
     const QFontMetrics metrics(tvSeries->font());
     const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
-    for (int column = 0; column < 4; ++column) {
-        // The date's digits, or the column's title, whichever is wider.
+    for (int column = 0; column < FModel.columnCount(); ++column) {
+        // The date's digits (or the widest shares), or the column's title,
+        // whichever is wider.
         const QString title = FModel.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int widest = std::max(metrics.horizontalAdvance(title),
-                                    column == 0 ? metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00")) : 0);
+        const QString longest = column == 0 ? QStringLiteral("00.00.0000 00:00")
+                                : column == 4 ? QStringLiteral("100/100")
+                                              : QString();
+        const int widest = std::max(metrics.horizontalAdvance(title), metrics.horizontalAdvance(longest));
         tvSeries->setColumnWidth(column, widest + pad);
     }
     tvSeries->horizontalHeader()->setStretchLastSection(true);
@@ -65,6 +70,14 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
     tvSeries->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Split->setStretchFactor(0, 2);
     Split->setStretchFactor(1, 3);
+    // The list as wide as its columns (with the room of a scroll bar), up to
+    // 55% of the window: at its designed size every column is in sight, and
+    // the pictures keep the rest (the target is as tall as it is wide).
+    int list = 2 * tvSeries->frameWidth() + tvSeries->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < FModel.columnCount(); ++column)
+        list += tvSeries->columnWidth(column);
+    list = std::min(list, width() * 55 / 100);
+    Split->setSizes({list, width() - list});
     connect(cbShooter, &QComboBox::activated, this, Guarded([this] { ChooseShooter(); }));
     connect(cbShooter->lineEdit(), &QLineEdit::editingFinished, this, Guarded([this] { ChooseShooter(); }));
     connect(tvSeries->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -86,6 +99,7 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
 
 TJournalF::~TJournalF()
 {
+    *FLatestListing = -1; // a listing under way stops measuring
     tvSeries->setModel(nullptr); // the model goes before the view
     // The shooter's field reports its end of editing as it loses the focus
     // while the window goes: nothing is to be chosen then.
@@ -154,6 +168,7 @@ void TJournalF::ShowSeries()
     for (QWidget *w : std::initializer_list<QWidget *>{btnCsv, btnPdfSeries, btnPdfDay, tvSeries})
         w->setEnabled(usable);
     const int generation = ++FGeneration;
+    *FLatestListing = generation;
     if (!usable) {
         FListing = false;
         ShowListing({});
@@ -178,9 +193,57 @@ void TJournalF::ShowSeries()
                 if (self && self->FGeneration == generation) {
                     self->FListing = false;
                     Guard([&] { self->ShowListing(std::move(series)); });
+                    // Once the list is painted, its steadiness.
+                    QTimer::singleShot(0, self, [self, generation] {
+                        if (self && self->FGeneration == generation)
+                            self->MeasureListed();
+                    });
                 }
             },
             Qt::QueuedConnection);
+    });
+}
+
+void TJournalF::MeasureListed()
+{
+    // Each series' steadiness from its traces, newest first, handed over as
+    // it comes (the first rows soon), on a thread and a connection of its
+    // own; stopped as soon as another listing is asked for or the window
+    // goes.
+    QPointer<TJournalF> self(this);
+    QThreadPool::globalInstance()->start([self, generation = FGeneration, latest = FLatestListing,
+                                          listed = FModel.Series(), path = FKeeper->Path(),
+                                          shooter = FKeeper->Shooter()] {
+        JournalStore reader;
+        if (!reader.Open(path, nullptr, nullptr, JournalStore::Check::Header, JournalStore::Access::ReadOnly))
+            return;
+        QHash<qint64, SeriesSteadiness> measured;
+        qsizetype handOver = 32;
+        auto hand = [&](bool complete) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, generation, measured = std::move(measured), complete] {
+                    if (self && self->FGeneration == generation)
+                        self->FModel.AddSteadiness(measured, complete);
+                },
+                Qt::QueuedConnection);
+            measured = {};
+        };
+        bool stopped = false;
+        MeasureSeriesHolds(reader, shooter, listed, [&](qint64 id, const SeriesSteadiness &steadiness) {
+            if (latest->load() != generation) {
+                stopped = true;
+                return false;
+            }
+            measured.insert(id, steadiness);
+            if (measured.size() >= handOver) {
+                hand(false);
+                handOver = 1024;
+            }
+            return true;
+        });
+        if (!stopped && latest->load() == generation)
+            hand(true);
     });
 }
 
@@ -230,6 +293,10 @@ void TJournalF::Added(qint64 id)
     if (!series || series->shooter != FKeeper->Shooter())
         return;
     const int row = FModel.Insert(*series);
+    // Its steadiness, from its own traces: one series is read at once.
+    JournalSeries traced = *series;
+    store->ReadShots(traced, true);
+    FModel.AddSteadiness({{id, SeriesHold(traced)}}, false);
     ShowCount();
     ChartSeries();
     tvSeries->selectRow(row);
@@ -269,16 +336,19 @@ void TJournalF::SelectRow(int row)
                             .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
                                  Decimal(f.extremeSpreadRings),
                                  series->exercise.isEmpty() ? QString() : tr(" Упражнение: ") + series->exercise));
+    const SeriesSteadiness steady = SeriesHold(*series);
+    if (steady.measured > 0)
+        lbSelected->setText(lbSelected->text() + QLatin1Char(' ') + SteadinessSentence(steady));
 }
 
-// The series of a row of the list, as the window shows and prints it (the
-// aim traces stay in the file: neither shows them).
+// The series of a row of the list, as the window shows and prints it, with
+// the aim traces its steadiness is measured from.
 std::optional<JournalSeries> TJournalF::ReadRow(int row)
 {
     JournalStore *store = FKeeper->Reader();
     if (!store || row < 0 || row >= FModel.rowCount())
         return std::nullopt;
-    return store->Read(FModel.At(row).id, false);
+    return store->Read(FModel.At(row).id, true);
 }
 
 QList<JournalSeries> TJournalF::DayOfSelected()
@@ -293,7 +363,7 @@ QList<JournalSeries> TJournalF::DayOfSelected()
     for (auto it = all.crbegin(); it != all.crend(); ++it) // oldest first
         if (it->firedAt.toLocalTime().date() == date) {
             day << *it;
-            store->ReadShots(day.last(), false);
+            store->ReadShots(day.last(), true);
         }
     return day;
 }
@@ -305,7 +375,9 @@ bool TJournalF::ExportCsvTo(const QString &path, QString *error)
         *error = SaveFailureText(path, tr("журнал недоступен"));
         return false;
     }
-    return ExportCsv(store->ReadAll(FKeeper->Shooter()), path, error);
+    const QList<JournalSeries> all = store->ReadAll(FKeeper->Shooter());
+    const JournalHolds holds = MeasureJournalHolds(*store, FKeeper->Shooter(), all);
+    return ExportCsv(all, path, error, &holds);
 }
 
 bool TJournalF::ExportSeriesPdfTo(const QString &path, QString *error)

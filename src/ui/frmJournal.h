@@ -7,7 +7,9 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class TJournalKeeper;
@@ -50,6 +52,9 @@ private:
     // thread, shown when read.
     void ShowSeries();
     void ShowListing(QList<JournalSeries> series);
+    // The listed series' steadiness, measured from their traces off the GUI
+    // thread and given to the list as it comes.
+    void MeasureListed();
     void ShowCount();
     void ChartSeries();
     void ChooseShooter();
@@ -63,5 +68,9 @@ private:
     TSeriesTableModel FModel;
     bool FPlaced = false;
     int FGeneration = 0; // of the listing asked for last
+    // The same for the listing's thread, which measures the steadiness of
+    // the series after listing them and stops when it changes (-1: the
+    // window is gone).
+    std::shared_ptr<std::atomic<int>> FLatestListing = std::make_shared<std::atomic<int>>(0);
     bool FListing = false;
 };

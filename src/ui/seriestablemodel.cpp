@@ -8,6 +8,8 @@ void TSeriesTableModel::SetSeries(QList<JournalSeries> series)
 {
     beginResetModel();
     FSeries = std::move(series);
+    FSteadiness.clear();
+    FSteadinessComplete = false;
     endResetModel();
 }
 
@@ -34,9 +36,17 @@ int TSeriesTableModel::RowOf(qint64 id) const
     return -1;
 }
 
+void TSeriesTableModel::AddSteadiness(const QHash<qint64, SeriesSteadiness> &measured, bool complete)
+{
+    FSteadiness.insert(measured);
+    FSteadinessComplete = FSteadinessComplete || complete;
+    if (!FSeries.isEmpty())
+        Q_EMIT dataChanged(index(0, 4), index(int(FSeries.size()) - 1, 5), {Qt::DisplayRole});
+}
+
 int TSeriesTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(FSeries.size()); }
 
-int TSeriesTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }
+int TSeriesTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 6; }
 
 QVariant TSeriesTableModel::data(const QModelIndex &index, int role) const
 {
@@ -52,19 +62,39 @@ QVariant TSeriesTableModel::data(const QModelIndex &index, int role) const
     case 1: return s.total;
     case 2: return s.ringWidth > 0 ? Decimal(s.meanRadius / s.ringWidth) : QString();
     case 3: return s.correction;
+    case 4:
+    case 5: {
+        const auto found = FSteadiness.constFind(s.id);
+        if (found == FSteadiness.constEnd())
+            return FSteadinessComplete ? QStringLiteral("—") : QString();
+        return index.column() == 4 ? SharesText(*found) : HoldAreaText(*found);
+    }
     }
     return {};
 }
 
 QVariant TSeriesTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::ToolTipRole) {
+        switch (section) {
+        case 4: return tr("Доля последней секунды перед выстрелом, когда прицел стоял в десятке / в девятке "
+                          "(с десяткой), %: среднее по выстрелам серии");
+        case 5: return tr("Пятно удержания: средний радиус следа прицеливания за последнюю секунду около его "
+                          "центра, в ширинах кольца: среднее по выстрелам серии");
+        }
+        return {};
+    }
+    if (role != Qt::DisplayRole)
         return {};
     switch (section) {
     case 0: return tr("Дата");
     case 1: return tr("Сумма");
     case 2: return tr("Ср. радиус");
     case 3: return tr("Поправка");
+    case 4: return tr("10/9, %");
+    case 5: return tr("Пятно");
     }
     return {};
 }

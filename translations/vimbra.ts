@@ -27,6 +27,18 @@
         <source>серий</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>выстрел</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выстрела</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выстрелов</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Debrief</name>
@@ -268,6 +280,26 @@
         <source>влево</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Стрельба на время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>На время: 5 выстрелов за %1 с. Время пойдёт с первым движением оружия или мушки.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время: %1 за %2 с из %3; после времени — %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрелы после времени не засчитаны: 0 очков, как промах.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время: 5 выстрелов за %1 с; время считается от первого движения оружия или мушки.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JournalExport</name>
@@ -441,6 +473,30 @@
     </message>
     <message>
         <source>стр. %1 из %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 (после времени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>На время: %1 с из %2; после времени — %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время на серию, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время выстрела от начала, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>После времени</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>да</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -710,6 +766,22 @@
         <source>Убрать разбор серии; «Разбор серии» покажет его снова</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Время, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время выстрела от начала отсчёта (от первого движения оружия или мушки), с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 (после времени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрел после времени не засчитан (по пробоине — %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>THelpF</name>
@@ -944,6 +1016,14 @@
     </message>
     <message>
         <source>background-color: #ffffff; color: #000000;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время: %1 с из %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

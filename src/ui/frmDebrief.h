@@ -42,6 +42,10 @@ private:
     // The shots shown, as the target holds them.
     const QList<ShotRecord> &Shots() const { return Target->Current().shots; }
     int FTraceShot = -1;
+    // «Стрельба на время»: each shot's time from the clock's start, a column
+    // of its own at the table's end, shown in that exercise only.
+    int FTimeColumn = -1;
+    void ShowTimes(const DebriefView &view);
     QTimer *FReplay = nullptr;
     QElapsedTimer FReplayClock;
 };

@@ -5,6 +5,7 @@
 
 #include "analysis/aimtrace.h"
 #include "session/exercises.h"
+#include "session/timedrule.h"
 #include "analysis/thresholds.h"
 #include "journal/journalstore.h"
 #include "platform/profile.h"
@@ -186,9 +187,37 @@ private Q_SLOTS:
 
     void exerciseKeys()
     {
-        for (Exercise e : {Exercise::Free, Exercise::Grouping, Exercise::Zeroing, Exercise::Calling})
+        for (Exercise e : {Exercise::Free, Exercise::Grouping, Exercise::Zeroing, Exercise::Calling, Exercise::Timed})
             QCOMPARE(ExerciseFromKey(ExerciseKey(e)), e);
+        QCOMPARE(ExerciseKey(Exercise::Timed), QStringLiteral("timed"));
         QCOMPARE(ExerciseFromKey(QStringLiteral("nonsense")), Exercise::Free);
+    }
+
+    // «Стрельба на время»: the limit as the settings file gives it, seconds;
+    // a value out of 5 to 600, or no number, gives the default 30.
+    void timeLimitFromASetting_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("45") << "45" << 45;
+        QTest::newRow("the least, 5") << "5" << 5;
+        QTest::newRow("the most, 600") << "600" << 600;
+        QTest::newRow("leading spaces") << "  90" << 90;
+        QTest::newRow("4: out of range") << "4" << 30;
+        QTest::newRow("601: out of range") << "601" << 30;
+        QTest::newRow("0") << "0" << 30;
+        QTest::newRow("negative") << "-20" << 30;
+        QTest::newRow("none") << "" << 30;
+        QTest::newRow("not a number") << "half a minute" << 30;
+        QTest::newRow("a unit after it") << "45s" << 30;
+        QTest::newRow("a fraction") << "45.5" << 30;
+        QTest::newRow("beyond an int") << "99999999999" << 30;
+    }
+    void timeLimitFromASetting()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, limit);
+        QCOMPARE(TimeLimitFromSetting(text), limit);
     }
 
     // ----------------------------------------------------- through the window
@@ -394,6 +423,172 @@ private Q_SLOTS:
         QCOMPARE(still.first().ms, -2000);
         QCOMPARE(TraceLength(still, -1000), 0.0);
         QVERIFY(f.w.Lesson().Shots()[1].sincePreviousMs >= 2100);
+    }
+
+    // «Стрельба на время» through the window: the clock under the results,
+    // started by the first drag, counting every tenth of a second while it
+    // runs, red past the limit and stopped by the last shot; the shots after
+    // the time 0 on the board (the target's own total keeps them), marked in
+    // the debrief beside each shot's time, and filed so; a clear sets the
+    // clock back.
+    void timedSeriesThroughTheWindow()
+    {
+        Window f(Exercise::Timed);
+        qint64 &now = f.rec.time.emplace(0);
+        f.openDebrief();
+        TDebriefF *d = f.w.DebriefWindow();
+        QVERIFY(f.w.lbClock->isVisible());
+        QCOMPARE(f.w.lbClock->text(), QStringLiteral("Время: 0,0 с из 30"));
+        QVERIFY(f.w.lbExerciseHint->text().startsWith(QStringLiteral("На время: 5 выстрелов за 30 с.")));
+
+        // The first drag starts it.
+        now = 1000;
+        f.aimAt(f.centre());
+        const QPoint start = f.w.Gun->FPosition + QPoint(0, 60);
+        QTest::mousePress(f.window, Qt::RightButton, {}, start);
+        QTest::mouseMove(f.window, start + QPoint(1, 0));
+        QTest::mouseRelease(f.window, Qt::RightButton, {}, start + QPoint(1, 0));
+        now = 13300;
+        QTRY_COMPARE(f.w.lbClock->text(), QStringLiteral("Время: 12,3 с из 30"));
+        QVERIFY(!f.w.lbClock->styleSheet().contains(QStringLiteral("c00000")));
+        for (int i = 0; i < 3; ++i) {
+            f.aimAt(f.centre());
+            f.fire();
+            now += 2000;
+        }
+        now = 32000;
+        QTRY_COMPARE(f.w.lbClock->text(), QStringLiteral("Время: 31,0 с из 30"));
+        QVERIFY(f.w.lbClock->styleSheet().contains(QStringLiteral("c00000")));
+        for (int i = 0; i < 2; ++i) {
+            f.aimAt(f.centre());
+            f.fire();
+            now += 1000;
+        }
+        QCOMPARE(f.shots(), 5);
+        const QList<ShotRecord> shots = f.w.Lesson().Shots();
+        QCOMPARE(shots[0].sinceStartMs, 12300);
+        QCOMPARE(shots[4].sinceStartMs, 32000);
+        int counted = 0;
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(shots[i].late, i >= 3);
+            counted += i >= 3 ? 0 : shots[i].score;
+        }
+        QCOMPARE(f.w.lbSingles->text(), QStringLiteral("  %1  %2  %3  0  0").arg(shots[0].score).arg(shots[1].score).arg(shots[2].score));
+        QCOMPARE(f.w.edBalls->text(), QStringLiteral("0"));
+        QCOMPARE(f.w.edSum->text(), QString::number(counted));
+        QCOMPARE(f.w.Target->FTotal, counted + shots[3].score + shots[4].score); // the model's own, untouched
+        // Stopped at the last shot, red: it came after the time.
+        now = 90000;
+        QTest::qWait(300);
+        QCOMPARE(f.w.lbClock->text(), QStringLiteral("Время: 32,0 с из 30"));
+        QVERIFY(f.w.lbClock->styleSheet().contains(QStringLiteral("c00000")));
+
+        // The debrief: each shot's time, the late ones marked, the sum as counted.
+        int timeColumn = -1;
+        for (int c = 0; c < d->tblShots->columnCount(); ++c)
+            if (d->tblShots->horizontalHeaderItem(c) && d->tblShots->horizontalHeaderItem(c)->text() == QStringLiteral("Время, с"))
+                timeColumn = c;
+        QVERIFY(timeColumn >= 0);
+        QTRY_COMPARE(d->tblShots->rowCount(), 5);
+        QTRY_VERIFY(d->lbAdvice->text().contains(QStringLiteral("Стрельба на время: 5 выстрелов за 32,0 с из 30; после "
+                                                                "времени — 2.")));
+        QVERIFY(!d->tblShots->isColumnHidden(timeColumn));
+        QCOMPARE(d->tblShots->item(0, timeColumn)->text(), QStringLiteral("12,3"));
+        QCOMPARE(d->tblShots->item(4, timeColumn)->text(), QStringLiteral("32,0"));
+        QCOMPARE(d->tblShots->item(2, 1)->text(), QString::number(shots[2].score));
+        QCOMPARE(d->tblShots->item(3, 1)->text(), QStringLiteral("0 (после времени)"));
+        QCOMPARE(d->tblShots->item(4, 1)->text(), QStringLiteral("0 (после времени)"));
+        QVERIFY(d->lbFigures->text().contains(QStringLiteral("сумма %1.").arg(counted)));
+
+        // The journal keeps it as counted, with each shot's time.
+        QTRY_COMPARE(f.w.Journal()->Written(), 1);
+        {
+            JournalStore store;
+            QVERIFY(store.Open(JournalStore::DefaultPath(), nullptr));
+            const JournalSeries s = store.ReadAll(QString()).first();
+            QCOMPARE(s.exercise, QStringLiteral("Стрельба на время"));
+            QCOMPARE(s.timeLimitMs, 30000);
+            QCOMPARE(s.total, counted);
+            for (int i = 0; i < 5; ++i) {
+                QCOMPARE(s.shots[i].sinceStartMs, shots[i].sinceStartMs);
+                QCOMPARE(s.shots[i].late, i >= 3);
+                QCOMPARE(s.shots[i].score, i >= 3 ? 0 : shots[i].score);
+            }
+        }
+
+        // Cleared: back to nothing, until the next movement.
+        f.w.btnReset->click();
+        QCOMPARE(f.w.lbClock->text(), QStringLiteral("Время: 0,0 с из 30"));
+        QVERIFY(!f.w.lbClock->styleSheet().contains(QStringLiteral("c00000")));
+        now = 95000;
+        f.aimAt(f.centre());
+        f.fire(); // no movement: the shot starts it
+        QCOMPARE(f.w.Lesson().Shots()[0].sinceStartMs, 0);
+        now = 97500;
+        QTRY_COMPARE(f.w.lbClock->text(), QStringLiteral("Время: 2,5 с из 30"));
+
+        // Another exercise: no clock, no column.
+        f.w.cbExercise->setCurrentIndex(int(Exercise::Free));
+        QVERIFY(!f.w.lbClock->isVisible());
+        f.aimAt(f.centre());
+        f.fire();
+        QTRY_COMPARE(d->tblShots->rowCount(), 1);
+        QTRY_VERIFY(d->tblShots->isColumnHidden(timeColumn));
+        QVERIFY(f.rec.errors.isEmpty());
+    }
+
+    // The clock is shown in «Стрельба на время» only; the drop-down lists the
+    // exercises in the enum's order, this one last.
+    void clockShownInTheTimedExerciseOnly()
+    {
+        Window f;
+        QCOMPARE(f.w.cbExercise->count(), int(Exercise::Timed) + 1);
+        for (int i = 0; i < f.w.cbExercise->count(); ++i)
+            QCOMPARE(f.w.cbExercise->itemText(i), ExerciseName(Exercise(i)));
+        for (Exercise e : {Exercise::Free, Exercise::Grouping, Exercise::Zeroing, Exercise::Calling, Exercise::Timed,
+                           Exercise::Free, Exercise::Timed, Exercise::Calling}) {
+            f.w.cbExercise->setCurrentIndex(int(e));
+            QCOMPARE(f.w.Lesson().CurrentExercise(), e);
+            QCOMPARE(f.w.lbClock->isVisible(), e == Exercise::Timed);
+        }
+    }
+
+    // The limit read from the settings file ([Exercise] TimeLimit, seconds),
+    // the default for a value out of range or no number; written back as in
+    // use, where the coach will look for it.
+    void timeLimitFromTheSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("45") << QByteArray("TimeLimit=45") << 45;
+        QTest::newRow("the least, 5") << QByteArray("TimeLimit=5") << 5;
+        QTest::newRow("the most, 600") << QByteArray("TimeLimit=600") << 600;
+        QTest::newRow("4: out of range") << QByteArray("TimeLimit=4") << 30;
+        QTest::newRow("601: out of range") << QByteArray("TimeLimit=601") << 30;
+        QTest::newRow("negative") << QByteArray("TimeLimit=-45") << 30;
+        QTest::newRow("garbage") << QByteArray("TimeLimit=half a minute") << 30;
+        QTest::newRow("a unit after it") << QByteArray("TimeLimit=45s") << 30;
+        QTest::newRow("empty") << QByteArray("TimeLimit=") << 30;
+        QTest::newRow("none") << QByteArray() << 30;
+    }
+    void timeLimitFromTheSettingsFile()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, limit);
+        ProgramFolder folder;
+        Recorders rec;
+        folder.write("Vimbra.INI", "[Exercise]\r\nCurrent=timed\r\n" + line + "\r\n");
+        {
+            TMainF w(rec);
+            QCOMPARE(w.Lesson().CurrentExercise(), Exercise::Timed);
+            QCOMPARE(w.Lesson().TimeLimit(), limit);
+            QCOMPARE(w.Lesson().Clock().limitMs, limit * 1000);
+            QCOMPARE(w.lbClock->text(), QStringLiteral("Время: 0,0 с из %1").arg(limit));
+            QVERIFY(w.lbExerciseHint->text().contains(QStringLiteral("за %1 с").arg(limit)));
+        }
+        const QString ini = folder.file("Vimbra.INI");
+        QCOMPARE(GetPrivateProfileString("Exercise", "TimeLimit", "", ini), QString::number(limit));
+        QCOMPARE(GetPrivateProfileString("Exercise", "Current", "", ini), QStringLiteral("timed"));
     }
 
     // The choice is remembered; free shooting leaves the settings as before.

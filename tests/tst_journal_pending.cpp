@@ -373,6 +373,48 @@ private Q_SLOTS:
         }
     }
 
+    // Series kept by the version before the timed exercise (a file of the
+    // second form: identities, no clocks) are written, untimed.
+    void secondFormKeptFileFiled()
+    {
+        const QString journal = dir.filePath(QStringLiteral("second/journal.sqlite"));
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out.setVersion(QDataStream::Qt_6_4);
+            out << quint32(0x56504a32) << qint32(2); // "VPJ2", a count, then each series' identity and fields
+            for (int total : {41, 44}) {
+                JournalSeries s;
+                s.uid = QUuid::createUuid();
+                s.firedAt = QDateTime(QDate(2026, 12, 1), QTime(10, total), Qt::UTC);
+                s.shooter = QStringLiteral("Второй");
+                s.total = total;
+                s.shots << JournalShot{1, QPointF(1, 2), 9, QPointF(1, 22), QPointF(0, 0), QPointF(0, -20)};
+                out << s.uid << s.firedAt << s.shooter << s.targetWidth << s.largeTarget << s.blackCircleValue
+                    << s.correction << s.exercise << s.hiddenError << s.zeroingSeries << s.total << s.meanPoint
+                    << s.meanRadius << s.extremeSpread << s.ringWidth << qint32(s.shots.size());
+                for (const JournalShot &shot : s.shots)
+                    out << shot.number << shot.hole << shot.score << shot.hold << shot.alignment << shot.correction
+                        << shot.sincePreviousMs << shot.called << shot.call << qint32(0);
+            }
+        }
+        QVERIFY(makeJournal(journal));
+        const QString kept = journal + QStringLiteral(".pending");
+        QVERIFY(WriteFile(kept, bytes));
+        QCOMPARE(JournalWriter::KeptIn(kept).size(), 2);
+        QCOMPARE(run({journal, QStringLiteral("0"), QStringLiteral("--keeper")}).starting(QStringLiteral("written")).size(), 2);
+        QCOMPARE(seriesIn(journal).value(QStringLiteral("Второй")), 2);
+        QVERIFY(!QFile::exists(kept));
+        JournalStore store;
+        QVERIFY(store.Open(journal, nullptr));
+        for (const JournalSeries &s : store.ReadAll(QStringLiteral("Второй"))) {
+            QCOMPARE(s.timeLimitMs, 0);
+            QCOMPARE(s.shots.size(), 1);
+            QCOMPARE(s.shots[0].sinceStartMs, -1);
+            QVERIFY(!s.shots[0].late);
+        }
+    }
+
     // The journal held by another program as the program starts with kept
     // series: they are written once it is free, with no series filed to
     // make them go.

@@ -110,7 +110,10 @@ const QStringList kHeader{"Стрелок",
                           "Пятно удержания, ширины кольца",
                           "В 10 за серию, % последней секунды",
                           "В 9 за серию, % последней секунды",
-                          "Пятно удержания за серию, ширины кольца"};
+                          "Пятно удержания за серию, ширины кольца",
+                          "Время на серию, с",
+                          "Время выстрела от начала, с",
+                          "После времени"};
 // A column by the start of its name ("X" for "X, пикс.").
 int column(const char *name)
 {
@@ -337,7 +340,7 @@ private Q_SLOTS:
             QCOMPARE(row.mid(16, 5), csv.rows[1].mid(16, 5)); // the series' figures as before
         }
         for (int i = 6; i <= 10; ++i)
-            QCOMPARE(csv.rows[i].mid(21), QStringList(6, QString()));
+            QCOMPARE(csv.rows[i].mid(21, 6), QStringList(6, QString()));
 
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("poppler-utils are not installed");
@@ -359,6 +362,55 @@ private Q_SLOTS:
         QVERIFY2(text.contains(QStringLiteral("Устойчивость: в 10 — 53%, в 9 — 71% последней секунды;")),
                  qPrintable(text));
         QCOMPARE(int(text.count(QStringLiteral("Устойчивость"))), 1); // the bare series has none
+    }
+
+    // «Стрельба на время»: its columns at the table's end, the series' time
+    // limit, each shot's time from the clock's start and «да» for a shot
+    // after the time (filed as 0, as the total counts it); empty for a series
+    // that was not timed. The report gives the time and marks the late score.
+    void timedSeries()
+    {
+        QTemporaryDir dir;
+        JournalSeries timed = series(20, local(11, 10, 0));
+        timed.exercise = QStringLiteral("Стрельба на время");
+        timed.timeLimitMs = 30000;
+        const QList<int> times{4000, 9500, 15250, 30000, 30001};
+        for (int i = 0; i < 5; ++i) {
+            timed.shots[i].sinceStartMs = times[i];
+            timed.shots[i].late = times[i] > 30000;
+        }
+        timed.total -= timed.shots[4].score;
+        timed.shots[4].score = 0;
+        const JournalSeries plain = series(21, local(11, 10, 5));
+        const QString path = dir.filePath(QStringLiteral("на время.csv"));
+        QString error;
+        QVERIFY2(ExportCsv({timed, plain}, path, &error), qPrintable(error));
+        const Csv csv = readCsv(path);
+        QVERIFY2(csv.error.isEmpty(), qPrintable(csv.error));
+        QCOMPARE(csv.rows.size(), 1 + 5 + 5);
+        QCOMPARE(csv.rows[0], kHeader);
+        const QStringList shown{"4", "9,5", "15,25", "30", "30,001"};
+        for (int i = 0; i < 5; ++i) {
+            const QStringList &row = csv.rows[1 + i];
+            QCOMPARE(row.size(), kHeader.size());
+            QCOMPARE(row[column("Время на серию")], QStringLiteral("30"));
+            QCOMPARE(row[column("Время выстрела от начала")], shown[i]);
+            QCOMPARE(row[column("После времени")], i == 4 ? QStringLiteral("да") : QString());
+            QCOMPARE(row[column("Сумма серии")], QStringLiteral("33"));
+        }
+        QCOMPARE(csv.rows[5][column("Очки")], QStringLiteral("0"));
+        for (int i = 6; i <= 10; ++i)
+            for (const char *name : {"Время на серию", "Время выстрела от начала", "После времени"})
+                QCOMPARE(csv.rows[i][column(name)], QString());
+
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+        const QString pdf = dir.filePath(QStringLiteral("на время.pdf"));
+        QVERIFY2(ExportPdf({timed, plain}, QStringLiteral("Журнал"), pdf, &error), qPrintable(error));
+        const QString text = poppler(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+        QVERIFY2(text.contains(QStringLiteral("Очки: 8, 8, 9, 8, 0 (после времени)")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("На время: 30,0 с из 30; после времени — 1.")), qPrintable(text));
+        QCOMPARE(int(text.count(QStringLiteral("На время:"))), 1);
     }
 
     // Numbers as a Russian spreadsheet reads them.

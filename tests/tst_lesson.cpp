@@ -553,6 +553,202 @@ private Q_SLOTS:
         QCOMPARE(f.lesson.Shots()[1].sincePreviousMs, 4000);
     }
 
+    // «Стрельба на время», shot by shot on the lesson's clock: all shots
+    // at the centre (10 each). The clock starts with the first movement (or
+    // the first shot, fired without one); a shot later than the limit counts
+    // 0 on the board, in the debrief's sum and in the journal, while the
+    // target's own total keeps it; one at the limit exactly is in time.
+    void timedSeries_data()
+    {
+        QTest::addColumn<int>("limit");          // seconds
+        QTest::addColumn<int>("movedAt");        // ms of the first movement; -1: none
+        QTest::addColumn<QList<int>>("firedAt"); // ms of each shot
+        QTest::addColumn<QList<int>>("times");   // each shot's time from the clock's start
+        QTest::addColumn<QList<bool>>("late");
+        QTest::addColumn<Scoreboard>("board");
+        const QList<bool> none(5, false);
+        QTest::newRow("all five within the time")
+            << 30 << 1000 << QList<int>{5000, 10000, 15000, 20000, 25600} << QList<int>{4000, 9000, 14000, 19000, 24600}
+            << none << Scoreboard{"5", "10", "50", "  10  10  10  10  10"};
+        QTest::newRow("the 4th and 5th after it")
+            << 30 << 1000 << QList<int>{5000, 12000, 20000, 31500, 40000} << QList<int>{4000, 11000, 19000, 30500, 39000}
+            << QList<bool>{false, false, false, true, true} << Scoreboard{"5", "0", "30", "  10  10  10  0  0"};
+        QTest::newRow("the last at the limit exactly: in time")
+            << 30 << 2000 << QList<int>{8000, 14000, 20000, 26000, 32000} << QList<int>{6000, 12000, 18000, 24000, 30000}
+            << none << Scoreboard{"5", "10", "50", "  10  10  10  10  10"};
+        QTest::newRow("the last a millisecond after it")
+            << 30 << 2000 << QList<int>{8000, 14000, 20000, 26000, 32001} << QList<int>{6000, 12000, 18000, 24000, 30001}
+            << QList<bool>{false, false, false, false, true} << Scoreboard{"5", "0", "40", "  10  10  10  10  0"};
+        QTest::newRow("no movement: from the first shot")
+            << 10 << -1 << QList<int>{3000, 6000, 9000, 12000, 13001} << QList<int>{0, 3000, 6000, 9000, 10001}
+            << QList<bool>{false, false, false, false, true} << Scoreboard{"5", "0", "40", "  10  10  10  10  0"};
+        QTest::newRow("every shot after a short limit")
+            << 5 << 0 << QList<int>{6000, 7000, 8000, 9000, 10000} << QList<int>{6000, 7000, 8000, 9000, 10000}
+            << QList<bool>(5, true) << Scoreboard{"5", "0", "0", "  0  0  0  0  0"};
+    }
+    void timedSeries()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, movedAt);
+        QFETCH(QList<int>, firedAt);
+        QFETCH(QList<int>, times);
+        QFETCH(QList<bool>, late);
+        QFETCH(Scoreboard, board);
+        Fixture f;
+        f.lesson.SetTimeLimit(limit);
+        f.lesson.StartExercise(Exercise::Timed);
+        QCOMPARE(f.lesson.Hint(), QStringLiteral("На время: 5 выстрелов за %1 с. Время пойдёт с первым движением "
+                                                 "оружия или мушки.").arg(limit));
+        QSignalSpy boards(&f.lesson, &TLesson::ScoreboardChanged);
+        if (movedAt >= 0) {
+            f.clock.now = movedAt;
+            f.lesson.AimAt(f.scene.centre + QPoint(20, 20));
+        }
+        for (int i = 0; i < 5; ++i) {
+            f.clock.now = firedAt[i];
+            f.lesson.Fire(f.scene.AimTo(f.scene.centre));
+            QCOMPARE(f.lesson.Shots()[i].sinceStartMs, times[i]);
+            QCOMPARE(f.lesson.Shots()[i].late, late[i]);
+            QCOMPARE(f.lesson.Shots()[i].score, 10); // as the target scored it
+        }
+        QCOMPARE(f.lesson.Board(), board);
+        QCOMPARE(boards.last().first().value<Scoreboard>(), board);
+        QCOMPARE(f.scene.total, 50); // the target's own total keeps every shot
+        const DebriefView view = f.lesson.Debrief();
+        QCOMPARE(view.total, board.total.toInt());
+        QVERIFY(view.timesShown);
+        const int lateCount = int(late.count(true));
+        QCOMPARE(view.exerciseWords.first(),
+                 QStringLiteral("Стрельба на время: 5 выстрелов за %1 с из %2; после времени — %3.")
+                     .arg(Decimal(times[4] / 1000.0))
+                     .arg(limit)
+                     .arg(lateCount));
+        QCOMPARE(view.exerciseWords.size(), lateCount > 0 ? 2 : 1);
+
+        // Stopped at the last shot.
+        f.clock.now += 60000;
+        const ClockView clock = f.lesson.Clock();
+        QVERIFY(clock.shown && !clock.running);
+        QCOMPARE(clock.elapsedMs, times[4]);
+        QCOMPARE(clock.limitMs, limit * 1000);
+        QCOMPARE(clock.over, late[4]);
+
+        // Filed as the exercise counted it.
+        QCOMPARE(f.filed.size(), 1);
+        const JournalSeries s = f.lastFiled();
+        QCOMPARE(s.exercise, QStringLiteral("Стрельба на время"));
+        QCOMPARE(s.timeLimitMs, limit * 1000);
+        QCOMPARE(s.total, board.total.toInt());
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(s.shots[i].sinceStartMs, times[i]);
+            QCOMPARE(s.shots[i].late, late[i]);
+            QCOMPARE(s.shots[i].score, late[i] ? 0 : 10);
+        }
+        QVERIFY(f.clock.errors.isEmpty());
+    }
+
+    // The clock: shown in the timed exercise only; started by the first
+    // movement, not moved on by later ones; past the limit it says so; it
+    // stops at the last shot, a movement then starts nothing, and a clear
+    // sets it back, for the next movement to start it again.
+    void timedClockRunsAndStartsAgainAfterAClear()
+    {
+        Fixture f;
+        QSignalSpy changed(&f.lesson, &TLesson::ClockChanged);
+        f.lesson.AimAt(f.scene.centre);
+        QVERIFY(!f.lesson.Clock().shown); // free shooting has no clock
+        f.fire({{0, 0}});
+        QCOMPARE(f.lesson.Shots()[0].sinceStartMs, -1);
+        QVERIFY(!f.lesson.Shots()[0].late);
+        f.clear();
+
+        f.lesson.SetTimeLimit(20);
+        f.lesson.StartExercise(Exercise::Timed);
+        ClockView clock = f.lesson.Clock();
+        QVERIFY(clock.shown && !clock.running && !clock.over);
+        QCOMPARE(clock.elapsedMs, 0);
+        QCOMPARE(clock.limitMs, 20000);
+        f.clock.now = 10000;
+        changed.clear();
+        f.lesson.AimAt(f.scene.centre);
+        QCOMPARE(changed.size(), 1);
+        f.clock.now = 11000;
+        f.lesson.AimAt(f.scene.centre + QPoint(1, 0)); // not started again
+        QCOMPARE(changed.size(), 1);
+        f.clock.now = 13500;
+        clock = f.lesson.Clock();
+        QVERIFY(clock.running && !clock.over);
+        QCOMPARE(clock.elapsedMs, 3500);
+        f.clock.now = 30000; // the limit exactly
+        QVERIFY(!f.lesson.Clock().over);
+        f.clock.now = 30001;
+        QVERIFY(f.lesson.Clock().over && f.lesson.Clock().running);
+
+        for (int i = 0; i < 5; ++i) {
+            f.clock.now = 31000 + 1000 * i;
+            f.lesson.Fire(f.scene.AimTo(f.scene.centre));
+            f.lesson.Jolted(f.scene.centre + QPoint(3, 3)); // as the window does after each shot
+        }
+        QCOMPARE(f.lesson.Board().total, QStringLiteral("0"));
+        f.clock.now = 50000;
+        f.lesson.AimAt(f.scene.centre); // the series is over: nothing starts
+        clock = f.lesson.Clock();
+        QVERIFY(!clock.running && clock.over);
+        QCOMPARE(clock.elapsedMs, 25000);
+
+        changed.clear();
+        f.clear();
+        QVERIFY(changed.size() >= 1);
+        clock = f.lesson.Clock();
+        QVERIFY(clock.shown && !clock.running && !clock.over);
+        QCOMPARE(clock.elapsedMs, 0);
+        QCOMPARE(f.lesson.Debrief().exerciseWords,
+                 QStringList{QStringLiteral("Стрельба на время: 5 выстрелов за 20 с; время считается от первого "
+                                            "движения оружия или мушки.")});
+        f.clock.now = 100000;
+        f.lesson.AimAt(f.scene.centre);
+        f.clock.now = 101500;
+        f.lesson.Fire(f.scene.AimTo(f.scene.centre));
+        QCOMPARE(f.lesson.Shots()[0].sinceStartMs, 1500);
+        QCOMPARE(f.lesson.Board(), (Scoreboard{"1", "10", "10", "  10"}));
+
+        // Another exercise: no clock, and nothing counted late.
+        f.lesson.StartExercise(Exercise::Grouping);
+        f.clear();
+        QVERIFY(!f.lesson.Clock().shown);
+        QVERIFY(!f.lesson.Debrief().timesShown);
+        QVERIFY(f.clock.errors.isEmpty());
+    }
+
+    // The limit: one out of the range gives the default; it holds for the
+    // exercise in progress and for one chosen later.
+    void timedLimit_data()
+    {
+        QTest::addColumn<int>("given");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("30") << 30 << 30;
+        QTest::newRow("the least: 5") << 5 << 5;
+        QTest::newRow("the most: 600") << 600 << 600;
+        QTest::newRow("4: too short") << 4 << 30;
+        QTest::newRow("601: too long") << 601 << 30;
+        QTest::newRow("0") << 0 << 30;
+        QTest::newRow("negative") << -45 << 30;
+    }
+    void timedLimit()
+    {
+        QFETCH(int, given);
+        QFETCH(int, limit);
+        Fixture f;
+        f.lesson.SetTimeLimit(given);
+        QCOMPARE(f.lesson.TimeLimit(), limit);
+        f.lesson.StartExercise(Exercise::Timed);
+        QCOMPARE(f.lesson.Clock().limitMs, limit * 1000);
+        QCOMPARE(dynamic_cast<const TimedRule &>(f.lesson.Rule()).LimitSeconds(), limit);
+        f.lesson.SetTimeLimit(45); // in progress
+        QCOMPARE(f.lesson.Clock().limitMs, 45000);
+        QVERIFY(f.lesson.Hint().contains(QStringLiteral("за 45 с")));
+    }
+
     // The shooter chosen is filed with the series; none chosen: left to the
     // journal, which files it under the one it remembers.
     void theShooter()

@@ -393,6 +393,30 @@ private Q_SLOTS:
         QVERIFY(rec.errors.isEmpty());
     }
 
+    // «Стрельба на время»'s clock on a dark desktop: legible while it runs,
+    // and in red once the time has passed.
+    void clockLegibleOnADarkDesktop()
+    {
+        ProgramFolder folder;
+        Recorders rec;
+        {
+            const DarkDesktop dark;
+            TMainF w(rec);
+            QVERIFY(ShowActive(w));
+            w.cbExercise->setCurrentIndex(int(Exercise::Timed));
+            qint64 &now = rec.time.emplace(0);
+            QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(300, 460)); // starts the clock
+            now = 12300;
+            QTRY_COMPARE(w.lbClock->text(), QStringLiteral("Время: 12,3 с из 30"));
+            QVERIFY2(drawnContrast(w.lbClock) >= 4.5, qPrintable(QString::number(drawnContrast(w.lbClock))));
+            now = 31000;
+            QTRY_VERIFY(w.lbClock->styleSheet().contains(QStringLiteral("c00000")));
+            QCOMPARE(w.lbClock->text(), QStringLiteral("Время: 31,0 с из 30"));
+            QVERIFY2(drawnContrast(w.lbClock) >= 4.5, qPrintable(QString::number(drawnContrast(w.lbClock))));
+        }
+        QVERIFY(rec.errors.isEmpty());
+    }
+
     // Windowed controls lie above every windowless visual, however late made.
     void panelAndResetButtonStayOnTop()
     {

@@ -27,6 +27,18 @@
         <source>серий</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>выстрел</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выстрела</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выстрелов</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Debrief</name>
@@ -59,10 +71,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Группа не кучная: средний радиус %1 ширины кольца (кучная — до %2). Прицел пока не трогайте.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Разброс даёт прицеливание: мушка стоит в прорези каждый раз по-разному.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -72,10 +80,6 @@
     </message>
     <message>
         <source>Разброс дают и прицеливание, и удержание.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Группа кучная: средний радиус %1 ширины кольца.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -111,10 +115,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Выносите точку прицеливания %1 на %2 ширины кольца (%3 пикс.).</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>левее</source>
         <translation type="unfinished"></translation>
     </message>
@@ -140,6 +140,74 @@
     </message>
     <message>
         <source>%1 на %2 ч</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выше</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ниже</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка стояла в прорези %1, чем в остальных выстрелах</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>удержание сбилось — оружие было наведено %1, чем в остальных выстрелах</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>сбились и мушка, и удержание</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1-я пробоина — отрыв: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ширины кольца (%2 пикс.)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа не кучная: средний радиус %1, наибольший разброс %2 ширины кольца (кучная — до %3 и до %4). Прицел пока не трогайте.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа кучная: средний радиус %1, наибольший разброс %2 ширины кольца.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выносите точку прицеливания %1 на %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ниже на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выше на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>правее на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>левее на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>без смещения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа и средняя точка — без неё.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа и средняя точка — без них.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -190,10 +258,6 @@
     </message>
     <message>
         <source>Объявление пробоины</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Норматив кучности (средний радиус до %1, наибольший разброс до %2 ширины кольца): %3 — средний радиус %4, разброс %5.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -249,23 +313,106 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Оружие приведено к нормальному бою за %1. Его ошибка была: %2 пикс. по высоте (около %3 планки, %4) и %5 пикс. по горизонтали (%6).</source>
+        <source>Стрельба на время</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>вниз</source>
+        <source>Норматив упражнения (средний радиус до %1, наибольший разброс до %2 ширины кольца, без отрывов): %3 — средний радиус %4, разброс %5.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>вверх</source>
+        <source> Группа в пределах норматива, но с отрывом.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>вправо</source>
+        <source> Группа кучная, но норматив строже.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>влево</source>
+        <source>Оружие приведено к нормальному бою за %1. Его ошибка: при правильном прицеливании и планке на %2 пробоины уходили %3 (%4 планки) и %5; планка для него — %6.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ниже на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>выше на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>правее на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>левее на %1 пикс.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>На время: 5 выстрелов за %1 с. Время пойдёт с первым движением оружия или мушки.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время: 5 выстрелов за %1 с; время считается от первого движения оружия или мушки.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время: %1 за %2 с из %3; после времени — %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрелы после времени не засчитаны: 0 очков, как промах.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>Сумма: %1 → %2, держится ровно.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сумма: %1 → %2, %3 (%4 за серию).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>растёт</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>падает</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средний радиус: %1 → %2, кучность прежняя.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Средний радиус: %1 → %2, группа %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>становится кучнее</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>расползается</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 10: %1% → %2% последней секунды, удержание прежнее.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 10: %1% → %2% последней секунды, удержание %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>крепнет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>слабеет</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -471,6 +618,30 @@
         <source>Пятно удержания за серию, ширины кольца</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>0 (после времени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>На время: %1 с из %2; после времени — %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время на серию, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время выстрела от начала, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>После времени</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>да</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JournalMessages</name>
@@ -663,19 +834,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&lt;b&gt;Средняя точка попадания:&lt;/b&gt; %1 (по горизонтали %2, по вертикали %3 пикс.; ширина кольца %4 пикс.).&lt;br&gt;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&lt;b&gt;Кучность:&lt;/b&gt; средний радиус %1 ширины кольца — %2; наибольший разброс %3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source> — между %1-й и %2-й пробоинами</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&lt;b&gt;Причины:&lt;/b&gt; мушка увела в среднем %1 (разброс %2), удержание с поправкой — %3 (разброс %4).</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -756,6 +915,86 @@
     </message>
     <message>
         <source>&lt;br&gt;&lt;b&gt;Устойчивость:&lt;/b&gt; в 10 — %1%, в 9 — %2% последней секунды; пятно удержания %3 ширины кольца.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Группа:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Эта серия — или все законченные серии сеанса одной группой, с их историей</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>эта серия</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>сеанс</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время, с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время выстрела от начала отсчёта (от первого движения оружия или мушки), с</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Законченных серий в сеансе ещё нет.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Сеанс:&lt;/b&gt; серий %1, в группе выстрелов %2 — каждый там, куда его послала бы планка, как она стоит сейчас.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Отрывы:&lt;/b&gt; %1 пробоины — группа без них.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Отрыв:&lt;/b&gt; %1-я пробоина — группа без неё.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Средняя точка попадания:&lt;/b&gt; %1 (%2; ширина кольца %3 пикс.).&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Кучность:&lt;/b&gt; средний радиус %1 ширины кольца, наибольший разброс %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> — %1.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ошибок прицеливания в среднем нет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>мушка увела в среднем %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Причины:&lt;/b&gt; %1 (разброс %2), удержание с поправкой — %3 (разброс %4).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;br&gt;&lt;b&gt;Серии сеанса:&lt;/b&gt;&lt;table cellspacing=&quot;0&quot; cellpadding=&quot;2&quot;&gt;&lt;tr&gt;&lt;th align=&quot;left&quot;&gt;№&lt;/th&gt;&lt;th align=&quot;right&quot;&gt;Сумма&lt;/th&gt;&lt;th align=&quot;right&quot;&gt;Ср. радиус&lt;/th&gt;&lt;th align=&quot;right&quot;&gt;В 10/9, %&lt;/th&gt;&lt;th align=&quot;right&quot;&gt;Отрывы&lt;/th&gt;&lt;/tr&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Отрыв: группа и средняя точка — без этой пробоины</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 (после времени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Выстрел после времени не засчитан (по пробоине — %1)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -992,6 +1231,14 @@
     </message>
     <message>
         <source>background-color: #ffffff; color: #000000;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрельба на время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время: %1 с из %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -29,6 +29,8 @@ struct ShotRecord {
     QList<TraceSample> trace;  // the aim's path over the last two seconds
     bool called = false;       // calling the shot: where the shooter said it went
     QPointF call;
+    int sinceStartMs = -1;     // a timed series: since its clock started; -1 for none
+    bool late = false;         // a timed series: fired after its time, so it counts 0 (see TimedRule)
 };
 
 // The target the shots went at: what scoring uses.

@@ -20,7 +20,7 @@ struct JournalShot {
 
     int number = 0;     // in firing order, from 1
     QPointF hole;       // where it went
-    int score = 0;
+    int score = 0;      // as the exercise counted it: 0 for a shot after the time
     QPointF hold;       // the parts that sent it there: hole = hold + alignment + correction
     QPointF alignment;
     QPointF correction;
@@ -28,6 +28,8 @@ struct JournalShot {
     bool called = false;              // calling the shot: where the shooter said it went
     QPointF call;
     QList<TraceSample> trace;   // the aim's path over the last two seconds
+    int sinceStartMs = -1;      // a timed series: since its clock started; -1: no clock
+    bool late = false;          // a timed series: fired after the time, its score filed as 0
 };
 
 struct JournalSeries {
@@ -42,7 +44,8 @@ struct JournalSeries {
     QString exercise;        // empty: free shooting
     QPoint hiddenError;      // zeroing: the gun's error, found by the learner
     int zeroingSeries = 0;   // zeroing: the series it took, on the series that finished it
-    int total = 0;
+    int timeLimitMs = 0;     // a timed series: the time it was to be fired in; 0: none
+    int total = 0;           // as the exercise counted it: a shot after the time counts 0
     QPointF meanPoint;       // of impact
     double meanRadius = 0;   // pixels
     double extremeSpread = 0;

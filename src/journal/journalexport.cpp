@@ -233,9 +233,12 @@ QString scoresText(const QList<JournalShot> &shots)
 {
     QStringList scores;
     for (const JournalShot &s : shots)
-        scores << QString::number(s.score);
+        scores << (s.late ? ExportTexts::tr("0 (после времени)") : QString::number(s.score));
     return scores.join(QStringLiteral(", "));
 }
+
+// Seconds from milliseconds, to thousandths where they are fractional.
+QString seconds(int ms) { return csvNumber(ms / 1000.0, 3, true); }
 
 // The figures of a series in words, as the debrief puts them.
 QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
@@ -251,6 +254,15 @@ QStringList seriesWords(const JournalSeries &s, const TargetPicture &drawn)
     }
     lines << ExportTexts::tr("Очки: %1 (выстрелов %2).").arg(scoresText(inFiringOrder(s.shots))).arg(f.shots);
     lines << f.flyerWords;
+    if (s.timeLimitMs > 0) {
+        const QList<JournalShot> shots = inFiringOrder(s.shots);
+        const auto late = std::count_if(shots.cbegin(), shots.cend(), [](const JournalShot &shot) { return shot.late; });
+        lines << ExportTexts::tr("На время: %1 с из %2; после времени — %3.")
+                     .arg(shots.last().sinceStartMs >= 0 ? Decimal(shots.last().sinceStartMs / 1000.0)
+                                                         : QStringLiteral("—"))
+                     .arg(s.timeLimitMs / 1000)
+                     .arg(late);
+    }
     lines << ExportTexts::tr("Средняя точка попадания: %1.").arg(DistanceAndHour(f.meanPoint, ring));
     if (f.shots >= 2) {
         lines << ExportTexts::tr("Средний радиус: %1 ширины кольца — %2.")
@@ -407,7 +419,9 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                     ExportTexts::tr("Пятно удержания, ширины кольца"),
                     ExportTexts::tr("В 10 за серию, % последней секунды"),
                     ExportTexts::tr("В 9 за серию, % последней секунды"),
-                    ExportTexts::tr("Пятно удержания за серию, ширины кольца")});
+                    ExportTexts::tr("Пятно удержания за серию, ширины кольца"),
+                    ExportTexts::tr("Время на серию, с"), ExportTexts::tr("Время выстрела от начала, с"),
+                    ExportTexts::tr("После времени")});
     for (const JournalSeries &s : series) {
         const QStringList head{s.shooter,
                                localTime(s.firedAt, QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -419,6 +433,7 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
         const QStringList tail{QString::number(s.total), figure(s.meanPoint.x(), s.ringWidth),
                                figure(s.meanPoint.y(), s.ringWidth), figure(s.meanRadius, s.ringWidth),
                                figure(s.extremeSpread, s.ringWidth)};
+        const QString limit = s.timeLimitMs > 0 ? seconds(s.timeLimitMs) : QString();
         const QList<JournalShot> shots = inFiringOrder(s.shots);
         QList<HoldSteadiness> held;
         held.reserve(shots.size());
@@ -429,7 +444,8 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
                                      percentField(steady.inNine, steady.measured > 0),
                                      ringsField(steady.holdRadiusRings, steady.measured > 0)};
         if (shots.isEmpty())
-            text += csvRow(head + QStringList(9, QString()) + tail + QStringList(3, QString()) + seriesHold);
+            text += csvRow(head + QStringList(9, QString()) + tail + QStringList(3, QString()) + seriesHold
+                           + QStringList{limit, QString(), QString()});
         for (int i = 0; i < shots.size(); ++i) {
             const JournalShot &shot = shots[i];
             const QStringList own{QString::number(shot.number > 0 ? shot.number : i + 1),
@@ -444,7 +460,9 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
             const HoldSteadiness &h = held[i];
             const QStringList ownHold{percentField(h.inTen, h.measured), percentField(h.inNine, h.measured),
                                       ringsField(h.holdRadiusRings, h.measured)};
-            text += csvRow(head + own + tail + ownHold + seriesHold);
+            const QStringList timed{limit, shot.sinceStartMs >= 0 ? seconds(shot.sinceStartMs) : QString(),
+                                    shot.late ? ExportTexts::tr("да") : QString()};
+            text += csvRow(head + own + tail + ownHold + seriesHold + timed);
         }
     }
 

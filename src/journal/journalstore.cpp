@@ -82,6 +82,14 @@ const QList<QStringList> &migrations()
                            " || substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6))) WHERE uid IS NULL"),
             QStringLiteral("CREATE UNIQUE INDEX series_by_uid ON series (uid)"),
         },
+        {
+            // «Стрельба на время»: the time the series was to be fired in
+            // (0: none), each shot's time from the clock's start (NULL: no
+            // clock) and the shots after the time (their score filed as 0).
+            QStringLiteral("ALTER TABLE series ADD COLUMN time_limit_ms INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("ALTER TABLE shot ADD COLUMN since_start_ms INTEGER"),
+            QStringLiteral("ALTER TABLE shot ADD COLUMN late INTEGER NOT NULL DEFAULT 0"),
+        },
     };
     return steps;
 }
@@ -217,13 +225,14 @@ JournalSeries seriesFrom(const QSqlQuery &q)
     s.zeroingSeries = q.value(16).toInt();
     if (!q.value(17).isNull())
         s.uid = QUuid::fromString(q.value(17).toString());
+    s.timeLimitMs = q.value(18).toInt();
     return s;
 }
 
 
 // A shot from a row whose columns from `first` on are: number, x, y, score,
 // hold, alignment and correction (x and y each), the time since the shot
-// before, the call (x and y).
+// before, the call (x and y), the time since the clock's start, late.
 JournalShot shotFrom(const QSqlQuery &q, int first)
 {
     auto v = [&q, first](int i) { return q.value(first + i); };
@@ -234,6 +243,8 @@ JournalShot shotFrom(const QSqlQuery &q, int first)
     shot.called = !v(11).isNull();
     if (shot.called)
         shot.call = QPointF(v(11).toDouble(), v(12).toDouble());
+    shot.sinceStartMs = v(13).isNull() ? -1 : v(13).toInt();
+    shot.late = v(14).toBool();
     return shot;
 }
 
@@ -478,10 +489,11 @@ bool JournalStore::Open(const QString &path, QString *reason, bool *damaged, Che
 QString JournalStore::SeriesColumns(bool identity) const
 {
     return QStringLiteral("s.id, s.fired_at, h.name, s.target_width, s.large_target, s.black_circle, s.correction,"
-                          " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width, %1, %2"
-                          " FROM series s JOIN shooter h ON h.id = s.shooter_id")
+                          " s.exercise, s.total, s.mean_x, s.mean_y, s.mean_radius, s.extreme_spread, s.ring_width, %1, %2,"
+                          " %3 FROM series s JOIN shooter h ON h.id = s.shooter_id")
         .arg(FVersion >= 2 ? QStringLiteral("s.hidden_x, s.hidden_y, s.zeroing_series") : QStringLiteral("0, 0, 0"),
-             FVersion >= 3 && identity ? QStringLiteral("s.uid") : QStringLiteral("NULL"));
+             FVersion >= 3 && identity ? QStringLiteral("s.uid") : QStringLiteral("NULL"),
+             FVersion >= 4 ? QStringLiteral("s.time_limit_ms") : QStringLiteral("0"));
 }
 
 bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
@@ -520,8 +532,8 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
         return fail(q);
     q.prepare(QStringLiteral("INSERT INTO series (uid, shooter_id, fired_at, target_width, large_target, black_circle,"
                              " correction, exercise, total, mean_x, mean_y, mean_radius, extreme_spread, ring_width,"
-                             " hidden_x, hidden_y, zeroing_series)"
-                             " VALUES (?, (SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                             " hidden_x, hidden_y, zeroing_series, time_limit_ms)"
+                             " VALUES (?, (SELECT id FROM shooter WHERE name = ?), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                              " ON CONFLICT (uid) DO NOTHING"));
     const QString uid = series.uid.toString(QUuid::WithoutBraces);
     for (const QVariant &v : {QVariant(uid), QVariant(series.shooter), QVariant(series.firedAt.toUTC().toString(Qt::ISODateWithMs)),
@@ -531,7 +543,7 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
                               QVariant(series.total), QVariant(series.meanPoint.x()), QVariant(series.meanPoint.y()),
                               QVariant(series.meanRadius), QVariant(series.extremeSpread), QVariant(series.ringWidth),
                               QVariant(series.hiddenError.x()), QVariant(series.hiddenError.y()),
-                              QVariant(series.zeroingSeries)})
+                              QVariant(series.zeroingSeries), QVariant(series.timeLimitMs)})
         q.addBindValue(v);
     if (!q.exec())
         return fail(q);
@@ -551,8 +563,8 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
     }
     const qint64 id = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO shot (series_id, number, x, y, score, hold_x, hold_y, align_x, align_y,"
-                             " correction_x, correction_y, since_previous_ms, call_x, call_y)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                             " correction_x, correction_y, since_previous_ms, call_x, call_y, since_start_ms, late)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     QSqlQuery trace(db);
     trace.prepare(QStringLiteral("INSERT INTO trace (series_id, number, samples) VALUES (?, ?, ?)"));
     for (const JournalShot &s : series.shots) {
@@ -562,7 +574,9 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
                                   QVariant(s.alignment.x()), QVariant(s.alignment.y()), QVariant(s.correction.x()),
                                   QVariant(s.correction.y()),
                                   s.sincePreviousMs >= 0 ? QVariant(s.sincePreviousMs) : QVariant(QMetaType::fromType<int>()),
-                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none})
+                                  s.called ? QVariant(s.call.x()) : none, s.called ? QVariant(s.call.y()) : none,
+                                  s.sinceStartMs >= 0 ? QVariant(s.sinceStartMs) : QVariant(QMetaType::fromType<int>()),
+                                  QVariant(int(s.late))})
             q.addBindValue(v);
         if (!q.exec())
             return fail(q);
@@ -652,9 +666,10 @@ void JournalStore::ReadShots(JournalSeries &series, bool traces)
     QSqlDatabase db = QSqlDatabase::database(FConnection);
     QSqlQuery shots(db);
     shots.prepare(QStringLiteral("SELECT number, x, y, score, hold_x, hold_y, align_x, align_y, correction_x,"
-                                 " correction_y, %1 FROM shot WHERE series_id = ? ORDER BY number")
+                                 " correction_y, %1, %2 FROM shot WHERE series_id = ? ORDER BY number")
                       .arg(FVersion >= 2 ? QStringLiteral("since_previous_ms, call_x, call_y")
-                                         : QStringLiteral("NULL, NULL, NULL")));
+                                         : QStringLiteral("NULL, NULL, NULL"),
+                           FVersion >= 4 ? QStringLiteral("since_start_ms, late") : QStringLiteral("NULL, 0")));
     shots.addBindValue(series.id);
     if (shots.exec())
         while (shots.next())
@@ -685,11 +700,12 @@ QList<JournalSeries> JournalStore::ReadAll(const QString &shooter)
     QSqlQuery shots(QSqlDatabase::database(FConnection));
     shots.setForwardOnly(true);
     shots.prepare(QStringLiteral("SELECT t.series_id, t.number, t.x, t.y, t.score, t.hold_x, t.hold_y, t.align_x,"
-                                 " t.align_y, t.correction_x, t.correction_y, %1 FROM shot t"
+                                 " t.align_y, t.correction_x, t.correction_y, %1, %2 FROM shot t"
                                  " JOIN series s ON s.id = t.series_id JOIN shooter h ON h.id = s.shooter_id"
                                  " WHERE h.name = ? ORDER BY t.series_id, t.number")
                       .arg(FVersion >= 2 ? QStringLiteral("t.since_previous_ms, t.call_x, t.call_y")
-                                         : QStringLiteral("NULL, NULL, NULL")));
+                                         : QStringLiteral("NULL, NULL, NULL"),
+                           FVersion >= 4 ? QStringLiteral("t.since_start_ms, t.late") : QStringLiteral("NULL, 0")));
     shots.addBindValue(shooter.isNull() ? QLatin1String("") : shooter);
     if (shots.exec())
         while (shots.next()) {

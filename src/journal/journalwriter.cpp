@@ -31,7 +31,8 @@ struct WriterTexts {
 
 // The series kept between runs, in Qt's own binary form.
 constexpr quint32 kPendingMagicV1 = 0x56504a31; // "VPJ1": series without an identity
-constexpr quint32 kPendingMagic = 0x56504a32;   // "VPJ2": each series' identity first
+constexpr quint32 kPendingMagicV2 = 0x56504a32; // "VPJ2": each series' identity first
+constexpr quint32 kPendingMagic = 0x56504a33;   // "VPJ3": as VPJ2, each series followed by its clock (writeTimedPart)
 // Series of a "VPJ1" file get an identity made from their own bytes, so that
 // the same file read twice gives the same identities.
 const QUuid kOldSeriesNamespace(QStringLiteral("{5b0f6d1e-2f0a-4c7e-9a51-3c1f0b7d2e44}"));
@@ -120,6 +121,26 @@ QDataStream &operator>>(QDataStream &in, JournalSeries &s)
     return in;
 }
 
+// What a timed series adds, after the series as VPJ2 kept it: its time
+// limit, then for each shot its time from the clock's start and whether it
+// was late.
+void writeTimedPart(QDataStream &out, const JournalSeries &s)
+{
+    out << s.timeLimitMs << qint32(s.shots.size());
+    for (const JournalShot &shot : s.shots)
+        out << shot.sinceStartMs << shot.late;
+}
+
+void readTimedPart(QDataStream &in, JournalSeries &s)
+{
+    qint32 shots = 0;
+    in >> s.timeLimitMs >> shots;
+    if (in.status() == QDataStream::Ok && shots != s.shots.size())
+        in.setStatus(QDataStream::ReadCorruptData);
+    for (qint32 i = 0; i < shots && in.status() == QDataStream::Ok; ++i)
+        in >> s.shots[i].sinceStartMs >> s.shots[i].late;
+}
+
 // A file of waiting series as it was read: removed only while it is still
 // what was read (its program may have kept more in it since).
 struct KeptFile {
@@ -152,16 +173,19 @@ std::optional<KeptFile> loadKept(const QString &path)
     quint32 magic = 0;
     qint32 count = 0;
     in >> magic >> count;
-    if (in.status() != QDataStream::Ok || (magic != kPendingMagic && magic != kPendingMagicV1))
+    if (in.status() != QDataStream::Ok
+        || (magic != kPendingMagic && magic != kPendingMagicV2 && magic != kPendingMagicV1))
         return bytes.isEmpty() ? std::optional<KeptFile>(kept) : std::nullopt; // an empty one holds nothing
     kept.old = magic == kPendingMagicV1;
     for (qint32 i = 0; i < count; ++i) {
         JournalSeries s;
         const qint64 at = in.device()->pos();
-        if (magic == kPendingMagic)
+        if (magic != kPendingMagicV1)
             in >> s.uid;
         in >> s;
-        if (in.status() != QDataStream::Ok || (magic == kPendingMagic && s.uid.isNull())) {
+        if (magic == kPendingMagic)
+            readTimedPart(in, s);
+        if (in.status() != QDataStream::Ok || (magic != kPendingMagicV1 && s.uid.isNull())) {
             kept.complete = false; // what it holds beyond stays in it
             break;
         }
@@ -198,8 +222,10 @@ bool saveKept(const QString &path, const std::deque<JournalSeries> &series, QStr
         QDataStream out(&bytes, QIODevice::WriteOnly);
         out.setVersion(QDataStream::Qt_6_4);
         out << kPendingMagic << qint32(series.size());
-        for (const JournalSeries &s : series)
+        for (const JournalSeries &s : series) {
             out << s.uid << s;
+            writeTimedPart(out, s);
+        }
     }
     const QByteArray part = QFile::encodeName(path + QLatin1String(kPartSuffix));
     const QByteArray target = QFile::encodeName(path);

@@ -2,6 +2,7 @@
 
 #include "analysis/thresholds.h"
 #include "platform/random.h"
+#include "session/timedrule.h"
 
 #include <QCoreApplication>
 
@@ -24,6 +25,7 @@ QString ExerciseName(Exercise exercise)
     case Exercise::Grouping: return ExerciseTexts::tr("Кучность");
     case Exercise::Zeroing: return ExerciseTexts::tr("Приведение к нормальному бою");
     case Exercise::Calling: return ExerciseTexts::tr("Объявление пробоины");
+    case Exercise::Timed: return ExerciseTexts::tr("Стрельба на время");
     }
     return QString();
 }
@@ -35,13 +37,14 @@ QString ExerciseKey(Exercise exercise)
     case Exercise::Grouping: return QStringLiteral("grouping");
     case Exercise::Zeroing: return QStringLiteral("zeroing");
     case Exercise::Calling: return QStringLiteral("calling");
+    case Exercise::Timed: return QStringLiteral("timed");
     }
     return QString();
 }
 
 Exercise ExerciseFromKey(const QString &key)
 {
-    for (Exercise e : {Exercise::Grouping, Exercise::Zeroing, Exercise::Calling})
+    for (Exercise e : {Exercise::Grouping, Exercise::Zeroing, Exercise::Calling, Exercise::Timed})
         if (key.trimmed().compare(ExerciseKey(e), Qt::CaseInsensitive) == 0)
             return e;
     return Exercise::Free;
@@ -244,6 +247,7 @@ std::unique_ptr<ExerciseRule> MakeExerciseRule(Exercise exercise, const Elevatio
     case Exercise::Grouping: return std::make_unique<GroupingRule>();
     case Exercise::Zeroing: return std::make_unique<ZeroingRule>(bar, target);
     case Exercise::Calling: return std::make_unique<CallingRule>();
+    case Exercise::Timed: return std::make_unique<TimedRule>(); // the lesson sets its limit
     }
     return std::make_unique<FreeRule>();
 }

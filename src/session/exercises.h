@@ -19,6 +19,7 @@ enum class Exercise {
     Grouping, // «Кучность»: scores hidden during the series, the group judged by a norm
     Zeroing,  // «Приведение к нормальному бою»: a gun with a hidden error to be found
     Calling,  // «Объявление пробоины»: each shot called before it is seen
+    Timed,    // «Стрельба на время»: five shots within the coach's time (session/timedrule.h)
 };
 
 QString ExerciseName(Exercise exercise);  // as the drop-down shows it
@@ -82,6 +83,11 @@ public:
     virtual bool StartsAgainOnClear() const { return false; }
     // Where the elevation bar is to stand when the exercise ends; -1: where it is.
     virtual int BarAtEnd() const { return -1; }
+    // The time a series is to be fired in, on a clock the lesson runs; 0: no clock.
+    virtual int TimeLimitMs() const { return 0; }
+    // A shot (its time from the clock's start given) came after the time:
+    // the exercise counts it 0, whatever it hit.
+    virtual bool Late(const ShotRecord &) const { return false; }
 
 protected:
     explicit ExerciseRule(Exercise kind) : FKind(kind) {}

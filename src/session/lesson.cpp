@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QUuid>
 
+#include <algorithm>
+
 TLesson::TLesson(Scene &scene, Effects &effects, QObject *parent)
     : QObject(parent), FScene(scene), FEffects(effects), FRule(MakeExerciseRule(Exercise::Free, ElevationBar{}, TargetGeometry{}))
 {
@@ -27,6 +29,12 @@ void TLesson::Fire(QPoint aim)
                       QPointF(0, -FScene.Correction()), score};
     const qint64 now = FEffects.Now();
     record.sincePreviousMs = FShots.isEmpty() || FLastShotMs < 0 ? -1 : int(now - FLastShotMs);
+    const bool timed = FRule->TimeLimitMs() > 0;
+    if (timed) {
+        StartClock(now); // a first shot fired without moving starts it
+        record.sinceStartMs = int(now - FClockStartMs);
+        record.late = FRule->Late(record);
+    }
     FTrace.Add(now, QPointF(aim)); // the aim at the shot ends its trace
     record.trace = FTrace.Before(now);
     for (TraceSample &sample : record.trace)
@@ -44,10 +52,21 @@ void TLesson::Fire(QPoint aim)
     ShowBoard();
     if (Finished())
         FinishSeries();
+    if (timed)
+        Q_EMIT ClockChanged(); // started, or stopped by the last shot
     Q_EMIT DebriefChanged();
 }
 
-void TLesson::AimAt(QPoint aim) { FTrace.Add(FEffects.Now(), QPointF(aim)); }
+void TLesson::AimAt(QPoint aim)
+{
+    const qint64 now = FEffects.Now();
+    FTrace.Add(now, QPointF(aim));
+    // The learner's first movement of a timed series starts its clock.
+    if (FClockStartMs < 0 && FRule->TimeLimitMs() > 0) {
+        StartClock(now);
+        Q_EMIT ClockChanged();
+    }
+}
 
 void TLesson::Jolted(QPoint aim)
 {
@@ -95,7 +114,7 @@ void TLesson::FinishSeries()
         FSession.erase(FSession.begin(), FSession.end() - kSessionShots);
     const SeriesSteadiness steady = MeasureSeriesHold(FShots, geometry);
     FHistory << HistoryRow{int(FHistory.size()) + 1,    int(FShots.size()),
-                           FScene.Total(),              figures.meanRadiusRings,
+                           CountedTotal(),               figures.meanRadiusRings,
                            int(figures.flyers.size()),  steady.measured ? steady.inTen : -1,
                            steady.measured ? steady.inNine : -1};
 
@@ -108,7 +127,7 @@ void TLesson::FinishSeries()
     series.largeTarget = FScene.LargeTarget();
     series.blackCircleValue = FScene.BlackCircleValue();
     series.correction = int(-FShots.last().correction.y());
-    series.total = FScene.Total();
+    series.total = CountedTotal();
     FRule->File(series);
     // The group as the debrief judged it: without its flyers.
     series.meanPoint = figures.meanPoint;
@@ -122,6 +141,9 @@ void TLesson::FinishSeries()
         shot.called = r.called;
         shot.call = r.call;
         shot.trace = r.trace;
+        shot.score = Counted(r);
+        shot.sinceStartMs = r.sinceStartMs;
+        shot.late = r.late;
         series.shots << shot;
     }
     Q_EMIT SeriesFiled(series);
@@ -137,6 +159,7 @@ void TLesson::Clear()
     if (!FShots.isEmpty() && !FScene.SeriesOpen())
         FPrevious = TargetPicture{FScene.Geometry(), FShots, {}};
     FShots.clear();
+    ResetClock();
     Q_EMIT SeriesCleared();
     Q_EMIT ScoreboardChanged(Scoreboard{});
     if (FRule->StartsAgainOnClear())
@@ -149,6 +172,8 @@ void TLesson::StartExercise(Exercise exercise)
 {
     EndExercise();
     FRule = MakeExerciseRule(exercise, FScene.Bar(), FScene.Geometry());
+    ApplyTimeLimit();
+    ResetClock();
     Q_EMIT HintChanged(Hint());
     Q_EMIT DebriefChanged();
 }
@@ -167,6 +192,7 @@ void TLesson::EndExercise()
     FAwaitingCall = false;
     if (bar >= 0)
         FScene.SetBar(bar);
+    ResetClock();
     Q_EMIT HintChanged(Hint());
 }
 
@@ -206,12 +232,12 @@ Scoreboard TLesson::Board() const
     for (const ShotRecord &r : FShots) {
         const bool seen = FRule->ScoreSeen(r, finished);
         allSeen = allSeen && seen;
-        board.singles += QStringLiteral("  ") + (seen ? QString::number(r.score) : QStringLiteral("·"));
+        board.singles += QStringLiteral("  ") + (seen ? QString::number(Counted(r)) : QStringLiteral("·"));
     }
     board.count = QString::number(FShots.size());
-    board.last = FRule->ScoreSeen(FShots.last(), finished) ? QString::number(FShots.last().score)
+    board.last = FRule->ScoreSeen(FShots.last(), finished) ? QString::number(Counted(FShots.last()))
                                                              : QStringLiteral("?");
-    board.total = allSeen ? QString::number(FScene.Total()) : QStringLiteral("?");
+    board.total = allSeen ? QString::number(CountedTotal()) : QStringLiteral("?");
     return board;
 }
 
@@ -231,12 +257,13 @@ DebriefView TLesson::Debrief() const
     view.current.figures = AnalyseSeries(view.current.shots, view.current.target, bar);
     view.previous = FPrevious;
     view.previous.figures = AnalyseSeries(FPrevious.shots, FPrevious.target, bar);
-    view.total = FScene.Total() - (FAwaitingCall && !FShots.isEmpty() ? FShots.last().score : 0);
+    view.total = CountedTotal() - (FAwaitingCall && !FShots.isEmpty() ? Counted(FShots.last()) : 0);
     const bool finished = Finished();
     for (const ShotRecord &r : std::as_const(view.current.shots))
         view.scoresHidden = view.scoresHidden || !FRule->ScoreSeen(r, finished);
     view.callsShown = FRule->CallsShots();
     view.correctionOffered = FRule->OffersCorrection();
+    view.timesShown = FRule->TimeLimitMs() > 0;
     view.exerciseWords = FRule->Words(SeriesState{view.current.shots, view.current.target, view.current.figures, finished});
 
     const QPointF now(0, -FScene.Correction());
@@ -250,4 +277,55 @@ DebriefView TLesson::Debrief() const
     view.history = FHistory;
     view.trend = TrendWords(FHistory);
     return view;
+}
+
+int TLesson::CountedTotal() const
+{
+    int total = FScene.Total();
+    for (const ShotRecord &r : FShots)
+        total -= r.score - Counted(r);
+    return total;
+}
+
+// ------------------------------------------------------------ the clock
+
+void TLesson::SetTimeLimit(int seconds)
+{
+    FTimeLimit = ValidTimeLimit(seconds);
+    ApplyTimeLimit();
+    Q_EMIT HintChanged(Hint());
+    Q_EMIT ClockChanged();
+    Q_EMIT DebriefChanged();
+}
+
+void TLesson::ApplyTimeLimit()
+{
+    if (auto *timed = dynamic_cast<TimedRule *>(FRule.get()))
+        timed->SetLimit(FTimeLimit);
+}
+
+void TLesson::StartClock(qint64 now)
+{
+    if (FClockStartMs < 0)
+        FClockStartMs = now;
+}
+
+void TLesson::ResetClock()
+{
+    FClockStartMs = -1;
+    Q_EMIT ClockChanged();
+}
+
+ClockView TLesson::Clock() const
+{
+    ClockView clock;
+    clock.limitMs = FRule->TimeLimitMs();
+    clock.shown = clock.limitMs > 0;
+    if (!clock.shown || FClockStartMs < 0)
+        return clock;
+    clock.running = !Finished();
+    clock.elapsedMs = std::max(0, clock.running || FShots.isEmpty() ? int(FEffects.Now() - FClockStartMs)
+                                                                    : FShots.last().sinceStartMs);
+    clock.over = clock.elapsedMs > clock.limitMs;
+    return clock;
 }

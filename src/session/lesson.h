@@ -12,6 +12,7 @@
 #include "journal/journal.h"
 #include "session/exercises.h"
 #include "session/scene.h"
+#include "session/timedrule.h"
 
 #include <QObject>
 
@@ -21,7 +22,8 @@
 class Effects;
 
 // The window's result labels as the learner may see them: the shots fired,
-// the last score, the total and the scores one by one ("  9  10  0"). A
+// the last score, the total and the scores one by one ("  9  10  0"), as the
+// exercise counts them (a shot after a timed series' time: 0). A
 // score not to be seen yet is "?" (a dot among the single scores). All empty
 // once the series is cleared.
 struct Scoreboard {
@@ -37,19 +39,30 @@ struct Scoreboard {
 struct DebriefView {
     TargetPicture current;       // the shots seen so far: one awaiting its call is not
     TargetPicture previous;      // the last finished series, if any
-    int total = 0;               // of the current series' shots
+    int total = 0;               // of the current series' shots, as the exercise counts them
     bool scoresHidden = false;   // some score is not to be seen yet
     bool callsShown = false;     // the calls are measured
     bool correctionOffered = true;
     QStringList exerciseWords;
     // The session: the finished series since the program started, the
     // exercise was chosen or the target changed (the last fifty shots of
-    // them), as one group, each shot
-    // brought to the bar as it stands now (where it would have gone with
-    // it); and the series one by one, with which way they go.
+    // them), as one group, each shot brought to the bar as it stands now
+    // (where it would have gone with it); and the series one by one, with
+    // which way they go.
     TargetPicture session;
     QList<HistoryRow> history;
     QStringList trend;
+    bool timesShown = false;     // the exercise runs a clock: each shot's time from its start
+};
+
+// The exercise's clock as the window shows it; only an exercise with a time
+// limit runs one (see session/timedrule.h for when it starts).
+struct ClockView {
+    bool shown = false;    // the exercise has a clock
+    bool running = false;  // started, and the series not finished
+    int elapsedMs = 0;     // from its start: to now while it runs, to the last shot once the series is finished
+    int limitMs = 0;
+    bool over = false;     // past the limit: a shot now counts 0
 };
 
 class TLesson : public QObject
@@ -88,6 +101,10 @@ public:
     void SettingsChanged();
     // Who shoots: the series are filed under this name from now on.
     void SetShooter(const QString &name);
+    // The time a timed series is to be fired in, seconds (the settings'
+    // [Exercise] TimeLimit); a limit out of range gives the default. It
+    // holds for the exercise in progress and for each one started later.
+    void SetTimeLimit(int seconds);
 
     // ---------------------------------------------------- what has happened
 
@@ -103,6 +120,10 @@ public:
     DebriefView Debrief() const;
     // The shooter chosen in this run; nothing until one is.
     std::optional<QString> Shooter() const { return FShooter; }
+    int TimeLimit() const { return FTimeLimit; }
+    ClockView Clock() const;
+    // A shot's score as the exercise counts it: 0 for one after the time.
+    static int Counted(const ShotRecord &shot) { return shot.late ? 0 : shot.score; }
 
 Q_SIGNALS:
     void ScoreboardChanged(const Scoreboard &board);
@@ -119,6 +140,9 @@ Q_SIGNALS:
     // What the debrief shows has changed.
     void DebriefChanged();
     void ShooterChanged(const QString &name);
+    // The clock started, stopped, was set back or shown or hidden (it is
+    // read through Clock(); while it runs its time changes without a word).
+    void ClockChanged();
 
 private:
     // The series has all it takes: the exercise counts it, the journal gets it.
@@ -127,6 +151,13 @@ private:
     TargetPicture Seen() const;
     void ShowBoard();
     void StartSession();
+    // The series' total as the exercise counts it: the target's, less the
+    // shots after the time.
+    int CountedTotal() const;
+    // The clock of a timed exercise, from nothing.
+    void StartClock(qint64 now);
+    void ResetClock();
+    void ApplyTimeLimit();
 
     Scene &FScene;
     Effects &FEffects;
@@ -140,4 +171,6 @@ private:
     AimTrace FTrace;
     qint64 FLastShotMs = -1;
     std::optional<QString> FShooter;
+    int FTimeLimit = kDefaultTimeLimit; // seconds
+    qint64 FClockStartMs = -1; // on the effects' clock; -1: not started
 };

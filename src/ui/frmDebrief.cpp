@@ -30,6 +30,12 @@ TDebriefF::TDebriefF(QWidget *parent) : QWidget(parent)
     const int row = tblShots->verticalHeader()->defaultSectionSize();
     tblShots->setMinimumHeight(tblShots->horizontalHeader()->sizeHint().height() + 5 * row + 2 * tblShots->frameWidth());
     btnApply->setEnabled(false);
+    FTimeColumn = tblShots->columnCount();
+    tblShots->insertColumn(FTimeColumn);
+    auto *timeHeading = new QTableWidgetItem(tr("Время, с"));
+    timeHeading->setToolTip(tr("Время выстрела от начала отсчёта (от первого движения оружия или мушки), с"));
+    tblShots->setHorizontalHeaderItem(FTimeColumn, timeHeading);
+    tblShots->setColumnHidden(FTimeColumn, true);
     connect(btnJournal, &QPushButton::clicked, this, [this] { Q_EMIT OpenJournal(); });
     connect(btnHide, &QPushButton::clicked, this, [this] { Q_EMIT HideWanted(); });
     connect(btnReplay, &QPushButton::clicked, this, Guarded([this] { Replay(); }));
@@ -162,6 +168,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
     }
 
     tblShots->setColumnHidden(7, !view.callsShown);
+    ShowTimes(view);
     // The trace of the newest shot, unless another one is chosen meanwhile.
     if (newShots || FTraceShot >= Shots().size())
         FTraceShot = int(Shots().size()) - 1;
@@ -183,6 +190,27 @@ void TDebriefF::ShowSeries(const DebriefView &view)
     btnApply->setEnabled(applicable);
     btnApply->setToolTip(applicable ? tr("Поставить прицельную планку на %1").arg(f.advice.newBarPosition)
                                     : QString());
+}
+
+// «Стрельба на время»: each shot's time from the clock's start, and a shot
+// after the time scored 0, marked.
+void TDebriefF::ShowTimes(const DebriefView &view)
+{
+    tblShots->setColumnHidden(FTimeColumn, !view.timesShown);
+    if (!view.timesShown)
+        return;
+    const QList<ShotRecord> &shots = view.current.shots;
+    for (int row = 0; row < tblShots->rowCount() && row < shots.size(); ++row) {
+        const ShotRecord &r = shots[row];
+        auto *item = new QTableWidgetItem(r.sinceStartMs >= 0 ? Decimal(r.sinceStartMs / 1000.0) : QStringLiteral("—"));
+        item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        tblShots->setItem(row, FTimeColumn, item);
+        if (r.late && !view.scoresHidden)
+            if (QTableWidgetItem *score = tblShots->item(row, 1)) {
+                score->setText(tr("0 (после времени)"));
+                score->setToolTip(tr("Выстрел после времени не засчитан (по пробоине — %1)").arg(r.score));
+            }
+    }
 }
 
 void TDebriefF::ShowTraceOf(int shot)

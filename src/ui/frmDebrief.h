@@ -46,6 +46,10 @@ private:
     const QList<ShotRecord> &Shots() const { return Target->Current().shots; }
     DebriefView FView; // as last shown, for a change of «Группа»
     int FTraceShot = -1;
+    // «Стрельба на время»: each shot's time from the clock's start, a column
+    // of its own at the table's end, shown in that exercise only.
+    int FTimeColumn = -1;
+    void ShowTimes(const DebriefView &view);
     QTimer *FReplay = nullptr;
     QElapsedTimer FReplayClock;
 };

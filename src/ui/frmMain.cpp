@@ -35,6 +35,7 @@ namespace {
 
 const QString kExerciseSection = QStringLiteral("Exercise");
 const QString kExerciseKey = QStringLiteral("Current");
+const QString kTimeLimitKey = QStringLiteral("TimeLimit"); // «Стрельба на время», seconds
 const QString kShotSound = QStringLiteral("Sounds/BAR_01");
 const QString kDebriefSection = QStringLiteral("Debrief");
 const QString kDebriefVisible = QStringLiteral("Visible");
@@ -128,7 +129,12 @@ TMainF::TMainF(Effects &effects, QWidget *parent)
     connect(btnJournal, &QPushButton::clicked, this, Handler([this] { btnJournalClick(); }));
     connect(cbExercise, &QComboBox::currentIndexChanged, this, Handler([this] { cbExerciseChange(); }));
     lbExerciseHint->setAttribute(Qt::WA_TransparentForMouseEvents); // the bare window beneath takes the mouse
+    lbClock->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FClockTimer = new QTimer(this);
+    FClockTimer->setInterval(100);
+    connect(FClockTimer, &QTimer::timeout, this, Handler([this] { ShowClock(); }));
     FollowLesson();
+    ShowClock();
 
     Run([this] { FormCreate(); });
 }
@@ -154,6 +160,12 @@ TMainF::~TMainF()
         && (exercise != Exercise::Free
             || !GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsPath()).isEmpty()))
         WritePrivateProfileString(kExerciseSection, kExerciseKey, ExerciseKey(exercise), SettingsPath());
+    // The time limit in use, where the coach will look for it: once the
+    // timed exercise has been chosen, or the file names one.
+    if (FSettingsRead
+        && (exercise == Exercise::Timed
+            || !GetPrivateProfileString(kExerciseSection, kTimeLimitKey, QString(), SettingsPath()).isEmpty()))
+        WriteProfileNumber(kExerciseSection, kTimeLimitKey, FLesson->TimeLimit(), SettingsPath());
     // Whether the debrief was shown, for the next run; a file that never
     // knew the debrief is left as it was while it has never been shown.
     if (FSettingsRead
@@ -199,6 +211,7 @@ void TMainF::FollowLesson()
     connect(FLesson.get(), &TLesson::SeriesFiled, this,
             Handler([this](const JournalSeries &series) { Journal()->Record(series); }));
     connect(FLesson.get(), &TLesson::DebriefChanged, this, &TMainF::ScheduleDebriefUpdate);
+    connect(FLesson.get(), &TLesson::ClockChanged, this, Handler([this] { ShowClock(); }));
 }
 
 // ------------------------------------------------------------ the scene
@@ -660,8 +673,24 @@ void TMainF::UpdateDebrief()
 void TMainF::cbExerciseChange()
 {
     const int index = cbExercise->currentIndex();
-    FLesson->StartExercise(index >= 0 && index <= int(Exercise::Calling) ? Exercise(index) : Exercise::Free);
+    FLesson->StartExercise(index >= 0 && index <= int(Exercise::Timed) ? Exercise(index) : Exercise::Free);
     btnResetClick();
+}
+
+void TMainF::ShowClock()
+{
+    const ClockView clock = FLesson->Clock();
+    lbClock->setVisible(clock.shown);
+    if (!clock.running)
+        FClockTimer->stop();
+    else if (!FClockTimer->isActive())
+        FClockTimer->start();
+    if (!clock.shown)
+        return;
+    SetCaption(lbClock, tr("Время: %1 с из %2").arg(Decimal(clock.elapsedMs / 1000.0)).arg(clock.limitMs / 1000));
+    const QString colour = clock.over ? QStringLiteral("color: #c00000;") : QString();
+    if (lbClock->styleSheet() != colour)
+        lbClock->setStyleSheet(colour);
 }
 
 // ------------------------------------------------------------ settings
@@ -675,7 +704,10 @@ void TMainF::LoadSettings()
     PlankaCorrectionBar->setValue(bar);
     edBlack->setValue(black);
     TargetSize->SetItemIndex(size);
-    // The exercise last chosen, from a section of its own.
+    // The timed exercise's limit, then the exercise last chosen, from a
+    // section of their own.
+    FLesson->SetTimeLimit(
+        TimeLimitFromSetting(GetPrivateProfileString(kExerciseSection, kTimeLimitKey, QString(), SettingsReadPath())));
     const Exercise exercise =
         ExerciseFromKey(GetPrivateProfileString(kExerciseSection, kExerciseKey, QString(), SettingsReadPath()));
     cbExercise->setCurrentIndex(int(exercise));

@@ -22,6 +22,7 @@ class TCallMark;
 class TDebriefF;
 class TJournalKeeper;
 class TJournalF;
+class QTimer;
 
 class TMainF : public QWidget, public Ui::TMainF
 {
@@ -99,6 +100,7 @@ private:
     bool FMaximisedForDebrief = false; // where the program cannot place its window
     bool FRestoring = false; // restored from maximised a moment ago: the debrief's room is looked at
     bool FSwallowDouble = false; // the double-click whose press made a call
+    QTimer *FClockTimer = nullptr;
 
     void FormCreate();
     void FormClose();
@@ -114,6 +116,9 @@ private:
     void btnDebriefClick();
     void btnJournalClick();
     void cbExerciseChange();
+    // The timed exercise's clock as the lesson tells it, repainted every
+    // tenth of a second while it runs; hidden in the other exercises.
+    void ShowClock();
 
     void Fire();
     void UpdateLaser();

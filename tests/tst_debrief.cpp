@@ -140,6 +140,13 @@ private Q_SLOTS:
             << fiveAt(0, 30) << 0 << 0 << -1
             << QStringList{"уже поднята до предела", "Выносите точку прицеливания выше на 5,0 ширины кольца (30 пикс.)."}
             << QStringList{};
+        QTest::newRow("at its limit, the rest under half a ring: still aim higher")
+            << fiveAt(2, 3) << 0 << 0 << -1
+            << QStringList{"уже поднята до предела", "Выносите точку прицеливания выше на 0,5 ширины кольца (3 пикс.)."}
+            << QStringList{"так держать"};
+        QTest::newRow("off the centre by less than any correction: said so")
+            << fiveAt(2.9, 2.4) << 6 << 0 << -1 << QStringList{"рядом с центром: поправки не нужны"}
+            << correction + QStringList{"Выносите", "По высоте"};
         QTest::newRow("lowered to its limit: aim lower for the rest")
             << fiveAt(0, -30) << 8 << -2 << 10
             << QStringList{"Опустить прицельную планку на 2 деления (до предела).",
@@ -225,6 +232,9 @@ private Q_SLOTS:
             << fourTens + QList<ShotRecord>{at(0, 11)} << QList<int>{} << QStringList{"Группа кучная"};
         QTest::newRow("three shots are too few to have one")
             << QList<ShotRecord>{at(0, 0), at(1, 0), at(30, 0)} << QList<int>{} << QStringList{};
+        QTest::newRow("fifteen shots: a flyer and an edge shot, the flyer kept")
+            << fourTens + fourTens + fourTens + QList<ShotRecord>{at(0, 13), at(0, -10), at(40, 0)}
+            << QList<int>{15} << QStringList{"15-я пробоина — отрыв"};
         QTest::newRow("ten shots, two flyers: both named, the group without them")
             << fourTens + fourTens + QList<ShotRecord>{at(0, 40), at(-40, 0)} << QList<int>{9, 10}
             << QStringList{"9-я пробоина — отрыв", "10-я пробоина — отрыв", "без них", "так держать"};

@@ -840,6 +840,12 @@ private Q_SLOTS:
                 shot.trace = {{-2000, {3, 0}}, {-250, {0, 1}}, {0, {0, 1}}}; // a quarter in the 10, all in the 9
             traced.shots[4].trace.clear();
             JournalSeries bare = sample(QStringLiteral("Анна"), 41);
+            // Timed, its last shot after the time.
+            bare.timeLimitMs = 30000;
+            for (int i = 0; i < 5; ++i)
+                bare.shots[i].sinceStartMs = 1000 + 7500 * i;
+            bare.shots[4].late = true;
+            bare.shots[4].score = 0;
             QVERIFY(store.Write(traced, nullptr));
             QVERIFY(store.Write(bare, nullptr));
             QVERIFY(store.SetSetting(QStringLiteral("shooter"), QStringLiteral("Анна")));
@@ -876,6 +882,11 @@ private Q_SLOTS:
                      qPrintable(window.lbSelected->text()));
             window.SelectRow(0);
             QVERIFY(!window.lbSelected->text().contains(QStringLiteral("Устойчивость")));
+            // The timed one says its time and its late shot, as the debrief did.
+            QVERIFY2(window.lbSelected->text().contains(QStringLiteral("0 (после времени)")),
+                     qPrintable(window.lbSelected->text()));
+            QVERIFY2(window.lbSelected->text().contains(QStringLiteral("На время: 31,0 с из 30; после времени — 1.")),
+                     qPrintable(window.lbSelected->text()));
 
             connect(&keeper, &TJournalKeeper::SeriesWritten, &window, &TJournalF::Added);
             JournalSeries still = sample(QStringLiteral("Анна"), 45);

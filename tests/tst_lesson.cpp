@@ -514,9 +514,13 @@ private Q_SLOTS:
         QCOMPARE(view.session.figures.flyers, QList<int>{18});
         QCOMPARE(view.history.last().flyers, 1);
 
-        // Another target: a new session.
+        // Another target: a new session, from the change on; «Применить»
+        // has nothing of the old one to apply.
         f.clear();
         f.scene.geometry.width = 49;
+        QCOMPARE(f.lesson.Debrief().session.shots.size(), 0);
+        QCOMPARE(f.lesson.Debrief().history.size(), 0);
+        QVERIFY(!f.lesson.ApplyCorrection(true));
         f.fire(kTight);
         QCOMPARE(f.lesson.Debrief().session.shots.size(), 5);
         QCOMPARE(f.lesson.Debrief().history.size(), 1);

@@ -210,6 +210,10 @@
         <source>Группа и средняя точка — без них.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Средняя точка попадания рядом с центром: поправки не нужны, так держать.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Errors</name>
@@ -950,10 +954,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&lt;b&gt;Отрывы:&lt;/b&gt; %1 пробоины — группа без них.&lt;br&gt;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>&lt;b&gt;Отрыв:&lt;/b&gt; %1-я пробоина — группа без неё.&lt;br&gt;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -995,6 +995,18 @@
     </message>
     <message>
         <source>Выстрел после времени не засчитан (по пробоине — %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Сеанс:&lt;/b&gt; серий %1; в группе — последние %2 выстрелов, каждый там, куда его послала бы планка, как она стоит сейчас.&lt;br&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1-я</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Отрывы:&lt;/b&gt; %1 и %2 пробоины — группа без них.&lt;br&gt;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1105,6 +1117,14 @@
     </message>
     <message>
         <source>Сохранить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 (после времени)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>На время: %1 с из %2; после времени — %3.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -110,11 +110,30 @@ int worstOutlier(const QList<QPointF> &holes, const QList<int> &aside, double ri
     return worst;
 }
 
+// Whether every one of the flyers stands alone: at least
+// Thresholds::kFlyerAlone times as far from the mean point of the rest as
+// the farthest of the rest.
+bool standAlone(const QList<QPointF> &holes, const QList<int> &flyers)
+{
+    QList<QPointF> rest;
+    for (int i = 0; i < holes.size(); ++i)
+        if (!flyers.contains(i))
+            rest << holes[i];
+    const QPointF centre = mean(rest);
+    double farthest = 0;
+    for (QPointF p : rest)
+        farthest = std::max(farthest, length(p - centre));
+    for (int i : flyers)
+        if (length(holes[i] - centre) < Thresholds::kFlyerAlone * farthest)
+            return false;
+    return true;
+}
+
 // The flyers among the holes, by index: the worst outliers, one after
 // another, as many as one in every five shots allows (none in a group of
-// fewer than Thresholds::kShotsForFlyer). Each must stand alone: at least
-// kFlyerAlone times as far from the rest's mean point as the farthest of the
-// rest. Otherwise the group is loose rather than holed by flyers: none.
+// fewer than Thresholds::kShotsForFlyer); of them, the most that, taken in
+// that order, all stand alone. Outliers that do not make a loose group, not
+// flyers.
 QList<int> findFlyers(const QList<QPointF> &holes, double ring)
 {
     QList<int> flyers;
@@ -127,17 +146,8 @@ QList<int> findFlyers(const QList<QPointF> &holes, double ring)
             break;
         flyers << worst;
     }
-    QList<QPointF> rest;
-    for (int i = 0; i < holes.size(); ++i)
-        if (!flyers.contains(i))
-            rest << holes[i];
-    const QPointF centre = mean(rest);
-    double farthest = 0;
-    for (QPointF p : rest)
-        farthest = std::max(farthest, length(p - centre));
-    for (int i : flyers)
-        if (length(holes[i] - centre) < Thresholds::kFlyerAlone * farthest)
-            return {};
+    while (!flyers.isEmpty() && !standAlone(holes, flyers))
+        flyers.removeLast();
     std::sort(flyers.begin(), flyers.end());
     return flyers;
 }
@@ -238,12 +248,14 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
     }
     const double left = possible == wanted && wanted != 0 ? 0
                                                           : f.meanPoint.y() - possible * Thresholds::kPixelsPerDivision;
-    if (std::abs(left) / ring >= Thresholds::kOnCentre) {
+    // Past the bar's end the rest is always aimed off: it is half a division
+    // at least, and the learner must be told what will work.
+    if (possible != wanted || std::abs(left) / ring >= Thresholds::kOnCentre) {
         advice.aimUp = left;
         advice.lines << DebriefTexts::tr("Выносите точку прицеливания %1 на %2.")
                             .arg(left > 0 ? DebriefTexts::tr("выше") : DebriefTexts::tr("ниже"),
                                  ringsAndPixels(left, ring));
-    } else if (wanted == 0) {
+    } else if (wanted == 0 && std::abs(f.meanPoint.x()) / ring >= Thresholds::kOnCentre) {
         advice.lines << DebriefTexts::tr("По высоте поправка не нужна.");
     }
 
@@ -254,6 +266,9 @@ Advice advise(const SeriesFigures &f, const QList<ShotRecord> &shots, const QLis
                             .arg(f.meanPoint.x() > 0 ? DebriefTexts::tr("левее") : DebriefTexts::tr("правее"),
                                  ringsAndPixels(f.meanPoint.x(), ring));
     }
+    // Off the centre, but by less than either way of making it good.
+    if (advice.barDivisions == 0 && advice.aimUp == 0 && advice.aimOff == 0 && wanted == 0)
+        advice.lines << DebriefTexts::tr("Средняя точка попадания рядом с центром: поправки не нужны, так держать.");
     return advice;
 }
 

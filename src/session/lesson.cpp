@@ -102,10 +102,7 @@ void TLesson::FinishSeries()
     // The exercise counts the series first: what it files says so.
     FRule->SeriesFinished(figures);
 
-    // The session goes on while the target stays the same.
-    if (geometry.width != FSessionTarget.width || geometry.blackCircleValue != FSessionTarget.blackCircleValue)
-        StartSession();
-    FSessionTarget = geometry;
+    KeepSessionFor(geometry);
     FSession += FShots;
     // The group is the last ten series: enough to judge by, and a long
     // session's debrief stays quick.
@@ -160,6 +157,7 @@ void TLesson::Clear()
         FPrevious = TargetPicture{FScene.Geometry(), FShots, {}};
     FShots.clear();
     ResetClock();
+    KeepSessionFor(FScene.Geometry());
     Q_EMIT SeriesCleared();
     Q_EMIT ScoreboardChanged(Scoreboard{});
     if (FRule->StartsAgainOnClear())
@@ -182,6 +180,14 @@ void TLesson::StartSession()
 {
     FSession.clear();
     FHistory.clear();
+}
+
+void TLesson::KeepSessionFor(const TargetGeometry &target)
+{
+    // The session goes on while the target stays the same.
+    if (target.width != FSessionTarget.width || target.blackCircleValue != FSessionTarget.blackCircleValue)
+        StartSession();
+    FSessionTarget = target;
 }
 
 void TLesson::EndExercise()
@@ -209,7 +215,11 @@ bool TLesson::ApplyCorrection(bool fromSession)
     return true;
 }
 
-void TLesson::SettingsChanged() { Q_EMIT DebriefChanged(); }
+void TLesson::SettingsChanged()
+{
+    KeepSessionFor(FScene.Geometry());
+    Q_EMIT DebriefChanged();
+}
 
 void TLesson::SetShooter(const QString &name)
 {
@@ -266,6 +276,11 @@ DebriefView TLesson::Debrief() const
     view.timesShown = FRule->TimeLimitMs() > 0;
     view.exerciseWords = FRule->Words(SeriesState{view.current.shots, view.current.target, view.current.figures, finished});
 
+    // Another target or rings since the session's last series: the session
+    // ends with its next series; meanwhile it has nothing to show for them.
+    const TargetGeometry target = FScene.Geometry();
+    if (target.width != FSessionTarget.width || target.blackCircleValue != FSessionTarget.blackCircleValue)
+        return view;
     const QPointF now(0, -FScene.Correction());
     view.session.target = FSessionTarget;
     for (ShotRecord shot : FSession) {

@@ -151,6 +151,8 @@ private:
     TargetPicture Seen() const;
     void ShowBoard();
     void StartSession();
+    // Another target (or rings) starts another session.
+    void KeepSessionFor(const TargetGeometry &target);
     // The series' total as the exercise counts it: the target's, less the
     // shots after the time.
     int CountedTotal() const;

@@ -76,9 +76,14 @@ void TDebriefF::ShowSeries(const DebriefView &view)
     if (f.shots == 0) {
         figures = session ? tr("Законченных серий в сеансе ещё нет.") : tr("Выстрелов в серии ещё нет.");
     } else {
+        int fired = 0;
+        for (const HistoryRow &row : view.history)
+            fired += row.shots;
         if (session)
-            figures += tr("<b>Сеанс:</b> серий %1, в группе выстрелов %2 — каждый там, куда его послала бы "
-                          "планка, как она стоит сейчас.<br>")
+            figures += (fired > f.shots ? tr("<b>Сеанс:</b> серий %1; в группе — последние %2 выстрелов, каждый там, "
+                                             "куда его послала бы планка, как она стоит сейчас.<br>")
+                                        : tr("<b>Сеанс:</b> серий %1, в группе выстрелов %2 — каждый там, куда его "
+                                             "послала бы планка, как она стоит сейчас.<br>"))
                            .arg(view.history.size())
                            .arg(f.shots);
         else
@@ -88,8 +93,10 @@ void TDebriefF::ShowSeries(const DebriefView &view)
         if (f.flyers.size() > 1) {
             QStringList numbers;
             for (int n : f.flyers)
-                numbers << QStringLiteral("%1-й").arg(n);
-            figures += tr("<b>Отрывы:</b> %1 пробоины — группа без них.<br>").arg(numbers.join(QStringLiteral(", ")));
+                numbers << tr("%1-я").arg(n);
+            const QString last = numbers.takeLast();
+            figures += tr("<b>Отрывы:</b> %1 и %2 пробоины — группа без них.<br>")
+                           .arg(numbers.join(QStringLiteral(", ")), last);
         } else if (f.flyers.size() == 1) {
             figures += tr("<b>Отрыв:</b> %1-я пробоина — группа без неё.<br>").arg(f.flyers.first());
         }
@@ -168,7 +175,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
     }
 
     tblShots->setColumnHidden(7, !view.callsShown);
-    ShowTimes(view);
+    ShowTimes(view.timesShown, current.shots, scoresHidden);
     // The trace of the newest shot, unless another one is chosen meanwhile.
     if (newShots || FTraceShot >= Shots().size())
         FTraceShot = int(Shots().size()) - 1;
@@ -194,18 +201,17 @@ void TDebriefF::ShowSeries(const DebriefView &view)
 
 // «Стрельба на время»: each shot's time from the clock's start, and a shot
 // after the time scored 0, marked.
-void TDebriefF::ShowTimes(const DebriefView &view)
+void TDebriefF::ShowTimes(bool shown, const QList<ShotRecord> &shots, bool scoresHidden)
 {
-    tblShots->setColumnHidden(FTimeColumn, !view.timesShown);
-    if (!view.timesShown)
+    tblShots->setColumnHidden(FTimeColumn, !shown);
+    if (!shown)
         return;
-    const QList<ShotRecord> &shots = view.current.shots;
     for (int row = 0; row < tblShots->rowCount() && row < shots.size(); ++row) {
         const ShotRecord &r = shots[row];
         auto *item = new QTableWidgetItem(r.sinceStartMs >= 0 ? Decimal(r.sinceStartMs / 1000.0) : QStringLiteral("—"));
         item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         tblShots->setItem(row, FTimeColumn, item);
-        if (r.late && !view.scoresHidden)
+        if (r.late && !scoresHidden)
             if (QTableWidgetItem *score = tblShots->item(row, 1)) {
                 score->setText(tr("0 (после времени)"));
                 score->setToolTip(tr("Выстрел после времени не засчитан (по пробоине — %1)").arg(r.score));

@@ -325,8 +325,13 @@ void TJournalF::SelectRow(int row)
     const SeriesFigures &f = drawn.figures;
     const double ring = drawn.target.RingWidth();
     QStringList scores;
-    for (const JournalShot &s : series->shots)
-        scores << QString::number(s.score);
+    int late = 0;
+    int lastTime = -1;
+    for (const JournalShot &s : series->shots) {
+        scores << (s.late ? tr("0 (после времени)") : QString::number(s.score));
+        late += s.late ? 1 : 0;
+        lastTime = std::max(lastTime, s.sinceStartMs);
+    }
     lbSelected->setText(tr("%1: %2 (%3), сумма %4. СТП %5; средний радиус %6, наибольший разброс %7 "
                                        "ширины кольца.%8")
                             .arg(SeriesTimeText(series->firedAt),
@@ -336,9 +341,19 @@ void TJournalF::SelectRow(int row)
                             .arg(DistanceAndHour(f.meanPoint, ring), Decimal(f.meanRadiusRings),
                                  Decimal(f.extremeSpreadRings),
                                  series->exercise.isEmpty() ? QString() : tr(" Упражнение: ") + series->exercise));
+    // What the debrief said besides: the flyers, a timed series' time, the
+    // steadiness of the hold.
+    QStringList more = f.flyerWords;
+    if (series->timeLimitMs > 0)
+        more << tr("На время: %1 с из %2; после времени — %3.")
+                    .arg(lastTime >= 0 ? Decimal(lastTime / 1000.0) : QStringLiteral("—"))
+                    .arg(series->timeLimitMs / 1000)
+                    .arg(late);
     const SeriesSteadiness steady = SeriesHold(*series);
     if (steady.measured > 0)
-        lbSelected->setText(lbSelected->text() + QLatin1Char(' ') + SteadinessSentence(steady));
+        more << SteadinessSentence(steady);
+    if (!more.isEmpty())
+        lbSelected->setText(lbSelected->text() + QLatin1Char(' ') + more.join(QLatin1Char(' ')));
 }
 
 // The series of a row of the list, as the window shows and prints it, with

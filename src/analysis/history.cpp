@@ -1,6 +1,7 @@
 #include "analysis/history.h"
 
 #include "analysis/debrief.h"
+#include "analysis/steadiness.h"
 
 #include <QCoreApplication>
 
@@ -69,13 +70,13 @@ QStringList TrendWords(const QList<HistoryRow> &rows)
             tens << r.inTen;
     if (tens.size() == rows.size()) {
         const double tenSlope = Slope(tens);
-        const auto percent = [](double share) { return QString::number(std::lround(100 * share)); };
         words << (std::abs(tenSlope) < kShareSteady
                       ? HistoryTexts::tr("В 10: %1% → %2% последней секунды, удержание прежнее.")
-                            .arg(percent(tens.first()), percent(tens.last()))
+                            .arg(Percent(tens.first())).arg(Percent(tens.last()))
                       : HistoryTexts::tr("В 10: %1% → %2% последней секунды, удержание %3.")
-                            .arg(percent(tens.first()), percent(tens.last()),
-                                 tenSlope > 0 ? HistoryTexts::tr("крепнет") : HistoryTexts::tr("слабеет")));
+                            .arg(Percent(tens.first()))
+                            .arg(Percent(tens.last()))
+                            .arg(tenSlope > 0 ? HistoryTexts::tr("крепнет") : HistoryTexts::tr("слабеет")));
     }
     return words;
 }

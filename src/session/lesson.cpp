@@ -182,10 +182,15 @@ void TLesson::StartSession()
     FHistory.clear();
 }
 
+bool TLesson::SessionTargetIs(const TargetGeometry &target) const
+{
+    return target.width == FSessionTarget.width && target.blackCircleValue == FSessionTarget.blackCircleValue;
+}
+
 void TLesson::KeepSessionFor(const TargetGeometry &target)
 {
     // The session goes on while the target stays the same.
-    if (target.width != FSessionTarget.width || target.blackCircleValue != FSessionTarget.blackCircleValue)
+    if (!SessionTargetIs(target))
         StartSession();
     FSessionTarget = target;
 }
@@ -278,8 +283,7 @@ DebriefView TLesson::Debrief() const
 
     // Another target or rings since the session's last series: the session
     // ends with its next series; meanwhile it has nothing to show for them.
-    const TargetGeometry target = FScene.Geometry();
-    if (target.width != FSessionTarget.width || target.blackCircleValue != FSessionTarget.blackCircleValue)
+    if (!SessionTargetIs(FScene.Geometry()))
         return view;
     const QPointF now(0, -FScene.Correction());
     view.session.target = FSessionTarget;

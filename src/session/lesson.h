@@ -153,6 +153,7 @@ private:
     void StartSession();
     // Another target (or rings) starts another session.
     void KeepSessionFor(const TargetGeometry &target);
+    bool SessionTargetIs(const TargetGeometry &target) const; // the same rings as the session's
     // The series' total as the exercise counts it: the target's, less the
     // shots after the time.
     int CountedTotal() const;

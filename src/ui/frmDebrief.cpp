@@ -151,7 +151,9 @@ void TDebriefF::ShowSeries(const DebriefView &view)
         const QString called = r.called ? Decimal(CallError(r, ring)) : QString();
         const HoldSteadiness held = MeasureHold(r.trace, current.target);
         const QStringList cells{QString::number(s.number),
-                                scoresHidden ? QStringLiteral("?") : QString::number(s.score),
+                                scoresHidden ? QStringLiteral("?")
+                                : r.late     ? tr("0 (после времени)")
+                                             : QString::number(s.score),
                                 DistanceAndHour(s.hole, ring),
                                 DistanceAndHour(s.alignment, ring),
                                 DistanceAndHour(s.holdAndCorrection, ring),
@@ -170,12 +172,14 @@ void TDebriefF::ShowSeries(const DebriefView &view)
                 item->setFont(font);
                 item->setToolTip(tr("Отрыв: группа и средняя точка — без этой пробоины"));
             }
+            if (column == 1 && r.late && !scoresHidden)
+                item->setToolTip(tr("Выстрел после времени не засчитан (по пробоине — %1)").arg(r.score));
             tblShots->setItem(row, column, item);
         }
     }
 
     tblShots->setColumnHidden(7, !view.callsShown);
-    ShowTimes(view.timesShown, current.shots, scoresHidden);
+    ShowTimes(view.timesShown, current.shots);
     // The trace of the newest shot, unless another one is chosen meanwhile.
     if (newShots || FTraceShot >= Shots().size())
         FTraceShot = int(Shots().size()) - 1;
@@ -201,7 +205,7 @@ void TDebriefF::ShowSeries(const DebriefView &view)
 
 // «Стрельба на время»: each shot's time from the clock's start, and a shot
 // after the time scored 0, marked.
-void TDebriefF::ShowTimes(bool shown, const QList<ShotRecord> &shots, bool scoresHidden)
+void TDebriefF::ShowTimes(bool shown, const QList<ShotRecord> &shots)
 {
     tblShots->setColumnHidden(FTimeColumn, !shown);
     if (!shown)
@@ -211,11 +215,6 @@ void TDebriefF::ShowTimes(bool shown, const QList<ShotRecord> &shots, bool score
         auto *item = new QTableWidgetItem(r.sinceStartMs >= 0 ? Decimal(r.sinceStartMs / 1000.0) : QStringLiteral("—"));
         item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         tblShots->setItem(row, FTimeColumn, item);
-        if (r.late && !scoresHidden)
-            if (QTableWidgetItem *score = tblShots->item(row, 1)) {
-                score->setText(tr("0 (после времени)"));
-                score->setToolTip(tr("Выстрел после времени не засчитан (по пробоине — %1)").arg(r.score));
-            }
     }
 }
 

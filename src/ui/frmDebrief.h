@@ -49,7 +49,7 @@ private:
     // «Стрельба на время»: each shot's time from the clock's start, a column
     // of its own at the table's end, shown in that exercise only.
     int FTimeColumn = -1;
-    void ShowTimes(bool shown, const QList<ShotRecord> &shots, bool scoresHidden);
+    void ShowTimes(bool shown, const QList<ShotRecord> &shots);
     QTimer *FReplay = nullptr;
     QElapsedTimer FReplayClock;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/classroster.h"
 #include "journal/journal.h"
 #include "journal/journalstore.h"
 
@@ -48,6 +49,12 @@ public:
     QString Shooter();
     void SetShooter(const QString &name);
 
+    // A class journal (a PostgreSQL server) is configured for this computer.
+    bool ClassJournal() const { return FClassJournal; }
+    // The class roster as last read from the class journal (remembered from
+    // an earlier run until the server answers); empty without one.
+    ClassRoster Roster() const { return FRoster; }
+
     // Series written so far in this run, and those waiting.
     int Written() const { return FWritten; }
     int Pending() const;
@@ -65,6 +72,8 @@ public:
 Q_SIGNALS:
     // A shooter was chosen (in the journal window).
     void ShooterChosen(const QString &name);
+    // The roster read from the class journal differs from the one known.
+    void RosterChanged();
     // A series is in the journal.
     void SeriesWritten(qint64 id);
     // The journal cannot be used: what to tell the user, more words to say
@@ -80,6 +89,8 @@ private:
     bool SetAsideDamaged();
 
     QString FPath;
+    bool FClassJournal = false;
+    ClassRoster FRoster;
     QString FShooter;
     bool FShooterKnown = false;
     bool FTold = false;   // the user has been told about the journal

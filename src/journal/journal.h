@@ -37,6 +37,8 @@ struct JournalSeries {
     QUuid uid;          // the series' identity from its last shot on: filed once, however often it is offered
     QDateTime firedAt;  // when its last shot was fired (UTC)
     QString shooter;
+    QString klass;           // the shooter's class on the class roster; empty: none
+    bool forClassJournal = false; // to be sent to the class journal once it is in this one
     int targetWidth = 97;    // pixels of the target picture
     bool largeTarget = true;
     int blackCircleValue = 3;

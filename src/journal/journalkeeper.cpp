@@ -1,9 +1,11 @@
 #include "journal/journalkeeper.h"
 
+#include "journal/classsender.h"
 #include "journal/journalwriter.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QSysInfo>
 #include <QUuid>
 
 namespace {
@@ -16,6 +18,8 @@ TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(p
         FPath, this, [this](const JournalSeries &written, bool ok, const QString &reason, bool damaged) {
             if (ok) {
                 ++FWritten;
+                if (written.forClassJournal && FSender)
+                    FSender->Kick();
                 Q_EMIT SeriesWritten(written.id);
             } else if (FNeeded) {
                 Unavailable(reason, damaged);
@@ -37,13 +41,55 @@ void TJournalKeeper::Record(JournalSeries series)
         series.shooter = FShooterKnown ? FShooter : QString();
     if (series.uid.isNull())
         series.uid = QUuid::createUuid();
+    series.forClassJournal = FClassJournal;
     FWriter->Write(series);
 }
 
 int TJournalKeeper::Pending() const { return FWriter ? FWriter->Pending() : 0; }
 
+void TJournalKeeper::UseClassJournal(const QString &service)
+{
+    if (FSender || !FWriter)
+        return;
+    FClassJournal = true;
+    FClassService = service;
+    ClassSender::Events events;
+    events.unreachable = [this](const QString &reason) {
+        if (FClassTold)
+            return;
+        FClassTold = true;
+        Q_EMIT ClassUnreachable(tr("Журнал класса недоступен: %1; серии сохраняются на этом компьютере").arg(reason));
+    };
+    events.roster = [this](const ClassRoster &roster) { RosterRead(roster); };
+    events.sent = [this](const QUuid &uid, ClassServer::Outcome outcome, const QString &reason) {
+        Q_EMIT ClassSent(uid, outcome == ClassServer::Outcome::Refused ? reason : QString());
+    };
+    // The sender reads the queue once the writer has the journal open (and
+    // brought up to date).
+    JournalWriter *writer = FWriter.get();
+    FSender = std::make_unique<ClassSender>(FPath, service, QSysInfo::machineHostName(), this, std::move(events),
+                                            [writer] { writer->WaitOpened(); });
+}
+
+void TJournalKeeper::RefreshRoster()
+{
+    if (FSender)
+        FSender->RefreshRoster();
+}
+
+void TJournalKeeper::RosterRead(const ClassRoster &roster)
+{
+    if (roster == FRoster)
+        return;
+    FRoster = roster;
+    if (FWriter)
+        FWriter->SetSetting(QStringLiteral("class-roster"), roster.ToText());
+    Q_EMIT RosterChanged();
+}
+
 void TJournalKeeper::Finish()
 {
+    FSender.reset(); // before the writer it waits for
     if (!FWriter)
         return;
     const JournalWriter::Loss loss = FWriter->Finish();

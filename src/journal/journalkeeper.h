@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class ClassSender;
 class JournalWriter;
 
 // The program's journal: files the finished series (on the writer's thread),
@@ -49,8 +50,17 @@ public:
     QString Shooter();
     void SetShooter(const QString &name);
 
+    // Files every series on the class journal too: the PostgreSQL server
+    // the connection service names (empty: libpq's environment alone).
+    // Series go through this journal, queued there until the server has
+    // them; when the server cannot be reached, ClassUnreachable says so
+    // once, and training goes on.
+    void UseClassJournal(const QString &service);
     // A class journal (a PostgreSQL server) is configured for this computer.
     bool ClassJournal() const { return FClassJournal; }
+    QString ClassService() const { return FClassService; }
+    // Reads the roster from the server now (when it answers).
+    void RefreshRoster();
     // The class roster as last read from the class journal (remembered from
     // an earlier run until the server answers); empty without one.
     ClassRoster Roster() const { return FRoster; }
@@ -74,6 +84,12 @@ Q_SIGNALS:
     void ShooterChosen(const QString &name);
     // The roster read from the class journal differs from the one known.
     void RosterChanged();
+    // The class journal cannot be reached: what to tell the user (said once
+    // a run).
+    void ClassUnreachable(const QString &text);
+    // A series is on the class journal (filed now, or found there), or was
+    // refused by it for good (refused: the server's reason).
+    void ClassSent(const QUuid &uid, const QString &refused);
     // A series is in the journal.
     void SeriesWritten(qint64 id);
     // The journal cannot be used: what to tell the user, more words to say
@@ -86,11 +102,15 @@ Q_SIGNALS:
 
 private:
     void Unavailable(const QString &reason, bool damaged);
+    void RosterRead(const ClassRoster &roster);
     bool SetAsideDamaged();
 
     QString FPath;
     bool FClassJournal = false;
+    QString FClassService;
+    bool FClassTold = false;
     ClassRoster FRoster;
+    std::unique_ptr<ClassSender> FSender;
     QString FShooter;
     bool FShooterKnown = false;
     bool FTold = false;   // the user has been told about the journal

@@ -90,6 +90,14 @@ const QList<QStringList> &migrations()
             QStringLiteral("ALTER TABLE shot ADD COLUMN since_start_ms INTEGER"),
             QStringLiteral("ALTER TABLE shot ADD COLUMN late INTEGER NOT NULL DEFAULT 0"),
         },
+        {
+            // The class journal's queue: the series still to be sent to the
+            // class's server, in the order they were filed, with the
+            // shooter's class; a series the server refused for good keeps
+            // its reason and is not offered again.
+            QStringLiteral("CREATE TABLE outbox (seq INTEGER PRIMARY KEY, uid TEXT NOT NULL UNIQUE,"
+                           " class TEXT NOT NULL DEFAULT '', refused TEXT)"),
+        },
     };
     return steps;
 }
@@ -588,10 +596,62 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
         if (!trace.exec())
             return fail(trace);
     }
+    if (series.forClassJournal) {
+        // Queued for the class journal in the same transaction: a series in
+        // the journal is on its way there whatever happens next.
+        q.prepare(QStringLiteral("INSERT INTO outbox (uid, class) VALUES (?, ?) ON CONFLICT (uid) DO NOTHING"));
+        q.addBindValue(uid);
+        q.addBindValue(series.klass.isNull() ? QLatin1String("") : series.klass);
+        if (!q.exec())
+            return fail(q);
+    }
     if (!q.exec(QStringLiteral("COMMIT")))
         return fail(q);
     series.id = id;
     return true;
+}
+
+QByteArray JournalStore::PackTrace(const QList<TraceSample> &trace) { return packTrace(trace); }
+
+QList<TraceSample> JournalStore::UnpackTrace(const QByteArray &packed) { return unpackTrace(packed); }
+
+QList<JournalStore::Queued> JournalStore::Outbox(int limit)
+{
+    QList<Queued> queued;
+    if (!IsOpen() || FVersion < 5)
+        return queued;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT o.uid, o.class, s.id FROM outbox o JOIN series s ON s.uid = o.uid"
+                             " WHERE o.refused IS NULL ORDER BY o.seq LIMIT ?"));
+    q.addBindValue(limit);
+    if (q.exec())
+        while (q.next())
+            queued << Queued{QUuid::fromString(q.value(0).toString()), q.value(1).toString(), q.value(2).toLongLong()};
+    return queued;
+}
+
+int JournalStore::OutboxSize()
+{
+    if (!IsOpen() || FVersion < 5)
+        return 0;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    return q.exec(QStringLiteral("SELECT count(*) FROM outbox WHERE refused IS NULL")) && q.next() ? q.value(0).toInt() : 0;
+}
+
+bool JournalStore::Dequeue(const QUuid &uid, const QString &refused)
+{
+    if (!IsOpen() || FReadOnly || FVersion < 5)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    if (refused.isNull())
+        q.prepare(QStringLiteral("DELETE FROM outbox WHERE uid = ?"));
+    else {
+        q.prepare(QStringLiteral("UPDATE outbox SET refused = ? WHERE uid = ?"));
+        q.addBindValue(refused);
+    }
+    q.addBindValue(uid.toString(QUuid::WithoutBraces));
+    return q.exec();
 }
 
 bool JournalStore::HoldsAlike(const JournalSeries &series)

@@ -89,6 +89,23 @@ public:
     void ReadTraces(const QString &shooter,
                     const std::function<bool(qint64 seriesId, int number, const QList<TraceSample> &trace)> &each);
 
+    // The class journal's queue: the series filed for it and not yet sent,
+    // oldest first (a series refused for good is left out).
+    struct Queued {
+        QUuid uid;
+        QString klass;
+        qint64 id = 0; // in this journal
+    };
+    QList<Queued> Outbox(int limit);
+    int OutboxSize();
+    // A queued series is on the class's server (refused null), or was
+    // refused by it for good (not offered again; the reason is kept).
+    bool Dequeue(const QUuid &uid, const QString &refused = QString());
+
+    // An aim trace as the journal packs it (a few hundred bytes), and back.
+    static QByteArray PackTrace(const QList<TraceSample> &trace);
+    static QList<TraceSample> UnpackTrace(const QByteArray &packed);
+
     // Small values kept with the journal (the shooter in use).
     QString Setting(const QString &key);
     bool SetSetting(const QString &key, const QString &value);

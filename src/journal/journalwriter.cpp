@@ -32,7 +32,8 @@ struct WriterTexts {
 // The series kept between runs, in Qt's own binary form.
 constexpr quint32 kPendingMagicV1 = 0x56504a31; // "VPJ1": series without an identity
 constexpr quint32 kPendingMagicV2 = 0x56504a32; // "VPJ2": each series' identity first
-constexpr quint32 kPendingMagic = 0x56504a33;   // "VPJ3": as VPJ2, each series followed by its clock (writeTimedPart)
+constexpr quint32 kPendingMagicV3 = 0x56504a33; // "VPJ3": as VPJ2, each series followed by its clock (writeTimedPart)
+constexpr quint32 kPendingMagic = 0x56504a34;   // "VPJ4": as VPJ3, then the class journal's part (writeClassPart)
 // Series of a "VPJ1" file get an identity made from their own bytes, so that
 // the same file read twice gives the same identities.
 const QUuid kOldSeriesNamespace(QStringLiteral("{5b0f6d1e-2f0a-4c7e-9a51-3c1f0b7d2e44}"));
@@ -141,6 +142,12 @@ void readTimedPart(QDataStream &in, JournalSeries &s)
         in >> s.shots[i].sinceStartMs >> s.shots[i].late;
 }
 
+// Where the series goes beyond this journal: the shooter's class, and
+// whether it is for the class journal.
+void writeClassPart(QDataStream &out, const JournalSeries &s) { out << s.klass << s.forClassJournal; }
+
+void readClassPart(QDataStream &in, JournalSeries &s) { in >> s.klass >> s.forClassJournal; }
+
 // A file of waiting series as it was read: removed only while it is still
 // what was read (its program may have kept more in it since).
 struct KeptFile {
@@ -174,7 +181,8 @@ std::optional<KeptFile> loadKept(const QString &path)
     qint32 count = 0;
     in >> magic >> count;
     if (in.status() != QDataStream::Ok
-        || (magic != kPendingMagic && magic != kPendingMagicV2 && magic != kPendingMagicV1))
+        || (magic != kPendingMagic && magic != kPendingMagicV3 && magic != kPendingMagicV2
+            && magic != kPendingMagicV1))
         return bytes.isEmpty() ? std::optional<KeptFile>(kept) : std::nullopt; // an empty one holds nothing
     kept.old = magic == kPendingMagicV1;
     for (qint32 i = 0; i < count; ++i) {
@@ -183,8 +191,10 @@ std::optional<KeptFile> loadKept(const QString &path)
         if (magic != kPendingMagicV1)
             in >> s.uid;
         in >> s;
-        if (magic == kPendingMagic)
+        if (magic == kPendingMagic || magic == kPendingMagicV3)
             readTimedPart(in, s);
+        if (magic == kPendingMagic)
+            readClassPart(in, s);
         if (in.status() != QDataStream::Ok || (magic != kPendingMagicV1 && s.uid.isNull())) {
             kept.complete = false; // what it holds beyond stays in it
             break;
@@ -225,6 +235,7 @@ bool saveKept(const QString &path, const std::deque<JournalSeries> &series, QStr
         for (const JournalSeries &s : series) {
             out << s.uid << s;
             writeTimedPart(out, s);
+            writeClassPart(out, s);
         }
     }
     const QByteArray part = QFile::encodeName(path + QLatin1String(kPartSuffix));

@@ -49,3 +49,17 @@ void WriteIntSetting(const QString &key, int value)
     if (!WriteProfileNumber(kSection, key, value, path))
         throw AppError(QCoreApplication::translate("Errors", "Unable to write to %1").arg(path));
 }
+
+QString ReadSharedSetting(const QString &section, const QString &key)
+{
+    const QString missing = QStringLiteral("\x01");
+    const QString user = SettingsPath();
+    const QString admin = AppDir() + kSettingsFile;
+    if (user != admin) {
+        const QString own = GetPrivateProfileString(section, key, missing, user);
+        if (own != missing)
+            return own.trimmed();
+    }
+    const QString shared = GetPrivateProfileString(section, key, missing, admin);
+    return shared == missing ? QString() : shared.trimmed();
+}

@@ -22,3 +22,9 @@ int ReadIntSetting(const QString &key, int defaultValue);
 // Writes a number into the [Options] section; the user's own folder is made
 // on first use. Raises AppError "Unable to write to <path>" when it cannot.
 void WriteIntSetting(const QString &key, int value);
+
+// A value an administrator sets for every user in the file beside the
+// program, and a user may set for themselves in their own file: the user's
+// when their file has the key (even empty), else the administrator's; empty
+// when neither has it.
+QString ReadSharedSetting(const QString &section, const QString &key);

@@ -546,6 +546,11 @@ TJournalKeeper *TMainF::Journal()
     if (!FJournal) {
         FJournal = new TJournalKeeper(JournalStore::DefaultPath(), this);
         TellJournalMessages(FJournal);
+        // The class journal, where the administrator (or the user) named
+        // its server's connection service.
+        const QString service = ReadSharedSetting(QStringLiteral("Journal"), QStringLiteral("Service"));
+        if (!service.isEmpty())
+            FJournal->UseClassJournal(service);
         connect(FJournal, &TJournalKeeper::SeriesWritten, this, Handler([this](qint64 id) {
             if (FJournalWindow && FJournalWindow->isVisible())
                 FJournalWindow->Added(id);

@@ -71,6 +71,22 @@ void TellJournalMessages(TJournalKeeper *keeper)
                          });
                      });
     QObject::connect(keeper, &TJournalKeeper::Lost, keeper, [](const QString &text) { tellAtTheEnd(text); });
+    // The class journal out of reach: said beside the lesson, which goes on.
+    QObject::connect(keeper, &TJournalKeeper::ClassUnreachable, keeper, [](const QString &text) {
+        if (messageHook()) {
+            messageHook()(text, false);
+            return;
+        }
+        auto *box = new QMessageBox(QMessageBox::Information, JournalMessages::tr("Журнал класса"),
+                                    text + QStringLiteral("\n\n")
+                                        + JournalMessages::tr("Тренировка продолжается: серии будут отправлены в журнал "
+                                                              "класса, как только сервер ответит, даже если программу "
+                                                              "закроют и запустят снова."),
+                                    QMessageBox::Ok, QApplication::activeWindow());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    });
 }
 
 void SetJournalMessageHookForTesting(std::function<bool(const QString &, bool)> hook)

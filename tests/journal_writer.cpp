@@ -21,6 +21,10 @@
 //                            the series the journal window would read
 //   --hold-lock MS           takes the journal's write lock, prints "locked",
 //                            holds it MS milliseconds
+//   --class SERVICE          with --keeper: files on the class journal too,
+//                            through the connection service SERVICE; prints
+//                            "sent UID" for each series the server has, and
+//                            "class-told: TEXT" for what the user is told
 #include "journal/journalstore.h"
 #include "journal/journalkeeper.h"
 #include "ui/journalmessages.h"
@@ -66,7 +70,8 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-int throughKeeper(const QString &path, int count, const QString &shooter, bool traces, bool stay, bool wait, bool list)
+int throughKeeper(const QString &path, int count, const QString &shooter, bool traces, bool stay, bool wait, bool list,
+                  const QString &classService)
 {
     int told = 0;
     SetJournalMessageHookForTesting([&told](const QString &text, bool) {
@@ -76,6 +81,14 @@ int throughKeeper(const QString &path, int count, const QString &shooter, bool t
     });
     TJournalKeeper keeper(path);
     TellJournalMessages(&keeper);
+    if (!classService.isNull()) {
+        QObject::connect(&keeper, &TJournalKeeper::ClassUnreachable,
+                         [](const QString &text) { say(QStringLiteral("class-told: ") + text); });
+        QObject::connect(&keeper, &TJournalKeeper::ClassSent, [](const QUuid &uid, bool, const QString &) {
+            say(QStringLiteral("sent ") + uid.toString(QUuid::WithoutBraces));
+        });
+        keeper.UseClassJournal(classService);
+    }
     QObject::connect(&keeper, &TJournalKeeper::SeriesWritten, [](qint64 id) { say(QStringLiteral("written %1").arg(id)); });
     if (list) {
         JournalStore *store = keeper.Reader();
@@ -136,6 +149,7 @@ int main(int argc, char *argv[])
     const int count = args.takeFirst().toInt();
     QString shooter = QStringLiteral("Тест");
     bool keeper = false, stay = false, wait = true, traces = false, list = false;
+    QString classService;
     int holdMs = -1;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
@@ -158,6 +172,10 @@ int main(int argc, char *argv[])
             traces = true;
         } else if (a == QLatin1String("--list")) {
             list = true;
+        } else if (a == QLatin1String("--class") && !args.isEmpty()) {
+            classService = args.takeFirst();
+            if (classService.isNull())
+                classService = QLatin1String("");
         } else if (a == QLatin1String("--hold-lock") && !args.isEmpty()) {
             holdMs = args.takeFirst().toInt();
         } else {
@@ -167,7 +185,7 @@ int main(int argc, char *argv[])
     if (holdMs >= 0)
         return holdLock(path, holdMs);
     if (keeper)
-        return throughKeeper(path, count, shooter, traces, stay, wait, list);
+        return throughKeeper(path, count, shooter, traces, stay, wait, list, classService);
     JournalStore store;
     QString reason;
     if (!store.Open(path, &reason)) {

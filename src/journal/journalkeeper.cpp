@@ -62,7 +62,8 @@ void TJournalKeeper::UseClassJournal(const QString &service)
     };
     events.roster = [this](const ClassRoster &roster) { RosterRead(roster); };
     events.sent = [this](const QUuid &uid, ClassServer::Outcome outcome, const QString &reason) {
-        Q_EMIT ClassSent(uid, outcome == ClassServer::Outcome::Refused ? reason : QString());
+        Q_EMIT ClassSent(uid, outcome == ClassServer::Outcome::AlreadyThere,
+                         outcome == ClassServer::Outcome::Refused ? reason : QString());
     };
     // The sender reads the queue once the writer has the journal open (and
     // brought up to date).

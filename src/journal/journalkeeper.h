@@ -87,9 +87,9 @@ Q_SIGNALS:
     // The class journal cannot be reached: what to tell the user (said once
     // a run).
     void ClassUnreachable(const QString &text);
-    // A series is on the class journal (filed now, or found there), or was
-    // refused by it for good (refused: the server's reason).
-    void ClassSent(const QUuid &uid, const QString &refused);
+    // A series is on the class journal (filed now, or found filed before),
+    // or was refused by it for good (refused: the server's reason).
+    void ClassSent(const QUuid &uid, bool filedBefore, const QString &refused);
     // A series is in the journal.
     void SeriesWritten(qint64 id);
     // The journal cannot be used: what to tell the user, more words to say

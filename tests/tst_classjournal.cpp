@@ -5,7 +5,7 @@
 #include "journal/classserver.h"
 #include "journal/journalkeeper.h"
 #include "journal/journalstore.h"
-#include "pg/pgserver.h"
+#include "pgserver.h"
 
 #include <QtTest>
 

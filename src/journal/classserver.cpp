@@ -184,31 +184,33 @@ bool ClassServer::Open(QString *reason)
 {
     Close();
     FLost = false;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), FConnection);
-    if (!db.isValid()) {
-        FLost = true;
-        if (reason)
-            *reason = ServerTexts::tr("нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)");
-        QSqlDatabase::removeDatabase(FConnection);
-        return false;
+    bool opened = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), FConnection);
+        if (!db.isValid()) {
+            FLost = true;
+            if (reason)
+                *reason = ServerTexts::tr("нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)");
+        } else {
+            // Whatever the service does not say, libpq takes from its
+            // environment and defaults. A server that does not answer is
+            // given up after a few seconds; a connection whose network is
+            // gone, after half a minute.
+            QStringList options{QStringLiteral("connect_timeout=3"), QStringLiteral("application_name=vimbra"),
+                                QStringLiteral("keepalives_idle=10"), QStringLiteral("keepalives_interval=5"),
+                                QStringLiteral("keepalives_count=3")};
+            if (!FService.isEmpty())
+                options.prepend(QStringLiteral("service=") + quoted(FService));
+            db.setConnectOptions(options.join(QLatin1Char(' ')));
+            opened = db.open();
+            if (!opened) {
+                FLost = true;
+                if (reason)
+                    *reason = firstLine(db.lastError());
+            }
+        }
     }
-    // Whatever the service does not say, libpq takes from its environment
-    // and defaults. A server that does not answer is given up after a few
-    // seconds; a connection whose network is gone, after half a minute.
-    QStringList options{QStringLiteral("connect_timeout=3"), QStringLiteral("application_name=vimbra"),
-                        QStringLiteral("keepalives_idle=10"), QStringLiteral("keepalives_interval=5"),
-                        QStringLiteral("keepalives_count=3")};
-    if (!FService.isEmpty())
-        options.prepend(QStringLiteral("service=") + quoted(FService));
-    db.setConnectOptions(options.join(QLatin1Char(' ')));
-    if (!db.open()) {
-        FLost = true;
-        if (reason)
-            *reason = firstLine(db.lastError());
-        Close();
-        return false;
-    }
-    if (!Migrate(reason)) {
+    if (!opened || !Migrate(reason)) {
         Close();
         return false;
     }
@@ -308,7 +310,7 @@ ClassServer::Outcome ClassServer::Send(const JournalSeries &series, const QStrin
         " black_circle, correction, hidden_x, hidden_y, zeroing_series, time_limit_ms, total, mean_x, mean_y,"
         " mean_radius, extreme_spread, ring_width, in_ten, in_nine, hold_area)"
         " VALUES (CAST(? AS uuid), ?, ?, ?, CAST(? AS timestamptz), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT (uid) DO NOTHING"));
+        " ON CONFLICT DO NOTHING"));
     const SeriesSteadiness steady = SeriesHold(series);
     const bool held = steady.measured > 0;
     for (const QVariant &v :

@@ -8,6 +8,8 @@
 
 namespace {
 const QString kShooterKey = QStringLiteral("shooter");
+const QString kShooterClassKey = QStringLiteral("shooter-class");
+const QString kRosterKey = QStringLiteral("class-roster");
 } // namespace
 
 TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(parent), FPath(path)
@@ -21,6 +23,44 @@ TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(p
                 Unavailable(reason, damaged);
             }
         });
+    FWriter->ReadSettings({kShooterKey, kShooterClassKey, kRosterKey},
+                          [this](const QHash<QString, QString> &values) { TakeRemembered(values); });
+}
+
+void TJournalKeeper::TakeRemembered(const QHash<QString, QString> &values)
+{
+    // A shooter or a roster given meanwhile is newer than what is remembered.
+    if (!FShooterKnown) {
+        FShooter = values.value(kShooterKey);
+        FShooterClass = values.value(kShooterClassKey);
+        FShooterKnown = true;
+    }
+    if (!FRosterSet) {
+        const ClassRoster remembered = ClassRoster::FromText(values.value(kRosterKey));
+        if (remembered != FRoster) {
+            FRoster = remembered;
+            Q_EMIT RosterChanged();
+        }
+    }
+    FRememberedRead = true;
+    Q_EMIT Remembered();
+}
+
+void TJournalKeeper::SetRoster(const ClassRoster &roster)
+{
+    FRosterSet = true;
+    if (FWriter)
+        FWriter->SetSetting(kRosterKey, roster.ToText());
+    if (roster == FRoster)
+        return;
+    FRoster = roster;
+    Q_EMIT RosterChanged();
+}
+
+void TJournalKeeper::Hold(const JournalSeries &series)
+{
+    if (FWriter)
+        FWriter->Hold(series);
 }
 
 TJournalKeeper::~TJournalKeeper() { Finish(); }
@@ -86,22 +126,27 @@ JournalStore *TJournalKeeper::Reader()
 QString TJournalKeeper::Shooter()
 {
     if (!FShooterKnown) {
-        if (JournalStore *store = Reader())
+        if (JournalStore *store = Reader()) {
             FShooter = store->Setting(kShooterKey);
+            FShooterClass = store->Setting(kShooterClassKey);
+        }
         FShooterKnown = true;
     }
     return FShooter;
 }
 
-void TJournalKeeper::SetShooter(const QString &name)
+void TJournalKeeper::SetShooter(const QString &name, const QString &klass)
 {
     FShooter = name.trimmed();
     if (FShooter.isNull())
         FShooter = QLatin1String("");
+    FShooterClass = FShooter.isEmpty() ? QString() : klass.trimmed();
     FShooterKnown = true;
-    if (FWriter)
+    if (FWriter) {
         FWriter->SetSetting(kShooterKey, FShooter);
-    Q_EMIT ShooterChosen(FShooter);
+        FWriter->SetSetting(kShooterClassKey, FShooterClass);
+    }
+    Q_EMIT ShooterChosen(FShooter, FShooterClass);
 }
 
 // Told once a run; a damaged file may be set aside for a new journal.

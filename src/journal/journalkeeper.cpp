@@ -10,6 +10,8 @@
 
 namespace {
 const QString kShooterKey = QStringLiteral("shooter");
+const QString kShooterClassKey = QStringLiteral("shooter-class");
+const QString kRosterKey = QStringLiteral("class-roster");
 } // namespace
 
 TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(parent), FPath(path)
@@ -25,6 +27,47 @@ TJournalKeeper::TJournalKeeper(const QString &path, QObject *parent) : QObject(p
                 Unavailable(reason, damaged);
             }
         });
+    FWriter->ReadSettings({kShooterKey, kShooterClassKey, kRosterKey},
+                          [this](const QHash<QString, QString> &values) { TakeRemembered(values); });
+}
+
+void TJournalKeeper::TakeRemembered(const QHash<QString, QString> &values)
+{
+    // A shooter or a roster given meanwhile is newer than what is remembered.
+    if (!FShooterKnown) {
+        FShooter = values.value(kShooterKey);
+        FShooterClass = values.value(kShooterClassKey);
+        FShooterKnown = true;
+    }
+    if (!FRosterSet) {
+        const ClassRoster remembered = ClassRoster::FromText(values.value(kRosterKey));
+        if (remembered != FRoster) {
+            FRoster = remembered;
+            Q_EMIT RosterChanged();
+        }
+    }
+    FRememberedRead = true;
+    Q_EMIT Remembered();
+}
+
+void TJournalKeeper::SetRoster(const ClassRoster &roster)
+{
+    const bool first = !FRosterSet;
+    FRosterSet = true;
+    if (roster == FRoster && !first)
+        return;
+    if (FWriter)
+        FWriter->SetSetting(kRosterKey, roster.ToText());
+    if (roster == FRoster)
+        return;
+    FRoster = roster;
+    Q_EMIT RosterChanged();
+}
+
+void TJournalKeeper::Hold(const JournalSeries &series)
+{
+    if (FWriter)
+        FWriter->Hold(series);
 }
 
 TJournalKeeper::~TJournalKeeper() { Finish(); }
@@ -60,7 +103,7 @@ void TJournalKeeper::UseClassJournal(const QString &service)
         FClassTold = true;
         Q_EMIT ClassUnreachable(tr("Журнал класса недоступен: %1; серии сохраняются на этом компьютере").arg(reason));
     };
-    events.roster = [this](const ClassRoster &roster) { RosterRead(roster); };
+    events.roster = [this](const ClassRoster &roster) { SetRoster(roster); };
     events.sent = [this](const QUuid &uid, ClassServer::Outcome outcome, const QString &reason) {
         Q_EMIT ClassSent(uid, outcome == ClassServer::Outcome::AlreadyThere,
                          outcome == ClassServer::Outcome::Refused ? reason : QString());
@@ -76,16 +119,6 @@ void TJournalKeeper::RefreshRoster()
 {
     if (FSender)
         FSender->RefreshRoster();
-}
-
-void TJournalKeeper::RosterRead(const ClassRoster &roster)
-{
-    if (roster == FRoster)
-        return;
-    FRoster = roster;
-    if (FWriter)
-        FWriter->SetSetting(QStringLiteral("class-roster"), roster.ToText());
-    Q_EMIT RosterChanged();
 }
 
 void TJournalKeeper::Finish()
@@ -133,22 +166,27 @@ JournalStore *TJournalKeeper::Reader()
 QString TJournalKeeper::Shooter()
 {
     if (!FShooterKnown) {
-        if (JournalStore *store = Reader())
+        if (JournalStore *store = Reader()) {
             FShooter = store->Setting(kShooterKey);
+            FShooterClass = store->Setting(kShooterClassKey);
+        }
         FShooterKnown = true;
     }
     return FShooter;
 }
 
-void TJournalKeeper::SetShooter(const QString &name)
+void TJournalKeeper::SetShooter(const QString &name, const QString &klass)
 {
     FShooter = name.trimmed();
     if (FShooter.isNull())
         FShooter = QLatin1String("");
+    FShooterClass = FShooter.isEmpty() ? QString() : klass.trimmed();
     FShooterKnown = true;
-    if (FWriter)
+    if (FWriter) {
         FWriter->SetSetting(kShooterKey, FShooter);
-    Q_EMIT ShooterChosen(FShooter);
+        FWriter->SetSetting(kShooterClassKey, FShooterClass);
+    }
+    Q_EMIT ShooterChosen(FShooter, FShooterClass);
 }
 
 // Told once a run; a damaged file may be set aside for a new journal.

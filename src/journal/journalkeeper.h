@@ -45,10 +45,24 @@ public:
     bool ReadOnly() const { return FReadOnly; }
     QString ReadOnlyReason() const { return FReadOnlyReason; }
 
+    // A series that waits for its shooter, kept beside the journal under the
+    // name it carries (not in the journal) until it is filed: a program
+    // ended meanwhile leaves it for the next run. Filing a series of the same
+    // identity ends the holding.
+    void Hold(const JournalSeries &series);
+
     // The shooter in use: the one chosen last, in this run or before. A
     // series filed with no shooter of its own goes under it.
     QString Shooter();
-    void SetShooter(const QString &name);
+    // Their class on the class roster, as chosen with them; empty: none.
+    QString ShooterClass() const { return FShooterClass; }
+    void SetShooter(const QString &name, const QString &klass = QString());
+
+    // What the journal remembers from the last run (the shooter, their class
+    // and the class roster) has been read: read on the writer's thread as
+    // the keeper starts, so the window never waits for the journal's check.
+    // Remembered() says so once; until then Roster() is empty.
+    bool RememberedRead() const { return FRememberedRead; }
 
     // Files every series on the class journal too: the PostgreSQL server
     // the connection service names (empty: libpq's environment alone).
@@ -64,6 +78,9 @@ public:
     // The class roster as last read from the class journal (remembered from
     // an earlier run until the server answers); empty without one.
     ClassRoster Roster() const { return FRoster; }
+    // The roster as the class journal gives it: kept with the local journal
+    // for the next run; RosterChanged when it differs from the one known.
+    void SetRoster(const ClassRoster &roster);
 
     // Series written so far in this run, and those waiting.
     int Written() const { return FWritten; }
@@ -80,8 +97,11 @@ public:
     void StartNewJournal();
 
 Q_SIGNALS:
-    // A shooter was chosen (in the journal window).
-    void ShooterChosen(const QString &name);
+    // A shooter was chosen (in the journal window, or asked for), with
+    // their class.
+    void ShooterChosen(const QString &name, const QString &klass);
+    // What the journal remembers has been read (RememberedRead()).
+    void Remembered();
     // The roster read from the class journal differs from the one known.
     void RosterChanged();
     // The class journal cannot be reached: what to tell the user (said once
@@ -102,7 +122,7 @@ Q_SIGNALS:
 
 private:
     void Unavailable(const QString &reason, bool damaged);
-    void RosterRead(const ClassRoster &roster);
+    void TakeRemembered(const QHash<QString, QString> &values);
     bool SetAsideDamaged();
 
     QString FPath;
@@ -111,7 +131,10 @@ private:
     bool FClassTold = false;
     ClassRoster FRoster;
     std::unique_ptr<ClassSender> FSender;
+    bool FRosterSet = false; // given in this run: what the journal remembers is older
+    bool FRememberedRead = false;
     QString FShooter;
+    QString FShooterClass;
     bool FShooterKnown = false;
     bool FTold = false;   // the user has been told about the journal
     bool FNeeded = false; // a series filed or the journal shown: failures are told

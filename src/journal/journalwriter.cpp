@@ -21,6 +21,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -302,7 +303,37 @@ void JournalWriter::Write(const JournalSeries &series)
         FQueue.push_back(series);
         if (FQueue.back().uid.isNull())
             FQueue.back().uid = QUuid::createUuid();
+        // Held until now: written instead.
+        const QUuid uid = FQueue.back().uid;
+        const auto held = std::remove_if(FHeld.begin(), FHeld.end(), [&uid](const JournalSeries &s) { return s.uid == uid; });
+        if (held != FHeld.end()) {
+            FHeld.erase(held, FHeld.end());
+            FHeldChanged = true;
+        }
         FRetry = true; // the failed ones go first
+    }
+    FWake.notify_one();
+}
+
+void JournalWriter::Hold(const JournalSeries &series)
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FHeld.push_back(series);
+        if (FHeld.back().uid.isNull())
+            FHeld.back().uid = QUuid::createUuid();
+        FHeldChanged = true;
+        FRetry = true;
+    }
+    FWake.notify_one();
+}
+
+void JournalWriter::ReadSettings(const QStringList &keys, SettingsReport done)
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FReads.emplace_back(keys, std::move(done));
+        FRetry = true;
     }
     FWake.notify_one();
 }
@@ -496,7 +527,7 @@ void JournalWriter::run()
             return int(std::clamp<long long>(left.count(), 0, kBusyTimeoutMs));
         };
 
-        if (!store.IsOpen() && (!stopping || !FQueue.empty() || !FSettings.empty())) {
+        if (!store.IsOpen() && (!stopping || !FQueue.empty() || !FSettings.empty() || !FHeld.empty())) {
             lock.unlock();
             Opening opening;
             store.SetBusyTimeout(waitMs());
@@ -517,6 +548,19 @@ void JournalWriter::run()
                 FSettings.push_front(setting);
                 break;
             }
+        }
+        // The values asked for, as the journal holds them now.
+        while (!FReads.empty()) {
+            auto read = std::move(FReads.front());
+            FReads.pop_front();
+            lock.unlock();
+            QHash<QString, QString> values;
+            for (const QString &key : std::as_const(read.first))
+                values.insert(key, store.IsOpen() ? store.Setting(key) : QString());
+            if (FContext)
+                QMetaObject::invokeMethod(
+                    FContext, [done = std::move(read.second), values] { done(values); }, Qt::QueuedConnection);
+            lock.lock();
         }
         // Everything queued, the failed ones first, until one fails.
         bool failed = false, failedForGood = false;
@@ -564,10 +608,16 @@ void JournalWriter::run()
         }
         using std::chrono::milliseconds;
         again = failed && !failedForGood ? std::clamp(again * 2, milliseconds(2000), milliseconds(60000)) : milliseconds(0);
-        if (!FStopping && (failed || (FQueue.empty() && !ownKept.isEmpty()))) {
+        // The series held for their shooter are kept with the failed ones.
+        QSet<QUuid> held;
+        for (const JournalSeries &s : FHeld)
+            held.insert(s.uid);
+        const bool heldChanged = std::exchange(FHeldChanged, false);
+        if (!FStopping && (failed || heldChanged || (FQueue.empty() && ownKept != held))) {
             // Kept at once beside the journal: a power cut loses nothing the
             // journal could not take.
-            const std::deque<JournalSeries> unwritten = FQueue;
+            std::deque<JournalSeries> unwritten = FQueue;
+            unwritten.insert(unwritten.end(), FHeld.begin(), FHeld.end());
             lock.unlock();
             QString ignored;
             keep(unwritten, &ignored);
@@ -583,7 +633,8 @@ void JournalWriter::run()
     }
     // Nothing dropped: what could not be written waits for the next run, or
     // the user is told what could be kept nowhere.
-    const std::deque<JournalSeries> unwritten = FQueue;
+    std::deque<JournalSeries> unwritten = FQueue;
+    unwritten.insert(unwritten.end(), FHeld.begin(), FHeld.end());
     lock.unlock();
     QString reason;
     if (!keep(unwritten, &reason)) {

@@ -2,6 +2,7 @@
 
 #include "journal/journal.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QObject>
 #include <QStringList>
@@ -37,8 +38,20 @@ public:
     ~JournalWriter();
 
     void Write(const JournalSeries &series);
+    // A series that waits for its shooter: not written to the journal, only
+    // kept in this program's file beside it, under the name it carries, so
+    // that a program ended at any moment leaves it for the next run to
+    // write. Writing a series of the same identity ends the holding.
+    void Hold(const JournalSeries &series);
     // A small value kept with the journal, written as the series are.
     void SetSetting(const QString &key, const QString &value);
+    // Reads small values kept with the journal once the writer has opened it
+    // (after the values asked to be set before): `done` gets them on the
+    // thread of the context object, a null string for each key the journal
+    // does not hold, all null when it cannot be opened. The window never
+    // waits for the journal's check this way.
+    using SettingsReport = std::function<void(const QHash<QString, QString> &values)>;
+    void ReadSettings(const QStringList &keys, SettingsReport done);
     // Tries again what failed, opening the journal afresh if it was not
     // open (it may be usable now).
     void Retry();
@@ -85,6 +98,9 @@ private:
     std::condition_variable FOpenedChanged;
     std::deque<JournalSeries> FQueue; // in order; a failed one stays at the head
     std::deque<std::pair<QString, QString>> FSettings;
+    std::deque<std::pair<QStringList, SettingsReport>> FReads;
+    std::deque<JournalSeries> FHeld; // in order
+    bool FHeldChanged = false;
     bool FRetry = true; // the journal is opened at once
     bool FStopping = false;
     bool FBusy = true; // until the series of earlier runs are queued

@@ -7,6 +7,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <utility>
 
 TLesson::TLesson(Scene &scene, Effects &effects, QObject *parent)
     : QObject(parent), FScene(scene), FEffects(effects), FRule(MakeExerciseRule(Exercise::Free, ElevationBar{}, TargetGeometry{}))
@@ -118,8 +119,6 @@ void TLesson::FinishSeries()
     JournalSeries series;
     series.uid = QUuid::createUuid();
     series.firedAt = QDateTime::currentDateTimeUtc();
-    if (FShooter)
-        series.shooter = *FShooter;
     series.targetWidth = geometry.width;
     series.largeTarget = FScene.LargeTarget();
     series.blackCircleValue = FScene.BlackCircleValue();
@@ -143,8 +142,25 @@ void TLesson::FinishSeries()
         shot.late = r.late;
         series.shots << shot;
     }
-    Q_EMIT SeriesFiled(series);
+    File(series);
     Q_EMIT HintChanged(Hint());
+}
+
+void TLesson::File(JournalSeries series)
+{
+    if (FShooter) {
+        series.shooter = *FShooter;
+        series.klass = FShooterClass;
+        series.forClassJournal = FRoster.InUse();
+        Q_EMIT SeriesFiled(series);
+        return;
+    }
+    FWaiting << series;
+    JournalSeries kept = series;
+    kept.shooter = UnnamedShooter();
+    Q_EMIT SeriesWaiting(kept);
+    if (FStarted)
+        Q_EMIT ShooterWanted();
 }
 
 // ------------------------------------------------------------ the series
@@ -226,12 +242,66 @@ void TLesson::SettingsChanged()
     Q_EMIT DebriefChanged();
 }
 
-void TLesson::SetShooter(const QString &name)
+bool TLesson::SetShooter(const QString &name, const QString &klass)
 {
     const QString trimmed = name.trimmed();
-    FShooter = trimmed.isNull() ? QLatin1String("") : trimmed;
-    Q_EMIT ShooterChanged(*FShooter);
+    if (trimmed.isEmpty()) {
+        const bool changed = FShooter.has_value();
+        FShooter.reset();
+        FShooterClass.clear();
+        if (changed)
+            Q_EMIT ShooterChanged(QString(), QString());
+        return true;
+    }
+    if (!FRoster.Accepts(klass, trimmed))
+        return false;
+    FShooter = trimmed;
+    FShooterClass = klass.trimmed();
+    Q_EMIT ShooterChanged(*FShooter, FShooterClass);
+    // What waited for them, in the order fired.
+    const QList<JournalSeries> waiting = std::exchange(FWaiting, {});
+    for (const JournalSeries &series : waiting)
+        File(series);
+    return true;
 }
+
+void TLesson::SetRoster(const ClassRoster &roster)
+{
+    FRoster = roster;
+    if (FShooter && !FRoster.Accepts(FShooterClass, *FShooter)) {
+        SetShooter(QString());
+        if (FStarted)
+            Q_EMIT ShooterWanted();
+    }
+}
+
+void TLesson::StartWith(const QString &remembered, const QString &klass)
+{
+    if (FStarted)
+        return;
+    FStarted = true;
+    if (FShooter)
+        return; // chosen already in this run
+    // With a roster the name in use is never carried over silently: the
+    // next learner may be at the gun.
+    if (!FRoster.InUse())
+        SetShooter(remembered, klass);
+    if (!FShooter && (FRoster.InUse() || !FWaiting.isEmpty()))
+        Q_EMIT ShooterWanted();
+}
+
+void TLesson::FileWaitingUnnamed()
+{
+    const QList<JournalSeries> waiting = std::exchange(FWaiting, {});
+    for (JournalSeries series : waiting) {
+        series.shooter = UnnamedShooter();
+        series.klass.clear();
+        series.forClassJournal = false;
+        Q_EMIT SeriesFiled(series);
+    }
+}
+
+QString TLesson::UnnamedShooter() { return tr("без имени"); }
 
 // ------------------------------------------------------------ what is shown
 

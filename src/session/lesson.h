@@ -9,6 +9,7 @@
 #include "analysis/aimtrace.h"
 #include "analysis/history.h"
 #include "analysis/targetpicture.h"
+#include "journal/classroster.h"
 #include "journal/journal.h"
 #include "session/exercises.h"
 #include "session/scene.h"
@@ -99,8 +100,25 @@ public:
     bool ApplyCorrection(bool fromSession = false);
     // The bar or the target's rings changed: the debrief follows.
     void SettingsChanged();
-    // Who shoots: the series are filed under this name from now on.
-    void SetShooter(const QString &name);
+    // Who shoots, and their class on the roster: the series waiting for a
+    // shooter are filed under them, in the order fired, and the later ones
+    // after them. An empty name: nobody is chosen (a series finished then
+    // waits). False, and nothing changes, for a name the roster in use does
+    // not take (ClassRoster::Accepts).
+    bool SetShooter(const QString &name, const QString &klass = QString());
+    // The class roster in use: a shooter it does not take is no longer
+    // chosen, and one is asked for (ShooterWanted).
+    void SetRoster(const ClassRoster &roster);
+    // The start, once what the journal remembers is known: with a roster in
+    // use nobody is carried over and a shooter is asked for; without one the
+    // remembered shooter goes on (unless one was chosen already). Series
+    // finished before this wait without asking.
+    void StartWith(const QString &remembered, const QString &klass);
+    // The end: the series still waiting are filed under UnnamedShooter(),
+    // never sent on to a class journal, so nothing is lost.
+    void FileWaitingUnnamed();
+    // The name series go under when nobody was chosen by the end.
+    static QString UnnamedShooter();
     // The time a timed series is to be fired in, seconds (the settings'
     // [Exercise] TimeLimit); a limit out of range gives the default. It
     // holds for the exercise in progress and for each one started later.
@@ -118,8 +136,15 @@ public:
     Scoreboard Board() const;
     QString Hint() const { return FRule->Hint(FAwaitingCall); }
     DebriefView Debrief() const;
-    // The shooter chosen in this run; nothing until one is.
+    // The shooter chosen (or carried over from the last run); nothing
+    // until one is.
     std::optional<QString> Shooter() const { return FShooter; }
+    QString ShooterClass() const { return FShooterClass; }
+    const ClassRoster &Roster() const { return FRoster; }
+    // Finished series waiting for a shooter, in order.
+    int Waiting() const { return int(FWaiting.size()); }
+    // Some shots fired and the series not finished.
+    bool SeriesInProgress() const { return !FShots.isEmpty() && !Finished(); }
     int TimeLimit() const { return FTimeLimit; }
     ClockView Clock() const;
     // A shot's score as the exercise counts it: 0 for one after the time.
@@ -139,7 +164,14 @@ Q_SIGNALS:
     void HintChanged(const QString &hint);
     // What the debrief shows has changed.
     void DebriefChanged();
-    void ShooterChanged(const QString &name);
+    // The shooter chosen changed (an empty name: nobody is chosen).
+    void ShooterChanged(const QString &name, const QString &klass);
+    // Nobody is chosen and a shooter is wanted: a finished series waits for
+    // one, or the start with a class roster asks.
+    void ShooterWanted();
+    // A finished series waits for its shooter: to be kept safe meanwhile,
+    // under the name it would be filed under at the end.
+    void SeriesWaiting(const JournalSeries &series);
     // The clock started, stopped, was set back or shown or hidden (it is
     // read through Clock(); while it runs its time changes without a word).
     void ClockChanged();
@@ -173,7 +205,14 @@ private:
     bool FAwaitingCall = false;
     AimTrace FTrace;
     qint64 FLastShotMs = -1;
-    std::optional<QString> FShooter;
+    // Files the series under the shooter chosen, or keeps it waiting.
+    void File(JournalSeries series);
+
+    std::optional<QString> FShooter; // never empty
+    QString FShooterClass;
+    ClassRoster FRoster;
+    bool FStarted = false; // StartWith() has been told
+    QList<JournalSeries> FWaiting;
     int FTimeLimit = kDefaultTimeLimit; // seconds
     qint64 FClockStartMs = -1; // on the effects' clock; -1: not started
 };

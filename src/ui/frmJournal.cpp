@@ -143,21 +143,61 @@ void TJournalF::Open(QWidget *beside)
     show();
     raise();
     activateWindow();
+    OfferShooters(store, shooter);
+    ShowSeries();
+}
+
+void TJournalF::OfferShooters(JournalStore *store, const QString &shooter)
+{
+    // With a class roster, its learners (each with their class); otherwise
+    // the names the journal holds.
+    const ClassRoster roster = FKeeper->Roster();
     cbShooter->blockSignals(true);
     cbShooter->clear();
-    if (store)
+    if (roster.InUse()) {
+        for (const ClassRoster::Learner &learner : roster.Learners())
+            cbShooter->addItem(learner.klass.isEmpty() ? learner.name : tr("%1 (%2)").arg(learner.name, learner.klass),
+                               QStringList{learner.klass, learner.name});
+    } else if (store) {
         cbShooter->addItems(store->Shooters());
+    }
     cbShooter->setEditText(shooter);
     cbShooter->blockSignals(false);
-    ShowSeries();
+    lbShooterRefused->clear();
 }
 
 void TJournalF::ChooseShooter()
 {
-    const QString name = cbShooter->currentText().trimmed();
-    if (name == FKeeper->Shooter())
+    const ClassRoster roster = FKeeper->Roster();
+    QString name = cbShooter->currentText().trimmed();
+    QString klass;
+    // A learner of the roster as offered, or a name typed: on the roster in
+    // the class chosen last, or in any.
+    const int offered = cbShooter->findText(name, Qt::MatchFixedString);
+    const QStringList learner = offered >= 0 ? cbShooter->itemData(offered).toStringList() : QStringList();
+    if (learner.size() == 2) {
+        klass = learner[0];
+        name = learner[1];
+    } else if (roster.InUse()) {
+        klass = FKeeper->ShooterClass();
+        for (const ClassRoster::Learner &l : roster.Learners())
+            if (l.name == name && !roster.Accepts(klass, name))
+                klass = l.klass;
+    }
+    if (name == FKeeper->Shooter() && klass == FKeeper->ShooterClass())
         return;
-    FKeeper->SetShooter(name);
+    // An empty name, without a roster, is the journal's own: the series of
+    // nobody's name may be looked at.
+    QString reason;
+    if ((roster.InUse() || !name.isEmpty()) && !roster.Accepts(klass, name, &reason)) {
+        lbShooterRefused->setText(reason);
+        cbShooter->blockSignals(true);
+        cbShooter->setEditText(FKeeper->Shooter());
+        cbShooter->blockSignals(false);
+        return;
+    }
+    lbShooterRefused->clear();
+    FKeeper->SetShooter(name, klass);
     ShowSeries();
 }
 

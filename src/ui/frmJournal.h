@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class JournalStore;
 class TJournalKeeper;
 
 // The journal window: the shooter in use, their series newest first, the
@@ -57,6 +58,10 @@ private:
     void MeasureListed();
     void ShowCount();
     void ChartSeries();
+    // The shooters the window offers: the class roster's, or the journal's.
+    void OfferShooters(JournalStore *store, const QString &shooter);
+    // The shooter typed or picked, if the roster takes them; the reason
+    // beside the field otherwise.
     void ChooseShooter();
     // The shooter in use, as titles name them.
     QString ShooterTitle() const;

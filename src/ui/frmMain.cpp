@@ -15,6 +15,7 @@
 #include "ui/frmDebrief.h"
 #include "ui/frmHelp.h"
 #include "ui/frmJournal.h"
+#include "ui/frmShooter.h"
 #include "ui/journalmessages.h"
 #include "ui/look.h"
 #include "ui/mainscene.h"
@@ -28,6 +29,7 @@
 #include <QTimer>
 
 #include <type_traits>
+#include <utility>
 
 TMainF *MainF = nullptr;
 
@@ -128,6 +130,8 @@ TMainF::TMainF(Effects &effects, QWidget *parent)
     connect(btnDebrief, &QPushButton::clicked, this, Handler([this] { btnDebriefClick(); }));
     connect(btnJournal, &QPushButton::clicked, this, Handler([this] { btnJournalClick(); }));
     connect(cbExercise, &QComboBox::currentIndexChanged, this, Handler([this] { cbExerciseChange(); }));
+    connect(btnNextShooter, &QPushButton::clicked, this, Handler([this] { AskShooter(true); }));
+    lbShooter->setAttribute(Qt::WA_TransparentForMouseEvents);
     lbExerciseHint->setAttribute(Qt::WA_TransparentForMouseEvents); // the bare window beneath takes the mouse
     lbClock->setAttribute(Qt::WA_TransparentForMouseEvents);
     FClockTimer = new QTimer(this);
@@ -135,12 +139,16 @@ TMainF::TMainF(Effects &effects, QWidget *parent)
     connect(FClockTimer, &QTimer::timeout, this, Handler([this] { ShowClock(); }));
     FollowLesson();
     ShowClock();
+    ShowShooter();
 
     Run([this] { FormCreate(); });
 }
 
 TMainF::~TMainF()
 {
+    // Series no shooter was chosen for are filed under nobody's name, so
+    // that nothing is lost.
+    Run([this] { FileWaitingAtEnd(false); });
     // The journal's last series written, or kept for the next run, while
     // this window may still be the parent of a message about them.
     if (FJournal)
@@ -210,6 +218,14 @@ void TMainF::FollowLesson()
     // so it is in the journal by the time the user sees the series finished.
     connect(FLesson.get(), &TLesson::SeriesFiled, this,
             Handler([this](const JournalSeries &series) { Journal()->Record(series); }));
+    // A series no shooter is chosen for waits in the lesson, kept safe
+    // beside the journal meanwhile; «Кто стреляет?» is asked once the event
+    // at hand (the shot) is done.
+    connect(FLesson.get(), &TLesson::SeriesWaiting, this,
+            Handler([this](const JournalSeries &series) { Journal()->Hold(series); }));
+    connect(FLesson.get(), &TLesson::ShooterWanted, this, Handler([this] { AskShooter(false); }),
+            Qt::QueuedConnection);
+    connect(FLesson.get(), &TLesson::ShooterChanged, this, Handler([this] { ShowShooter(); }));
     connect(FLesson.get(), &TLesson::DebriefChanged, this, &TMainF::ScheduleDebriefUpdate);
     connect(FLesson.get(), &TLesson::ClockChanged, this, Handler([this] { ShowClock(); }));
 }
@@ -252,6 +268,7 @@ void TMainF::FormDestroy()
 
 void TMainF::closeEvent(QCloseEvent *event)
 {
+    Run([this] { FileWaitingAtEnd(true); });
     Run([this] { FormClose(); });
     event->accept();
     Q_EMIT Closed();
@@ -556,6 +573,14 @@ TJournalKeeper *TMainF::Journal()
                 FJournalWindow->Added(id);
         }));
         connect(FJournal, &TJournalKeeper::ShooterChosen, FLesson.get(), &TLesson::SetShooter);
+        // What the journal remembers: the roster in use, then the start
+        // (the shooter carried over, or asked for).
+        connect(FJournal, &TJournalKeeper::RosterChanged, this,
+                Handler([this] { FLesson->SetRoster(FJournal->Roster()); }));
+        connect(FJournal, &TJournalKeeper::Remembered, this, Handler([this] {
+            FLesson->SetRoster(FJournal->Roster());
+            FLesson->StartWith(FJournal->Shooter(), FJournal->ShooterClass());
+        }));
     }
     return FJournal;
 }
@@ -730,4 +755,81 @@ void TMainF::SaveSettings()
     WriteIntSetting(QStringLiteral("PlankaCorrection"), PlankaCorrectionBar->value());
     WriteIntSetting(QStringLiteral("BlackCircleValue"), BlackCircleValue());
     WriteIntSetting(QStringLiteral("TargetSize"), TargetSize->ItemIndex());
+}
+
+// ------------------------------------------------------------ the shooter
+
+void TMainF::ShowShooter()
+{
+    const std::optional<QString> shooter = FLesson->Shooter();
+    const QString klass = FLesson->ShooterClass();
+    const QString text = !shooter         ? tr("Стрелок: не выбран")
+                         : klass.isEmpty() ? tr("Стрелок: %1").arg(*shooter)
+                                           : tr("Стрелок: %1 (%2)").arg(*shooter, klass);
+    const QString shown = lbShooter->fontMetrics().elidedText(text, Qt::ElideRight, lbShooter->width());
+    lbShooter->setText(shown);
+    lbShooter->setToolTip(shown == text ? QString() : text);
+}
+
+void TMainF::AskShooter(bool next)
+{
+    TJournalKeeper *journal = Journal();
+    if (!journal->RememberedRead()) {
+        // The roster is not known yet: asked once it is (the lesson asks by
+        // itself then for a series waiting).
+        if (next)
+            connect(journal, &TJournalKeeper::Remembered, this, Handler([this] { AskShooter(true); }),
+                    Qt::SingleShotConnection);
+        return;
+    }
+    if (!isVisible() || (!next && FLesson->Shooter()))
+        return;
+    if (FShooterWindow && FShooterWindow->isVisible()) {
+        FNextShooter = FNextShooter || next;
+        return;
+    }
+    if (!FShooterWindow)
+        FShooterWindow = new TShooterF(this);
+    OfferShooters();
+    FNextShooter = next;
+    OpenModal(FShooterWindow, this, Handler([this](int result) {
+        const bool forNext = std::exchange(FNextShooter, false);
+        if (result == TModalForm::mrOk)
+            ShooterPicked(FShooterWindow->Name(), FShooterWindow->Class(), forNext);
+    }));
+}
+
+void TMainF::OfferShooters()
+{
+    QStringList names;
+    if (!FLesson->Roster().InUse())
+        if (JournalStore *store = Journal()->Reader())
+            for (const QString &name : store->Shooters())
+                if (!name.isEmpty() && name != TLesson::UnnamedShooter())
+                    names << name;
+    FShooterWindow->Offer(FLesson->Roster(), Journal()->ShooterClass(), names);
+}
+
+void TMainF::ShooterPicked(const QString &name, const QString &klass, bool next)
+{
+    // The next learner's series starts afresh; a finished one is filed.
+    if (next && FLesson->SeriesInProgress())
+        btnResetClick();
+    Journal()->SetShooter(name, klass);
+}
+
+void TMainF::FileWaitingAtEnd(bool ask)
+{
+    if (FLesson->Waiting() == 0)
+        return;
+    if (ask && FJournal && FJournal->RememberedRead()) {
+        if (FShooterWindow && FShooterWindow->isVisible())
+            FShooterWindow->done(TModalForm::mrCancel);
+        if (!FShooterWindow)
+            FShooterWindow = new TShooterF(this);
+        OfferShooters();
+        if (ShowModal(FShooterWindow) == TModalForm::mrOk)
+            ShooterPicked(FShooterWindow->Name(), FShooterWindow->Class(), false);
+    }
+    FLesson->FileWaitingUnnamed();
 }

@@ -22,6 +22,7 @@ class TCallMark;
 class TDebriefF;
 class TJournalKeeper;
 class TJournalF;
+class TShooterF;
 class QTimer;
 
 class TMainF : public QWidget, public Ui::TMainF
@@ -59,6 +60,7 @@ public:
     // Where the lesson (the window's designed client area) lies now.
     QRect LessonRect() const;
     TJournalF *JournalWindow() const { return FJournalWindow; } // made when first opened
+    TShooterF *ShooterWindow() const { return FShooterWindow; }  // «Кто стреляет?», made when first asked
     // The journal of finished series, made when first needed.
     TJournalKeeper *Journal();
 
@@ -87,6 +89,8 @@ private:
     std::unique_ptr<TLesson> FLesson; // reads FScene: made after it, gone before it
     TDebriefF *FDebrief = nullptr;
     TJournalF *FJournalWindow = nullptr;
+    TShooterF *FShooterWindow = nullptr;
+    bool FNextShooter = false; // asked by «Следующий стрелок»: a series in progress goes
     TJournalKeeper *FJournal = nullptr;
     QList<QPointer<TCallMark>> FCallMarks;
     bool FSoundPrepared = false;
@@ -116,6 +120,18 @@ private:
     void btnDebriefClick();
     void btnJournalClick();
     void cbExerciseChange();
+    // «Стрелок: …» as the lesson has it.
+    void ShowShooter();
+    // «Кто стреляет?» over this window, once the journal has said what it
+    // remembers (the roster); `next`: for the next learner («Следующий
+    // стрелок»), whose series starts afresh.
+    void AskShooter(bool next);
+    // Fills «Кто стреляет?» with the roster or the journal's names.
+    void OfferShooters();
+    void ShooterPicked(const QString &name, const QString &klass, bool next);
+    // At the end: the series still waiting are asked for once more, then
+    // filed under nobody's name.
+    void FileWaitingAtEnd(bool ask);
     // The timed exercise's clock as the lesson tells it, repainted every
     // tenth of a second while it runs; hidden in the other exercises.
     void ShowClock();

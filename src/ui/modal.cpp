@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <memory>
+
 void SetScreenCursor(Qt::CursorShape shape)
 {
     if (shape == Qt::ArrowCursor) {
@@ -59,4 +61,26 @@ int ShowModal(QDialog *dialog)
     if (previous && previous->isVisible())
         previous->activateWindow();
     return result;
+}
+
+void OpenModal(QDialog *dialog, QWidget *owner, std::function<void(int result)> done)
+{
+    ReleaseMouseCapture();
+    const Qt::CursorShape saved = ScreenCursor();
+    SetScreenCursor(Qt::ArrowCursor);
+    if (owner && dialog->parentWidget() != owner && owner->windowHandle()) {
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(owner->windowHandle());
+    }
+    dialog->setWindowModality(Qt::WindowModal);
+    // Once: the next showing says its own result to its own caller.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(dialog, &QDialog::finished, dialog, [once, saved, done = std::move(done)](int result) {
+        QObject::disconnect(*once);
+        if (ScreenCursor() == Qt::ArrowCursor)
+            SetScreenCursor(saved);
+        if (done)
+            done(result);
+    });
+    dialog->open();
 }

@@ -35,6 +35,8 @@ e2e_cleanup() {
   [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null || true
+  # The database server, when the test started one (pg.sh).
+  if declare -F pg_cleanup >/dev/null; then pg_cleanup; fi
 }
 
 # Waits (up to 30 s: a sanitized build starts slowly, or VIMBRA_WAIT_TENTHS

@@ -2,6 +2,8 @@
 
 #include <QCollator>
 #include <QCoreApplication>
+#include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -82,4 +84,40 @@ ClassRoster ClassRoster::FromText(const QString &text)
             learners << Learner{line.left(tab), line.mid(tab + 1)};
     }
     return ClassRoster(std::move(learners));
+}
+
+ClassRoster::Import ClassRoster::ParseNames(const QByteArray &file)
+{
+    QString text;
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        text = utf8.decode(file);
+        if (utf8.hasError()) {
+            QStringDecoder cp1251("windows-1251");
+            text = cp1251.decode(file);
+        }
+    }
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    Import result;
+    QSet<QString> seen;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"'))) {
+            line = line.mid(1, line.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\"")).trimmed();
+        } else if (line.size() >= 2
+                   && ((line.startsWith(u'\u00AB') && line.endsWith(u'\u00BB'))
+                       || (line.startsWith(QLatin1Char('\'')) && line.endsWith(QLatin1Char('\''))))) {
+            line = line.mid(1, line.size() - 2).trimmed();
+        }
+        if (line.isEmpty() || seen.contains(line))
+            continue;
+        seen.insert(line);
+        if (line.size() > kMaxName)
+            result.tooLong << line;
+        else
+            result.names << line;
+    }
+    return result;
 }

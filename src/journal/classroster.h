@@ -42,6 +42,18 @@ public:
     friend bool operator==(const ClassRoster &a, const ClassRoster &b) { return a.FLearners == b.FLearners; }
     friend bool operator!=(const ClassRoster &a, const ClassRoster &b) { return !(a == b); }
 
+    // A file of names to add to a class, as a school's list comes: one name a
+    // line, UTF-8 (with or without its byte-order mark) or, when it is not
+    // valid UTF-8, Windows-1251. Each name trimmed, a pair of quotes around
+    // it dropped (a spreadsheet's doubled quotes inside made single), blank
+    // lines skipped, each name once in the file's order; a name longer than
+    // kMaxName is not taken but told.
+    struct Import {
+        QStringList names;
+        QStringList tooLong;
+    };
+    static Import ParseNames(const QByteArray &file);
+
 private:
     QList<Learner> FLearners; // sorted by class, then name
 };

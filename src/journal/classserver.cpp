@@ -310,7 +310,7 @@ ClassServer::Outcome ClassServer::Send(const JournalSeries &series, const QStrin
         " black_circle, correction, hidden_x, hidden_y, zeroing_series, time_limit_ms, total, mean_x, mean_y,"
         " mean_radius, extreme_spread, ring_width, in_ten, in_nine, hold_area)"
         " VALUES (CAST(? AS uuid), ?, ?, ?, CAST(? AS timestamptz), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT DO NOTHING"));
+        " ON CONFLICT DO NOTHING")); // naming the key would need the right to read it, which a learner has not
     const SeriesSteadiness steady = SeriesHold(series);
     const bool held = steady.measured > 0;
     for (const QVariant &v :

@@ -14,6 +14,7 @@
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <numeric>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -521,6 +522,101 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
             page.text(QRectF(kLeft, kFooterTop, width, kFooterHeight),
                       ExportTexts::tr("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
+        }
+        if (!painter.end())
+            return fail(error, failure(path, true));
+    }
+    errno = 0;
+    if (!file.commit())
+        return fail(error, failure(path, true, errno));
+    return true;
+}
+
+bool ExportClassPdf(const QList<ClassBestAndLast> &learners, const QString &title, const QString &path,
+                    QString *error)
+{
+    // The columns, in millimetres: №, the learner, the best series' total,
+    // time and radius, the last series' three, the mark.
+    const double width = kPageWidth - kLeft - kRight;
+    const QList<double> columns{8, 52, 13, 14, 17, 13, 14, 17};
+    const double markWidth = width - std::accumulate(columns.cbegin(), columns.cend(), 0.0);
+    constexpr double kHeaderRows = 12; // the two heading lines of the table
+    const double tableTop = kTop + kTitleHeight + 2;
+    const double room = kFooterTop - tableTop - kHeaderRows;
+    // Rows as tall as a class of thirty needs, smaller for a larger class
+    // down to 4.5 mm; beyond that the table goes on on the next page.
+    const double rowHeight = std::clamp(learners.isEmpty() ? 7.0 : room / learners.size(), 4.5, 7.0);
+    const int perPage = std::max(1, int(room / rowHeight));
+    const int pages = std::max<int>(1, (learners.size() + perPage - 1) / perPage);
+    const double points = rowHeight >= 6 ? 10 : 8;
+
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, failure(path, false, errno));
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
+                                         QPageLayout::Millimeter));
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Vimbra"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return fail(error, failure(path, true));
+        PdfPage page(painter, writer.resolution());
+        const int centred = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
+        const int left = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+        auto cells = [&](double top, double height, const QStringList &texts, bool bold, double size) {
+            double x = kLeft;
+            for (int c = 0; c <= columns.size(); ++c) {
+                const double w = c < columns.size() ? columns[c] : markWidth;
+                page.text(QRectF(x + 1, top, w - 2, height), texts.value(c), size, bold, Qt::black,
+                          c == 1 ? left : centred);
+                x += w;
+            }
+        };
+        for (int p = 0; p < pages; ++p) {
+            if (p > 0)
+                writer.newPage();
+            page.text(QRectF(kLeft, kTop, width, kTitleHeight - 2), title, p == 0 ? 15 : 10, p == 0,
+                      p == 0 ? Qt::black : QColor(90, 90, 90), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      Qt::ElideMiddle);
+            page.rule(kLeft, kTop + kTitleHeight - 1, kPageWidth - kRight, QColor(120, 120, 120));
+            // The heading: the two series over their columns, then each column.
+            const double bestLeft = kLeft + columns[0] + columns[1];
+            const double lastLeft = bestLeft + columns[2] + columns[3] + columns[4];
+            page.text(QRectF(bestLeft, tableTop, columns[2] + columns[3] + columns[4], 6),
+                      ExportTexts::tr("Лучшая серия"), 9, true, Qt::black, centred);
+            page.text(QRectF(lastLeft, tableTop, columns[5] + columns[6] + columns[7], 6),
+                      ExportTexts::tr("Последняя серия"), 9, true, Qt::black, centred);
+            const QStringList heads{ExportTexts::tr("№"), ExportTexts::tr("Ученик"), ExportTexts::tr("Сумма"),
+                                    ExportTexts::tr("Время"), ExportTexts::tr("Ср. радиус"), ExportTexts::tr("Сумма"),
+                                    ExportTexts::tr("Время"), ExportTexts::tr("Ср. радиус"),
+                                    ExportTexts::tr("Оценка")};
+            cells(tableTop + 6, 6, heads, true, 8.5);
+            page.rule(kLeft, tableTop + kHeaderRows, kPageWidth - kRight, QColor(120, 120, 120));
+            double top = tableTop + kHeaderRows;
+            if (learners.isEmpty())
+                page.text(QRectF(kLeft, top + 2, width, 10), ExportTexts::tr("В классе нет учеников."), 11, false,
+                          Qt::black);
+            for (int i = p * perPage; i < std::min<int>(learners.size(), (p + 1) * perPage); ++i) {
+                const ClassBestAndLast &l = learners[i];
+                auto series = [](const std::optional<ClassSeriesBrief> &s) {
+                    if (!s)
+                        return QStringList{QStringLiteral("—"), QString(), QString()};
+                    return QStringList{QString::number(s->total), localTime(s->firedAt, QStringLiteral("HH:mm")),
+                                       Decimal(s->meanRadiusRings)};
+                };
+                cells(top, rowHeight, QStringList{QString::number(i + 1), l.name} + series(l.best) + series(l.last),
+                      false, points);
+                top += rowHeight;
+                page.rule(kLeft, top, kPageWidth - kRight, QColor(200, 200, 200));
+            }
+            if (pages > 1)
+                page.text(QRectF(kLeft, kFooterTop, width, kFooterHeight),
+                          ExportTexts::tr("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
+                          Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
         }
         if (!painter.end())
             return fail(error, failure(path, true));

@@ -3,6 +3,7 @@
 // The journal taken out of the program: a table for a coach's spreadsheet and
 // a printable report with each series' target.
 
+#include "journal/classreport.h"
 #include "journal/journal.h"
 #include "analysis/steadiness.h"
 #include "analysis/targetpicture.h"
@@ -66,3 +67,10 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
 // A4 report: the title, then a block for each series with its date, total,
 // exercise, target and figures in words; pages numbered at the foot.
 bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error);
+
+// The class's lesson for the grade book, on one A4 page: the title (the class
+// and the date), then a row a learner with their best and last series of the
+// day (total, time, mean radius in ring widths) and an empty column for the
+// mark. A class too long for one page goes on to the next.
+bool ExportClassPdf(const QList<ClassBestAndLast> &learners, const QString &title, const QString &path,
+                    QString *error);

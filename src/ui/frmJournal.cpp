@@ -1,5 +1,6 @@
 #include "ui/frmJournal.h"
 
+#include "ui/frmClass.h"
 #include "ui/look.h"
 #include "ui/placement.h"
 #include "analysis/debrief.h"
@@ -95,6 +96,8 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
         Export(fileName(FKeeper->Shooter(), tr("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
+    btnClass->setVisible(FKeeper->ClassJournal());
+    connect(btnClass, &QPushButton::clicked, this, Guarded([this] { OpenClass(); }));
 }
 
 TJournalF::~TJournalF()
@@ -164,6 +167,21 @@ void TJournalF::OfferShooters(JournalStore *store, const QString &shooter)
     cbShooter->setEditText(shooter);
     cbShooter->blockSignals(false);
     lbShooterRefused->clear();
+    btnClass->setVisible(FKeeper->ClassJournal());
+}
+
+void TJournalF::OpenClass()
+{
+    if (!FKeeper->ClassJournal())
+        return;
+    if (!FClass)
+        FClass = std::make_unique<TClassF>(FKeeper->ClassService());
+    if (FClass->Open(this) != TClassF::Access::FilesOnly)
+        return;
+    if (messageHook())
+        messageHook()(TClassF::FilesOnlyText());
+    else
+        QMessageBox::information(this, tr("Класс"), TClassF::FilesOnlyText());
 }
 
 void TJournalF::ChooseShooter()

@@ -14,6 +14,7 @@
 
 class JournalStore;
 class TJournalKeeper;
+class TClassF;
 
 // The journal window: the shooter in use, their series newest first, the
 // chosen series drawn as in the debrief, the progress over time, and the
@@ -41,11 +42,16 @@ public:
     bool ExportCsvTo(const QString &path, QString *error);
     bool ExportSeriesPdfTo(const QString &path, QString *error);
     bool ExportDayPdfTo(const QString &path, QString *error);
+    // «Класс…»: the class window, when this computer's role may read the
+    // class; else the user is told that it only files series.
+    void OpenClass();
+    TClassF *ClassWindow() const { return FClass.get(); }
 
     // Tests give the file to save instead of a dialog; an empty function
     // restores the dialog. Returns the chosen path, or nothing to cancel.
     static void SetSavePathHookForTesting(std::function<QString(const QString &suggested)> hook);
-    // Tests take the message of a failed export instead of the box.
+    // Tests take the message of a failed export (or of the class window
+    // refused) instead of the box.
     static void SetMessageHookForTesting(std::function<void(const QString &text)> hook);
 
 private:
@@ -78,4 +84,5 @@ private:
     // window is gone).
     std::shared_ptr<std::atomic<int>> FLatestListing = std::make_shared<std::atomic<int>>(0);
     bool FListing = false;
+    std::unique_ptr<TClassF> FClass;
 };

@@ -14,6 +14,7 @@
 #include "ui/frmDebrief.h"
 #include "ui/placement.h"
 #include "analysis/targetpicture.h"
+#include "journal/journalkeeper.h"
 #include "ui/frmMain.h"
 
 #include <QScrollBar>
@@ -441,6 +442,7 @@ private Q_SLOTS:
         Recorders rec;
         TMainF w(rec);
         QVERIFY(ShowActive(w));
+        w.Journal()->SetShooter(QStringLiteral("Ученик")); // a learner at the gun: nobody asked for
         QWindow *window = w.windowHandle();
         QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
         QVERIFY(w.DebriefWindow());
@@ -515,6 +517,7 @@ private Q_SLOTS:
         Recorders rec;
         TMainF w(rec);
         QVERIFY(ShowActive(w));
+        w.Journal()->SetShooter(QStringLiteral("Ученик")); // a learner at the gun: nobody asked for
         QWindow *window = w.windowHandle();
         QTest::mouseClick(window, Qt::LeftButton, {}, w.btnDebrief->geometry().center());
         TDebriefF *d = w.DebriefWindow();
@@ -566,6 +569,7 @@ private Q_SLOTS:
         qint64 &now = rec.time.emplace(10000);
         TMainF w(rec);
         QVERIFY(ShowActive(w));
+        w.Journal()->SetShooter(QStringLiteral("Ученик")); // a learner at the gun: nobody asked for
         QWindow *window = w.windowHandle();
         w.ShowDebrief(true);
         TDebriefF *d = w.DebriefWindow();

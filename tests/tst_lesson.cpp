@@ -5,6 +5,7 @@
 #include "analysis/thresholds.h"
 #include "platform/effects.h"
 #include "platform/random.h"
+#include "journal/classroster.h"
 #include "session/lesson.h"
 
 #include <QSignalSpy>
@@ -101,6 +102,9 @@ struct Fixture {
     Clock clock;
     TLesson lesson{scene, clock};
     QSignalSpy filed{&lesson, &TLesson::SeriesFiled};
+
+    // A learner at the gun: the series are filed as they finish.
+    Fixture() { lesson.SetShooter(QStringLiteral("Тест")); }
 
     // Five shots (or as many as given) at points off the centre.
     void fire(const QList<QPoint> &offsets)
@@ -753,25 +757,174 @@ private Q_SLOTS:
         QVERIFY(f.lesson.Hint().contains(QStringLiteral("за 45 с")));
     }
 
-    // The shooter chosen is filed with the series; none chosen: left to the
-    // journal, which files it under the one it remembers.
+    // The shooter chosen is filed with the series, with their class; with
+    // nobody chosen a finished series waits (kept safe under nobody's name
+    // meanwhile) and a shooter is asked for once the start is known; the
+    // series that waited are filed, in the order fired, under the one chosen.
     void theShooter()
     {
         Fixture f;
-        f.fire(kTight);
-        QVERIFY(f.lastFiled().shooter.isNull());
-        QSignalSpy changed(&f.lesson, &TLesson::ShooterChanged);
-        f.lesson.SetShooter(QStringLiteral("  Вера "));
-        QCOMPARE(changed.size(), 1);
-        f.clear();
+        f.lesson.SetShooter(QStringLiteral("  Вера "), QStringLiteral("7Б"));
         f.fire(kTight);
         QCOMPARE(f.lastFiled().shooter, QStringLiteral("Вера"));
+        QCOMPARE(f.lastFiled().klass, QStringLiteral("7Б"));
+        QVERIFY(!f.lastFiled().forClassJournal); // no roster in use
+
+        QSignalSpy changed(&f.lesson, &TLesson::ShooterChanged);
+        QSignalSpy wanted(&f.lesson, &TLesson::ShooterWanted);
+        QSignalSpy waiting(&f.lesson, &TLesson::SeriesWaiting);
+        QVERIFY(f.lesson.SetShooter(QStringLiteral("   "))); // nobody
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!f.lesson.Shooter());
+        f.filed.clear();
+        QList<int> totals;
+        for (int series = 0; series < 2; ++series) {
+            f.clear();
+            f.fire(series == 0 ? kTight : QList<QPoint>{{0, 0}, {7, 0}, {0, 7}, {13, 0}, {0, 0}});
+            totals << f.lesson.Debrief().history.last().total;
+        }
+        QCOMPARE(f.filed.size(), 0);
+        QCOMPARE(f.lesson.Waiting(), 2);
+        QCOMPARE(waiting.size(), 2);
+        QCOMPARE(waiting[1].first().value<JournalSeries>().shooter, TLesson::UnnamedShooter());
+        QCOMPARE(wanted.size(), 0); // the start is not known yet: nobody asked
+
+        f.lesson.StartWith(QString(), QString()); // the journal remembers nobody
+        QCOMPARE(wanted.size(), 1);
+        QCOMPARE(f.filed.size(), 0);
+        QVERIFY(!f.lesson.SetShooter(QString(ClassRoster::kMaxName + 1, QLatin1Char('x'))));
+        QCOMPARE(f.lesson.Waiting(), 2);
+        QVERIFY(f.lesson.SetShooter(QStringLiteral("Борис")));
+        QCOMPARE(f.filed.size(), 2);
+        QCOMPARE(f.lesson.Waiting(), 0);
+        for (int i = 0; i < 2; ++i) {
+            const auto series = f.filed[i].first().value<JournalSeries>();
+            QCOMPARE(series.shooter, QStringLiteral("Борис"));
+            QCOMPARE(series.total, totals[i]); // in the order fired
+            QCOMPARE(series.uid, waiting[i].first().value<JournalSeries>().uid); // the one kept safe
+        }
+
+        // Waiting at the end: filed under nobody's name, never for a class.
         f.lesson.SetShooter(QString());
         f.clear();
         f.fire(kTight);
-        QVERIFY(!f.lastFiled().shooter.isNull()); // chosen: nobody's
-        QVERIFY(f.lastFiled().shooter.isEmpty());
+        QCOMPARE(wanted.size(), 2);
+        f.lesson.FileWaitingUnnamed();
+        QCOMPARE(f.lastFiled().shooter, TLesson::UnnamedShooter());
+        QVERIFY(f.lastFiled().klass.isEmpty());
+        QVERIFY(!f.lastFiled().forClassJournal);
+        QCOMPARE(f.lesson.Waiting(), 0);
         QVERIFY(f.clock.errors.isEmpty());
+    }
+
+    // The start: without a roster the remembered shooter goes on; with one
+    // nobody is carried over and a shooter is asked for; a shooter chosen
+    // before the start stays.
+    void theStart_data()
+    {
+        QTest::addColumn<bool>("roster");
+        QTest::addColumn<bool>("chosenBefore");
+        QTest::addColumn<QString>("shooter"); // after the start; "-": nobody
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("no roster: carried over") << false << false << "Иванова Мария" << false;
+        QTest::newRow("roster: nobody, asked") << true << false << "-" << true;
+        QTest::newRow("chosen before the start") << true << true << "Петров Пётр" << false;
+    }
+    void theStart()
+    {
+        QFETCH(bool, roster);
+        QFETCH(bool, chosenBefore);
+        QFETCH(QString, shooter);
+        QFETCH(bool, asked);
+        Fixture f;
+        f.lesson.SetShooter(QString());
+        if (roster)
+            f.lesson.SetRoster(ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Иванова Мария")},
+                                            {QStringLiteral("7Б"), QStringLiteral("Петров Пётр")}}));
+        if (chosenBefore)
+            QVERIFY(f.lesson.SetShooter(QStringLiteral("Петров Пётр"), QStringLiteral("7Б")));
+        QSignalSpy wanted(&f.lesson, &TLesson::ShooterWanted);
+        f.lesson.StartWith(QStringLiteral("Иванова Мария"), QStringLiteral("7Б"));
+        QCOMPARE(f.lesson.Shooter().value_or(QStringLiteral("-")), shooter);
+        QCOMPARE(wanted.size(), asked ? 1 : 0);
+        f.fire(kTight);
+        QCOMPARE(f.filed.size(), shooter == QLatin1String("-") ? 0 : 1);
+        if (!f.filed.isEmpty())
+            QCOMPARE(f.lastFiled().forClassJournal, roster);
+    }
+
+    // A roster that comes into use takes the shooter in use only if it names
+    // them; a name off it is refused.
+    void aRosterComesIntoUse()
+    {
+        Fixture f;
+        f.lesson.StartWith(QString(), QString());
+        QVERIFY(f.lesson.SetShooter(QStringLiteral("Тест"), QStringLiteral("7Б")));
+        QSignalSpy wanted(&f.lesson, &TLesson::ShooterWanted);
+        f.lesson.SetRoster(ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Тест")}}));
+        QCOMPARE(f.lesson.Shooter().value_or(QString()), QStringLiteral("Тест")); // on it
+        QVERIFY(wanted.isEmpty());
+        f.lesson.SetRoster(ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Вера")}}));
+        QVERIFY(!f.lesson.Shooter());
+        QCOMPARE(wanted.size(), 1);
+        QVERIFY(!f.lesson.SetShooter(QStringLiteral("Тест"), QStringLiteral("7Б")));
+        QVERIFY(!f.lesson.SetShooter(QStringLiteral("Вера"), QStringLiteral("8А")));
+        QVERIFY(f.lesson.SetShooter(QStringLiteral("Вера"), QStringLiteral("7Б")));
+    }
+
+    // The names a roster takes, and the reason for one it does not.
+    void rosterAccepts_data()
+    {
+        QTest::addColumn<bool>("inUse");
+        QTest::addColumn<QString>("klass");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason"); // empty: taken
+        const QString max(ClassRoster::kMaxName, QChar(u'Я'));
+        QTest::newRow("free: a name") << false << "" << "Иванова Мария" << "";
+        QTest::newRow("free: trimmed") << false << "" << "  Вера  " << "";
+        QTest::newRow("free: quotes and SQL") << false << "" << "'; DROP TABLE x; --" << "";
+        QTest::newRow("free: 200 characters") << false << "" << max << "";
+        QTest::newRow("free: 201 characters") << false << "" << max + u'Я' << "имя длиннее 200 знаков";
+        QTest::newRow("free: empty") << false << "" << "" << "имя не указано";
+        QTest::newRow("free: blanks") << false << "" << " \t " << "имя не указано";
+        QTest::newRow("roster: on it") << true << "7Б" << "Иванова Мария" << "";
+        QTest::newRow("roster: quoted name on it") << true << "7Б" << "Д'Артаньян \"Шарль\"" << "";
+        QTest::newRow("roster: another class") << true << "8А" << "Иванова Мария"
+                                               << "«Иванова Мария» нет в списке класса 8А";
+        QTest::newRow("roster: off it") << true << "7Б" << "Вера" << "«Вера» нет в списке класса 7Б";
+        QTest::newRow("roster: empty") << true << "7Б" << "" << "имя не указано";
+    }
+    void rosterAccepts()
+    {
+        QFETCH(bool, inUse);
+        QFETCH(QString, klass);
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        const ClassRoster roster = inUse ? ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Иванова Мария")},
+                                                        {QStringLiteral("7Б"), QStringLiteral("Д'Артаньян \"Шарль\"")}})
+                                         : ClassRoster();
+        QString why;
+        QCOMPARE(roster.Accepts(klass, name, &why), reason.isEmpty());
+        QCOMPARE(why, reason);
+    }
+
+    // Kept as text and read back as it was: sorted, trimmed, each once; a
+    // line without a tab or a name is no learner.
+    void rosterAsText()
+    {
+        const ClassRoster roster({{QStringLiteral(" 7Б "), QStringLiteral("Петров Пётр")},
+                                  {QStringLiteral("10А"), QStringLiteral("'; DROP TABLE x; --")},
+                                  {QStringLiteral("7Б"), QStringLiteral("Иванова \"Маша\"")},
+                                  {QStringLiteral("7Б"), QStringLiteral("Петров Пётр")},
+                                  {QStringLiteral("7Б"), QStringLiteral("  ")},
+                                  {QString(), QStringLiteral("Без класса")}});
+        QCOMPARE(roster.Classes(), (QStringList{QString(), QStringLiteral("7Б"), QStringLiteral("10А")}));
+        QCOMPARE(roster.Names(QStringLiteral("7Б")),
+                 (QStringList{QStringLiteral("Иванова \"Маша\""), QStringLiteral("Петров Пётр")}));
+        QCOMPARE(ClassRoster::FromText(roster.ToText()), roster);
+        QCOMPARE(ClassRoster::FromText(roster.ToText() + QStringLiteral("\nбез табуляции\n7Б\t\n")), roster);
+        QVERIFY(!ClassRoster::FromText(QString()).InUse());
+        QCOMPARE(ClassRoster().ToText(), QString());
     }
 };
 

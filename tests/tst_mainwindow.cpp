@@ -257,16 +257,16 @@ private Q_SLOTS:
         QVERIFY(ShowActive(w));
         w.PlankaCorrectionBar->setFocus();
         QList<QWidget *> visited{QApplication::focusWidget()};
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < 11; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
         auto *group = w.findChild<QWidget *>(stop);
         // The debrief's and the journal's buttons and the exercise come last,
-        // after «Очистить».
-        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack,   w.Button1,  group,
-                                        w.cbLaser,             w.btnAbout,  w.btnReset, w.btnDebrief,
-                                        w.btnJournal,          w.cbExercise, w.PlankaCorrectionBar};
+        // after «Очистить»; «Следующий стрелок», added later, after them.
+        const QList<QWidget *> expected{w.PlankaCorrectionBar, w.edBlack,    w.Button1,        group,
+                                        w.cbLaser,             w.btnAbout,   w.btnReset,       w.btnDebrief,
+                                        w.btnJournal,          w.cbExercise, w.btnNextShooter, w.PlankaCorrectionBar};
         QCOMPARE(visited, expected);
 
         if (size < 0)

@@ -21,6 +21,8 @@
 //                            the series the journal window would read
 //   --hold-lock MS           takes the journal's write lock, prints "locked",
 //                            holds it MS milliseconds
+//   --shooter-in-use         straight into the store: also makes SHOOTER the
+//                            shooter in use, as if chosen in the program
 //   --class SERVICE          with --keeper: files on the class journal too,
 //                            through the connection service SERVICE; prints
 //                            "sent UID" for each series the server has, and
@@ -47,6 +49,7 @@ JournalSeries series(int n, const QString &shooter, bool traces)
     JournalSeries s;
     s.firedAt = QDateTime::currentDateTimeUtc();
     s.shooter = shooter;
+    s.forClassJournal = true; // when the keeper files on a class journal
     s.total = 40 + n % 10;
     s.meanPoint = QPointF(n % 7, -(n % 5));
     s.meanRadius = 3.5;
@@ -148,7 +151,7 @@ int main(int argc, char *argv[])
     const QString path = args.takeFirst();
     const int count = args.takeFirst().toInt();
     QString shooter = QStringLiteral("Тест");
-    bool keeper = false, stay = false, wait = true, traces = false, list = false;
+    bool keeper = false, stay = false, wait = true, traces = false, list = false, inUse = false;
     QString classService;
     int holdMs = -1;
     while (!args.isEmpty()) {
@@ -172,6 +175,8 @@ int main(int argc, char *argv[])
             traces = true;
         } else if (a == QLatin1String("--list")) {
             list = true;
+        } else if (a == QLatin1String("--shooter-in-use")) {
+            inUse = true;
         } else if (a == QLatin1String("--class") && !args.isEmpty()) {
             classService = args.takeFirst();
             if (classService.isNull())
@@ -191,6 +196,10 @@ int main(int argc, char *argv[])
     if (!store.Open(path, &reason)) {
         std::printf("unavailable: %s\n", qPrintable(reason));
         return 2;
+    }
+    if (inUse && !store.SetSetting(QStringLiteral("shooter"), shooter)) {
+        std::printf("failed: the shooter in use\n");
+        return 3;
     }
     std::printf("open\n");
     std::fflush(stdout);

@@ -29,6 +29,7 @@ JournalSeries aSeries(const QString &shooter, const QString &klass, int n)
     s.firedAt = QDateTime::currentDateTimeUtc();
     s.shooter = shooter;
     s.klass = klass;
+    s.forClassJournal = true;
     s.total = 40 + n % 10;
     s.meanPoint = QPointF(n % 7, -(n % 5));
     s.meanRadius = 3.5;

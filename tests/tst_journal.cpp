@@ -304,7 +304,7 @@ private Q_SLOTS:
             QVERIFY(db.open());
             QSqlQuery q(db);
             for (const char *sql : {"ALTER TABLE series DROP COLUMN time_limit_ms", "ALTER TABLE shot DROP COLUMN since_start_ms",
-                                    "ALTER TABLE shot DROP COLUMN late", "PRAGMA user_version=3"})
+                                    "ALTER TABLE shot DROP COLUMN late", "DROP TABLE outbox", "PRAGMA user_version=3"})
                 QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
             q.finish();
             db.close();

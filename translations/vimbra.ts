@@ -2,6 +2,118 @@
 <!DOCTYPE TS>
 <TS version="2.1" sourcelanguage="ru_RU">
 <context>
+    <name>ClassReport</name>
+    <message>
+        <source>нет соединения с сервером</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassRoster</name>
+    <message>
+        <source>имя не указано</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>имя длиннее %1 знаков</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>«%1» нет в списке класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>«%1» нет в списке класса %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ClassServer</name>
+    <message>
+        <source>неизвестная ошибка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>не удаётся прочесть версию схемы журнала класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал класса на сервере ещё не создан; его создаёт администратор (vimbra --class-journal-setup)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>схема журнала класса на сервере устарела (версия %1, нужна %2); её обновляет администратор (vimbra --class-journal-setup)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>нет соединения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>локальный сокет</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>пользователь %1, база %2, сервер %3:%4</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>Журнал класса не настроен: в [Journal] Service файла настроек нет службы (%1). Проверяю подключение по переменным окружения libpq.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Служба подключения: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал класса недоступен: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Подключено: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Схема журнала класса: версия %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список класса: учеников — %1, классов — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список класса не читается: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Права: учителя (видит серии всего класса)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Права: ученика (добавляет серии)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ждут отправки с этого компьютера: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось подготовить журнал класса: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал класса готов: схема версии %1; %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CountOf</name>
     <message>
         <source>деление</source>
@@ -646,6 +758,42 @@
         <source>да</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Лучшая серия</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Последняя серия</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>№</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ученик</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сумма</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ср. радиус</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Оценка</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В классе нет учеников.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JournalMessages</name>
@@ -659,6 +807,14 @@
     </message>
     <message>
         <source>Продолжить без журнала</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Тренировка продолжается: серии будут отправлены в журнал класса, как только сервер ответит, даже если программу закроют и запустят снова.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -788,6 +944,204 @@
     </message>
     <message>
         <source>Программа: Vimbra</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TClassF</name>
+    <message>
+        <source>Класс</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Дата:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>dd.MM.yyyy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Упражнение:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список класса…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ученик</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Серий</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Лучшая</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Последняя</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ср. радиус</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 10, %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>В 9, %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Пятно удержания</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс по неделям (последние %1): средняя сумма серии и средний радиус</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Все упражнения</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>класс-%1-%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Роль этого компьютера в журнале класса — только сдавать серии; журнал класса открывается на компьютере учителя.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал класса недоступен: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось прочесть журнал класса: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Нет в списке класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Учеников: %1, серий: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>журнал класса недоступен</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс %1 — %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TClassRosterF</name>
+    <message>
+        <source>Список класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Фамилия и имя</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Добавить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Импорт…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ученики без класса</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ученики класса «%1»</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список не прочитан: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось добавить «%1»: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Добавлен: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось удалить «%1»: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Удалён из списка: %1 (его серии остаются в журнале)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список класса из файла</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Списки (*.csv *.txt);;Все файлы (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не удалось открыть файл «%1»: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Список не добавлен: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Имён из файла в списке: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Не взяты (длиннее %1 знаков): %2.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1127,6 +1481,18 @@
         <source>На время: %1 с из %2; после времени — %3.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Класс…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TJournalKeeper</name>
@@ -1152,6 +1518,17 @@
     </message>
     <message>
         <source>Тренироваться можно и без журнала; серии, которые не удалось записать, будут записаны, когда журнал станет доступен.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Журнал класса недоступен: %1; серии сохраняются на этом компьютере</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TLesson</name>
+    <message>
+        <source>без имени</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1261,6 +1638,22 @@
         <source>Время: %1 с из %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Следующий стрелок</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок: не выбран</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Стрелок: %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TProgressChart</name>
@@ -1321,6 +1714,33 @@
     </message>
     <message>
         <source>Пятно</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TShooterF</name>
+    <message>
+        <source>Кто стреляет?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Класс:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Найти по имени</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Фамилия и имя:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Отмена</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -84,7 +84,9 @@ void TJournalKeeper::Record(JournalSeries series)
         series.shooter = FShooterKnown ? FShooter : QString();
     if (series.uid.isNull())
         series.uid = QUuid::createUuid();
-    series.forClassJournal = FClassJournal;
+    // On to the class journal when there is one, unless the series is not
+    // for it (one filed with nobody named).
+    series.forClassJournal = FClassJournal && series.forClassJournal;
     FWriter->Write(series);
 }
 

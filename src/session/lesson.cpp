@@ -151,7 +151,7 @@ void TLesson::File(JournalSeries series)
     if (FShooter) {
         series.shooter = *FShooter;
         series.klass = FShooterClass;
-        series.forClassJournal = FRoster.InUse();
+        series.forClassJournal = true; // wherever the computer files them
         Q_EMIT SeriesFiled(series);
         return;
     }

@@ -21,7 +21,7 @@ rm -f "$prog/Vimbra.INI"
 journal="$work/data/vimbra/journal.sqlite"
 mkdir -p "$(dirname "$journal")"
 series=10000
-"$journal_writer" "$journal" "$series" >/dev/null
+"$journal_writer" "$journal" "$series" --shooter-in-use >/dev/null
 start_x
 
 count() {

@@ -55,6 +55,7 @@ wait_change() {
   return 1
 }
 
+seed_shooter
 (cd "$work" && QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=$socket WAYLAND_DEBUG=client XDG_DATA_HOME="$work/data" \
   exec "$prog/Vimbra") >"$work/out.log" 2>"$work/wayland.log" &
 app_pid=$!

@@ -6,7 +6,7 @@
 //   bench_class [series]
 
 #include "median.h"
-#include "classpg.h"
+#include "pgserver.h"
 
 #include "app/application.h"
 #include "journal/classreport.h"
@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
 {
     VimbraApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1000, atoi(argv[1])) : 200000;
-    ClassPg pg;
+    PgServer pg;
     QString error;
     if (!pg.Start(&error)) {
         std::fprintf(stderr, "no server: %s\n", qPrintable(error));

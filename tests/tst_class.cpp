@@ -4,7 +4,7 @@
 // the way in from the journal window.
 
 #include "testsupport.h"
-#include "classpg.h"
+#include "pgserver.h"
 
 #include "journal/classreport.h"
 #include "journal/classroster.h"
@@ -102,7 +102,7 @@ class TestClass : public QObject
 
 private:
     ProgramFolder m_folder;
-    ClassPg m_pg;
+    PgServer m_pg;
     QString m_services;
     QList<JournalSeries> m_filed; // the fixture's series, as sent
     // The fixture's series on the server, as the learner's computer files them.

@@ -872,6 +872,40 @@ private Q_SLOTS:
         QVERIFY(f.lesson.SetShooter(QStringLiteral("Вера"), QStringLiteral("7Б")));
     }
 
+    // The roster read from the class journal a moment after the start (the
+    // first run on a computer): who shoots is asked, as a start with it
+    // does; the name the last run left is not carried over silently, one
+    // chosen in this run stays.
+    void aRosterArrivingAfterTheStart_data()
+    {
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("chosenNow");
+        QTest::addColumn<QString>("after");  // "-": nobody
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("nobody") << "" << "" << "-" << true;
+        QTest::newRow("the last run's, on the roster") << "Вера" << "" << "-" << true;
+        QTest::newRow("the last run's, off it") << "Тест" << "" << "-" << true;
+        QTest::newRow("chosen now, on the roster") << "Тест" << "Вера" << "Вера" << false;
+    }
+    void aRosterArrivingAfterTheStart()
+    {
+        QFETCH(QString, remembered);
+        QFETCH(QString, chosenNow);
+        QFETCH(QString, after);
+        QFETCH(bool, asked);
+        Fixture f;
+        f.lesson.StartWith(remembered, QStringLiteral("7Б"));
+        if (!chosenNow.isEmpty())
+            QVERIFY(f.lesson.SetShooter(chosenNow, QStringLiteral("7Б")));
+        QSignalSpy wanted(&f.lesson, &TLesson::ShooterWanted);
+        f.lesson.SetRoster(ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Вера")}}));
+        QCOMPARE(f.lesson.Shooter().value_or(QStringLiteral("-")), after);
+        QCOMPARE(wanted.size(), asked ? 1 : 0);
+        // The same roster read again asks nothing more.
+        f.lesson.SetRoster(ClassRoster({{QStringLiteral("7Б"), QStringLiteral("Вера")}}));
+        QCOMPARE(wanted.size(), asked ? 1 : 0);
+    }
+
     // The names a roster takes, and the reason for one it does not.
     void rosterAccepts_data()
     {

@@ -244,6 +244,7 @@ void TLesson::SettingsChanged()
 
 bool TLesson::SetShooter(const QString &name, const QString &klass)
 {
+    FCarriedOver = false;
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty()) {
         const bool changed = FShooter.has_value();
@@ -267,12 +268,18 @@ bool TLesson::SetShooter(const QString &name, const QString &klass)
 
 void TLesson::SetRoster(const ClassRoster &roster)
 {
+    const bool wasInUse = FRoster.InUse();
     FRoster = roster;
-    if (FShooter && !FRoster.Accepts(FShooterClass, *FShooter)) {
+    // A roster that comes into use (read from the class journal a moment
+    // after the start) asks who shoots, as a start with it does: a name
+    // carried over from the last run is not kept silently.
+    bool ask = FRoster.InUse() && !wasInUse && (!FShooter || FCarriedOver);
+    if (FShooter && (!FRoster.Accepts(FShooterClass, *FShooter) || ask)) {
         SetShooter(QString());
-        if (FStarted)
-            Q_EMIT ShooterWanted();
+        ask = true;
     }
+    if (ask && FStarted)
+        Q_EMIT ShooterWanted();
 }
 
 void TLesson::StartWith(const QString &remembered, const QString &klass)
@@ -284,8 +291,10 @@ void TLesson::StartWith(const QString &remembered, const QString &klass)
         return; // chosen already in this run
     // With a roster the name in use is never carried over silently: the
     // next learner may be at the gun.
-    if (!FRoster.InUse())
+    if (!FRoster.InUse()) {
         SetShooter(remembered, klass);
+        FCarriedOver = FShooter.has_value();
+    }
     if (!FShooter && (FRoster.InUse() || !FWaiting.isEmpty()))
         Q_EMIT ShooterWanted();
 }

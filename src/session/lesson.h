@@ -212,6 +212,7 @@ private:
     QString FShooterClass;
     ClassRoster FRoster;
     bool FStarted = false; // StartWith() has been told
+    bool FCarriedOver = false; // the shooter is the last run's, not chosen in this one
     QList<JournalSeries> FWaiting;
     int FTimeLimit = kDefaultTimeLimit; // seconds
     qint64 FClockStartMs = -1; // on the effects' clock; -1: not started

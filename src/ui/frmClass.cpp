@@ -91,6 +91,10 @@ TClassF::TClassF(const QString &service, QWidget *parent) : QWidget(parent, Qt::
     tvDay->sortByColumn(Name, Qt::AscendingOrder);
     tvDay->horizontalHeader()->setStretchLastSection(true);
     tvDay->setColumnWidth(Name, tvDay->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 18);
+    // The figures as wide as their headings: every column in sight on a
+    // school's screen.
+    for (int column = Series; column < Columns; ++column)
+        tvDay->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     tvDay->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tvDay->verticalHeader()->setDefaultSectionSize(tvDay->fontMetrics().height() + 6);
     Split->setStretchFactor(0, 3);

@@ -6,7 +6,9 @@
 // to it being on the server (its filing heard from the server), and from
 // there to the window showing it (the learner's count of series in the
 // window's table reaching it).
-//   bench_class_filing [computers] [series each]
+// With a pace, each computer fires a series every `pace` ms instead (a class
+// at work), so the times are the filing's own rather than a queue's.
+//   bench_class_filing [computers] [series each] [pace ms, 0: all at once]
 
 #include "median.h"
 #include "pgserver.h"
@@ -61,6 +63,7 @@ int main(int argc, char *argv[])
     VimbraApplication app(argc, argv);
     const int computers = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
     const int each = argc > 2 ? std::max(1, atoi(argv[2])) : 20;
+    const int pace = argc > 3 ? std::max(0, atoi(argv[3])) : 0;
     PgServer pg;
     QString error;
     if (!pg.Start(&error)) {
@@ -130,7 +133,13 @@ int main(int argc, char *argv[])
     }
     const int total = computers * each;
     const double start = now();
-    for (int n = 0; n < each; ++n)
+    for (int n = 0; n < each; ++n) {
+        if (pace > 0 && n > 0) {
+            QElapsedTimer between;
+            between.start();
+            while (between.elapsed() < pace)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
         for (int c = 0; c < computers; ++c) {
             const QString name = QStringLiteral("Ученик %1").arg(c, 2, 10, QLatin1Char('0'));
             const JournalSeries series = aSeries(name, n);
@@ -138,6 +147,7 @@ int main(int argc, char *argv[])
             finished.insert(series.uid, now());
             keepers[size_t(c)]->Record(series);
         }
+    }
     QElapsedTimer waited;
     waited.start();
     while ((onServer.size() < total || shown.size() < total) && waited.elapsed() < 120000)
@@ -154,10 +164,12 @@ int main(int argc, char *argv[])
             toWindow.push_back(std::max(0.0, shown.value(it.key()) - filed));
     }
     keepers.clear();
-    std::printf("%d computers x %d series at once on the class journal: %d of %d on the server in %.0f ms, "
+    std::printf("%d computers x %d series %s on the class journal: %d of %d on the server in %.0f ms, "
                 "%.0f series/s; finished -> on the server: median %.0f ms, 95th percentile %.0f ms; "
                 "on the server -> shown in «Класс»: median %.0f ms, 95th percentile %.0f ms (%d shown)\n",
-                computers, each, int(onServer.size()), total, last - start,
+                computers, each,
+                qPrintable(pace > 0 ? QStringLiteral("(a series each every %1 ms)").arg(pace) : QStringLiteral("at once")),
+                int(onServer.size()), total, last - start,
                 onServer.size() * 1000.0 / std::max(1.0, last - start), toServer.empty() ? 0 : median(toServer),
                 percentile95(toServer), toWindow.empty() ? 0 : median(toWindow), percentile95(toWindow),
                 int(shown.size()));

@@ -267,11 +267,17 @@ bool TLesson::SetShooter(const QString &name, const QString &klass)
 
 void TLesson::SetRoster(const ClassRoster &roster)
 {
+    const bool cameIntoUse = roster.InUse() && !FRoster.InUse();
     FRoster = roster;
     if (FShooter && !FRoster.Accepts(FShooterClass, *FShooter)) {
         SetShooter(QString());
         if (FStarted)
             Q_EMIT ShooterWanted();
+    } else if (cameIntoUse && !FShooter && FStarted) {
+        // The roster came after the start (a computer's first lesson with
+        // the class journal fetches it then): nobody is chosen, so the
+        // learner at the gun is asked, as at a start with the roster known.
+        Q_EMIT ShooterWanted();
     }
 }
 

@@ -906,6 +906,28 @@ private Q_SLOTS:
         QCOMPARE(wanted.size(), asked ? 1 : 0);
     }
 
+    // A roster first known after the start (a computer's first lesson with
+    // the class journal: it comes from the server) asks who shoots when
+    // nobody is chosen, once; the same roster again does not ask again.
+    void aRosterAfterTheStartAsks()
+    {
+        Fixture f;
+        f.lesson.SetShooter(QString());
+        QSignalSpy wanted(&f.lesson, &TLesson::ShooterWanted);
+        f.lesson.StartWith(QString(), QString()); // nothing remembered, no roster yet
+        QVERIFY(wanted.isEmpty());
+        const ClassRoster roster({{QStringLiteral("9А"), QStringLiteral("Анна Смирнова")}});
+        f.lesson.SetRoster(roster);
+        QCOMPARE(wanted.size(), 1);
+        f.lesson.SetRoster(roster);
+        QCOMPARE(wanted.size(), 1);
+        f.fire(kTight);
+        QVERIFY(f.filed.isEmpty()); // waits for a name
+        QVERIFY(f.lesson.SetShooter(QStringLiteral("Анна Смирнова"), QStringLiteral("9А")));
+        QCOMPARE(f.filed.size(), 1);
+        QCOMPARE(f.lastFiled().shooter, QStringLiteral("Анна Смирнова"));
+    }
+
     // The names a roster takes, and the reason for one it does not.
     void rosterAccepts_data()
     {

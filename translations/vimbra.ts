@@ -897,6 +897,13 @@
     </message>
 </context>
 <context>
+    <name>SaveExport</name>
+    <message>
+        <source>Сохранить</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>About</source>
@@ -1059,10 +1066,6 @@
     </message>
     <message>
         <source>Класс %1 — %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Сохранить</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1467,10 +1470,6 @@
     </message>
     <message>
         <source>Журнал стрелка %1 — %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Сохранить</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -478,7 +478,10 @@ bool ExportCsv(const QList<JournalSeries> &series, const QString &path, QString 
     return true;
 }
 
-bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error)
+// An A4 page or more into `path` (replaced only once wholly written), drawn by
+// `draw` on a painter at 1200 dots an inch; false, and why, on failure.
+template <class Draw>
+bool writePdf(const QString &path, const QString &title, QString *error, Draw draw)
 {
     QSaveFile file(path);
     errno = 0;
@@ -495,6 +498,19 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
         if (!painter.begin(&writer))
             return fail(error, failure(path, true));
         PdfPage page(painter, writer.resolution());
+        draw(writer, page);
+        if (!painter.end())
+            return fail(error, failure(path, true));
+    }
+    errno = 0;
+    if (!file.commit())
+        return fail(error, failure(path, true, errno));
+    return true;
+}
+
+bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const QString &path, QString *error)
+{
+    return writePdf(path, title, error, [&](QPdfWriter &writer, PdfPage &page) {
 
         const int pages = std::max<int>(1, (series.size() + kSeriesPerPage - 1) / kSeriesPerPage);
         const double width = kPageWidth - kLeft - kRight;
@@ -523,13 +539,7 @@ bool ExportPdf(const QList<JournalSeries> &series, const QString &title, const Q
                       ExportTexts::tr("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
         }
-        if (!painter.end())
-            return fail(error, failure(path, true));
-    }
-    errno = 0;
-    if (!file.commit())
-        return fail(error, failure(path, true, errno));
-    return true;
+    });
 }
 
 bool ExportClassPdf(const QList<ClassBestAndLast> &learners, const QString &title, const QString &path,
@@ -550,21 +560,7 @@ bool ExportClassPdf(const QList<ClassBestAndLast> &learners, const QString &titl
     const int pages = std::max<int>(1, (learners.size() + perPage - 1) / perPage);
     const double points = rowHeight >= 6 ? 10 : 8;
 
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, failure(path, false, errno));
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
-                                         QPageLayout::Millimeter));
-        writer.setTitle(title);
-        writer.setCreator(QStringLiteral("Vimbra"));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return fail(error, failure(path, true));
-        PdfPage page(painter, writer.resolution());
+    return writePdf(path, title, error, [&](QPdfWriter &writer, PdfPage &page) {
         const int centred = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
         const int left = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
         auto cells = [&](double top, double height, const QStringList &texts, bool bold, double size) {
@@ -618,11 +614,5 @@ bool ExportClassPdf(const QList<ClassBestAndLast> &learners, const QString &titl
                           ExportTexts::tr("стр. %1 из %2").arg(p + 1).arg(pages), 9, false, QColor(90, 90, 90),
                           Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine);
         }
-        if (!painter.end())
-            return fail(error, failure(path, true));
-    }
-    errno = 0;
-    if (!file.commit())
-        return fail(error, failure(path, true, errno));
-    return true;
+    });
 }

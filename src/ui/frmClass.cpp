@@ -2,6 +2,7 @@
 
 #include "ui/frmClassRoster.h"
 #include "ui/look.h"
+#include "ui/savefile.h"
 #include "ui/placement.h"
 #include "analysis/debrief.h"
 #include "analysis/steadiness.h"
@@ -11,10 +12,8 @@
 #include "session/exercises.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSqlDriver>
 #include <QStandardPaths>
@@ -388,17 +387,5 @@ bool TClassF::ExportPdfTo(const QString &path, QString *error)
 
 void TClassF::Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString path = savePathHook() ? savePathHook()(suggested)
-                                        : QFileDialog::getSaveFileName(this, tr("Сохранить"),
-                                                                       QDir(folder).filePath(suggested));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (write(path, &error))
-        return;
-    if (messageHook())
-        messageHook()(error);
-    else
-        QMessageBox::warning(this, tr("Класс"), error);
+    SaveExport(this, tr("Класс"), suggested, savePathHook(), messageHook(), write);
 }

@@ -2,6 +2,7 @@
 
 #include "ui/frmClass.h"
 #include "ui/look.h"
+#include "ui/savefile.h"
 #include "ui/placement.h"
 #include "analysis/debrief.h"
 #include "base/errorbox.h"
@@ -9,7 +10,6 @@
 #include "journal/journalkeeper.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -481,17 +481,5 @@ bool TJournalF::ExportDayPdfTo(const QString &path, QString *error)
 
 void TJournalF::Export(const QString &suggested, const std::function<bool(const QString &, QString *)> &write)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString path = savePathHook() ? savePathHook()(suggested)
-                                        : QFileDialog::getSaveFileName(this, tr("Сохранить"),
-                                                                       QDir(folder).filePath(suggested));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (write(path, &error))
-        return;
-    if (messageHook())
-        messageHook()(error);
-    else
-        QMessageBox::warning(this, tr("Журнал"), error);
+    SaveExport(this, tr("Журнал"), suggested, savePathHook(), messageHook(), write);
 }

@@ -154,6 +154,11 @@ private Q_SLOTS:
         QTest::newRow("add to the roster") << "INSERT INTO vimbra.learner (class, name) VALUES ('7Б', 'Чужой')";
         QTest::newRow("empty the roster") << "DELETE FROM vimbra.learner";
         QTest::newRow("drop the table") << "DROP TABLE vimbra.series";
+        // The series' identity is told to anyone listening; it lets a
+        // learner's computer add nothing to a series filed before.
+        QTest::newRow("add a shot to a filed series")
+            << "INSERT INTO vimbra.shot (series_uid, number, x, y, score, hold_x, hold_y, align_x, align_y,"
+               " correction_x, correction_y) VALUES ('%uid', 9, 0, 0, 10, 0, 0, 0, 0, 0, 0)";
     }
     void theLearnersRoleIsRefusedTheRest()
     {
@@ -162,13 +167,13 @@ private Q_SLOTS:
         QVERIFY(FPg.Psql(QStringLiteral("INSERT INTO vimbra.learner VALUES ('7Б', 'Иванова Мария')"), nullptr, &error));
         ClassServer learner(QStringLiteral("learner"));
         QVERIFY2(learner.Open(&error), qPrintable(error));
-        QCOMPARE(learner.Send(aSeries(QStringLiteral("Иванова Мария"), QStringLiteral("7Б"), 1), QStringLiteral("pc1"),
-                              &error),
-                 ClassServer::Outcome::Sent);
+        const JournalSeries filed = aSeries(QStringLiteral("Иванова Мария"), QStringLiteral("7Б"), 1);
+        QCOMPARE(learner.Send(filed, QStringLiteral("pc1"), &error), ClassServer::Outcome::Sent);
         QSqlQuery q(learner.Database());
-        QVERIFY(!q.exec(sql));
+        QVERIFY(!q.exec(sql.replace(QStringLiteral("%uid"), filed.uid.toString(QUuid::WithoutBraces))));
         QCOMPARE(q.lastError().nativeErrorCode().left(2), QStringLiteral("42")); // refused, not failed
         QCOMPARE(scalar(QStringLiteral("SELECT count(*), sum(total) FROM vimbra.series")), QStringLiteral("1|41"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*), max(number) FROM vimbra.shot")), QStringLiteral("5|5"));
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM vimbra.learner")), QStringLiteral("1"));
         QVERIFY(!learner.MayReadClass());
         ClassServer teacher(QStringLiteral("teacher"));
@@ -315,6 +320,40 @@ private Q_SLOTS:
         }
         QCOMPARE(filedBefore, kSeries);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM vimbra.series")), QStringLiteral("600"));
+    }
+
+    // A series the roster does not take is refused: the learner is told
+    // once, the series stays on this computer, and goes once the teacher
+    // has put the name on the roster.
+    void aRefusedSeriesWaitsForTheRoster()
+    {
+        QString error;
+        QVERIFY(FPg.Psql(QStringLiteral("INSERT INTO vimbra.learner VALUES ('5А', 'Петров')"), nullptr, &error));
+        QTemporaryDir dir;
+        TJournalKeeper keeper(dir.filePath(QStringLiteral("journal.sqlite")));
+        QStringList told;
+        QSet<QUuid> sent;
+        connect(&keeper, &TJournalKeeper::ClassRefused, this, [&](const QString &text) { told << text; });
+        connect(&keeper, &TJournalKeeper::ClassSent, this, [&](const QUuid &uid, bool, const QString &refused) {
+            if (refused.isEmpty())
+                sent << uid;
+        });
+        keeper.UseClassJournal(QStringLiteral("learner"));
+        for (int n = 0; n < 2; ++n)
+            keeper.Record(aSeries(QStringLiteral("Новенькая"), QStringLiteral("5А"), n));
+        QVERIFY(waitUntil([&] { return !told.isEmpty() && queued(keeper.Path()) == 0; }, 10000));
+        QTest::qWait(300);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().startsWith(QStringLiteral("Журнал класса не принял серию: ")), qPrintable(told.first()));
+        QVERIFY(sent.isEmpty());
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM vimbra.series")), QStringLiteral("0"));
+
+        QVERIFY(FPg.Psql(QStringLiteral("INSERT INTO vimbra.learner VALUES ('5А', 'Новенькая')"), nullptr, &error));
+        keeper.RefreshRoster();
+        QVERIFY(waitUntil([&] { return sent.size() == 2; }, 10000));
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*), count(DISTINCT shooter) FROM vimbra.series")),
+                 QStringLiteral("2|1"));
     }
 
     // The program killed with series queued (the server down): its next

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <utility>
 
 ClassSender::ClassSender(const QString &journalPath, const QString &service, const QString &computer, QObject *context,
                          Events events, std::function<void()> journalReady)
@@ -39,6 +40,16 @@ void ClassSender::RefreshRoster()
     {
         std::lock_guard<std::mutex> lock(FMutex);
         FRosterWanted = true;
+        FKicked = true;
+    }
+    FWake.notify_all();
+}
+
+void ClassSender::ReopenJournal()
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FReopen = true;
         FKicked = true;
     }
     FWake.notify_all();
@@ -115,6 +126,10 @@ void ClassSender::run()
             QString reason;
             if (const std::optional<ClassRoster> roster = server.Roster(&reason)) {
                 lastRoster = std::chrono::steady_clock::now();
+                // What the server refused is offered again: a name the
+                // teacher has put on the roster since is taken now.
+                if (journal.IsOpen())
+                    journal.RequeueRefused();
                 post([events = FEvents, roster = *roster] {
                     if (events.roster)
                         events.roster(roster);
@@ -128,6 +143,11 @@ void ClassSender::run()
             }
         }
 
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            if (std::exchange(FReopen, false))
+                journal.Close();
+        }
         if (!journal.IsOpen()) {
             QString reason;
             if (!journal.Open(FJournalPath, &reason, nullptr, JournalStore::Check::Header)) {

@@ -51,6 +51,9 @@ public:
     void Kick();
     // Read the roster now (when connected).
     void RefreshRoster();
+    // The local journal was replaced (a new one in a damaged one's place):
+    // its queue is read from the new file.
+    void ReopenJournal();
 
     static constexpr int kFirstRetryMs = 500;
     static constexpr int kLastRetryMs = 4000;
@@ -74,6 +77,7 @@ private:
     std::condition_variable FWake;
     bool FKicked = true;
     bool FRosterWanted = true;
+    bool FReopen = false;
     bool FStopping = false;
     std::thread FThread;
 };

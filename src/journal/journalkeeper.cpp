@@ -107,6 +107,12 @@ void TJournalKeeper::UseClassJournal(const QString &service)
     };
     events.roster = [this](const ClassRoster &roster) { SetRoster(roster); };
     events.sent = [this](const QUuid &uid, ClassServer::Outcome outcome, const QString &reason) {
+        if (outcome == ClassServer::Outcome::Refused && !FRefusedTold) {
+            FRefusedTold = true;
+            Q_EMIT ClassRefused(tr("Журнал класса не принял серию: %1. Серия сохранена на этом компьютере и будет "
+                                   "отправлена снова, когда список класса изменится.")
+                                    .arg(reason));
+        }
         Q_EMIT ClassSent(uid, outcome == ClassServer::Outcome::AlreadyThere,
                          outcome == ClassServer::Outcome::Refused ? reason : QString());
     };
@@ -213,6 +219,8 @@ void TJournalKeeper::StartNewJournal()
     FReader.reset();
     if (FWriter)
         FWriter->Retry();
+    if (FSender)
+        FSender->ReopenJournal();
 }
 
 // The damaged file (and its write-ahead log) kept beside under a new name.

@@ -107,6 +107,10 @@ Q_SIGNALS:
     // The class journal cannot be reached: what to tell the user (said once
     // a run).
     void ClassUnreachable(const QString &text);
+    // The class journal refused a series (a name not on its roster): what to
+    // tell the user (said once a run). The series stays queued here, and is
+    // offered again whenever the roster is read.
+    void ClassRefused(const QString &text);
     // A series is on the class journal (filed now, or found filed before),
     // or was refused by it for good (refused: the server's reason).
     void ClassSent(const QUuid &uid, bool filedBefore, const QString &refused);
@@ -129,6 +133,7 @@ private:
     bool FClassJournal = false;
     QString FClassService;
     bool FClassTold = false;
+    bool FRefusedTold = false;
     ClassRoster FRoster;
     std::unique_ptr<ClassSender> FSender;
     bool FRosterSet = false; // given in this run: what the journal remembers is older

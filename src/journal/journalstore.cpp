@@ -611,6 +611,14 @@ bool JournalStore::Write(JournalSeries &series, QString *reason, bool *existed)
     return true;
 }
 
+int JournalStore::RequeueRefused()
+{
+    if (!IsOpen() || FReadOnly || FVersion < 5)
+        return 0;
+    QSqlQuery q(QSqlDatabase::database(FConnection));
+    return q.exec(QStringLiteral("UPDATE outbox SET refused = NULL WHERE refused IS NOT NULL")) ? q.numRowsAffected() : 0;
+}
+
 QByteArray JournalStore::PackTrace(const QList<TraceSample> &trace) { return packTrace(trace); }
 
 QList<TraceSample> JournalStore::UnpackTrace(const QByteArray &packed) { return unpackTrace(packed); }

@@ -101,6 +101,9 @@ public:
     // A queued series is on the class's server (refused null), or was
     // refused by it for good (not offered again; the reason is kept).
     bool Dequeue(const QUuid &uid, const QString &refused = QString());
+    // The series the server refused offered again (the roster may take
+    // them now); how many.
+    int RequeueRefused();
 
     // An aim trace as the journal packs it (a few hundred bytes), and back.
     static QByteArray PackTrace(const QList<TraceSample> &trace);

@@ -107,6 +107,15 @@ TClassF::TClassF(const QString &service, QWidget *parent) : QWidget(parent, Qt::
         if (Connect())
             Refresh();
     }));
+    // The driver says nothing when its connection dies, and the notices just
+    // stop: the connection is asked something every few seconds, and one
+    // that has gone is made afresh (the table read again then shows what
+    // was filed meanwhile).
+    FHeartbeat.setInterval(kHeartbeatMs);
+    connect(&FHeartbeat, &QTimer::timeout, this, Guarded([this] {
+        if (Connected() && FServer->ServerVersion() < 0)
+            Unreachable(tr("соединение с сервером потеряно"));
+    }));
     FRefresh.setSingleShot(true);
     FRefresh.setInterval(20);
     connect(&FRefresh, &QTimer::timeout, this, Guarded([this] { Refresh(); }));
@@ -135,6 +144,7 @@ TClassF::~TClassF()
 {
     FRetry.stop();
     FRefresh.stop();
+    FHeartbeat.stop();
     cbClass->lineEdit()->disconnect(this);
     tvDay->setModel(nullptr); // the models go before the view
 }
@@ -157,7 +167,7 @@ bool TClassF::Connected() const { return FServer && FServer->IsOpen(); }
 bool TClassF::Connect()
 {
     FFilesOnly = false;
-    FServer = std::make_unique<ClassServer>(FService);
+    FServer = std::make_shared<ClassServer>(FService);
     QString reason;
     if (!FServer->Open(&reason)) {
         Unreachable(reason);
@@ -177,12 +187,14 @@ bool TClassF::Connect()
     connect(driver, &QSqlDriver::notification, this, [this] { RefreshSoon(); });
     for (QWidget *w : std::initializer_list<QWidget *>{btnRoster, btnCsv, btnPdf})
         w->setEnabled(true);
+    FHeartbeat.start();
     ShowClasses();
     return Connected();
 }
 
 void TClassF::Unreachable(const QString &reason)
 {
+    FHeartbeat.stop();
     FServer.reset();
     for (QWidget *w : std::initializer_list<QWidget *>{btnRoster, btnCsv, btnPdf})
         w->setEnabled(false);
@@ -349,7 +361,7 @@ void TClassF::EditRoster()
 {
     if (!Connected())
         return;
-    TClassRosterF roster(FServer.get(), Query().klass, this);
+    TClassRosterF roster(FServer, Query().klass, this);
     connect(&roster, &TClassRosterF::Changed, this, Guarded([this] {
         ShowClasses();
         Refresh();

@@ -55,6 +55,7 @@ public:
     static constexpr int kWeeks = 12;
     // How often a server that did not answer is tried again.
     static constexpr int kRetryMs = 3000;
+    static constexpr int kHeartbeatMs = 3000;
 
     // Tests give the file to save instead of a dialog (empty: cancel), and
     // take the message a failure would show in a box; empty functions
@@ -82,7 +83,8 @@ private:
     void Tell(const QString &text);
 
     QString FService;
-    std::unique_ptr<ClassServer> FServer;
+    std::shared_ptr<ClassServer> FServer; // shared with the roster's window while it is open
+    QTimer FHeartbeat; // a connection lost unseen (its notices stop) is found
     bool FFilesOnly = false; // the role connected as may only file series
     bool FPlaced = false;
     QStandardItemModel FModel;

@@ -18,7 +18,7 @@ std::function<QString()> &openPathHook()
 }
 } // namespace
 
-TClassRosterF::TClassRosterF(ClassServer *server, const QString &klass, QWidget *parent)
+TClassRosterF::TClassRosterF(std::shared_ptr<ClassServer> server, const QString &klass, QWidget *parent)
     : QDialog(parent), FServer(server), FClass(klass)
 {
     setupUi(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "ui_frmClassRoster.h"
 
 #include <QDialog>
@@ -15,7 +17,9 @@ class TClassRosterF : public QDialog, public Ui::TClassRosterF
 {
     Q_OBJECT
 public:
-    TClassRosterF(ClassServer *server, const QString &klass, QWidget *parent = nullptr);
+    // The server is shared: a window that loses its connection meanwhile lets
+    // go of it, and this one still has it until it closes.
+    TClassRosterF(std::shared_ptr<ClassServer> server, const QString &klass, QWidget *parent = nullptr);
 
     QString Class() const { return FClass; }
     // Reads the class's names from the server again.
@@ -37,6 +41,6 @@ private:
     void Import();
     void Tell(const QString &text);
 
-    ClassServer *FServer;
+    std::shared_ptr<ClassServer> FServer;
     QString FClass;
 };

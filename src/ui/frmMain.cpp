@@ -575,8 +575,12 @@ TJournalKeeper *TMainF::Journal()
         connect(FJournal, &TJournalKeeper::ShooterChosen, FLesson.get(), &TLesson::SetShooter);
         // What the journal remembers: the roster in use, then the start
         // (the shooter carried over, or asked for).
-        connect(FJournal, &TJournalKeeper::RosterChanged, this,
-                Handler([this] { FLesson->SetRoster(FJournal->Roster()); }));
+        connect(FJournal, &TJournalKeeper::RosterChanged, this, Handler([this] {
+            FLesson->SetRoster(FJournal->Roster());
+            // «Кто стреляет?» open meanwhile offers the roster now.
+            if (FShooterWindow && FShooterWindow->isVisible())
+                OfferShooters();
+        }));
         connect(FJournal, &TJournalKeeper::Remembered, this, Handler([this] {
             FLesson->SetRoster(FJournal->Roster());
             FLesson->StartWith(FJournal->Shooter(), FJournal->ShooterClass());
@@ -812,6 +816,12 @@ void TMainF::OfferShooters()
 
 void TMainF::ShooterPicked(const QString &name, const QString &klass, bool next)
 {
+    // A roster that came while the window was open may not take the name
+    // typed before it: asked again, with the roster's names.
+    if (!FLesson->Roster().Accepts(klass, name)) {
+        AskShooter(next);
+        return;
+    }
     // The next learner's series starts afresh; a finished one is filed.
     if (next && FLesson->SeriesInProgress())
         btnResetClick();

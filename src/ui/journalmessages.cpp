@@ -71,7 +71,19 @@ void TellJournalMessages(TJournalKeeper *keeper)
                          });
                      });
     QObject::connect(keeper, &TJournalKeeper::Lost, keeper, [](const QString &text) { tellAtTheEnd(text); });
-    // The class journal out of reach: said beside the lesson, which goes on.
+    // The class journal out of reach, or refusing a series: said beside the
+    // lesson, which goes on.
+    QObject::connect(keeper, &TJournalKeeper::ClassRefused, keeper, [](const QString &text) {
+        if (messageHook()) {
+            messageHook()(text, false);
+            return;
+        }
+        auto *box = new QMessageBox(QMessageBox::Information, JournalMessages::tr("Журнал класса"), text,
+                                    QMessageBox::Ok, QApplication::activeWindow());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    });
     QObject::connect(keeper, &TJournalKeeper::ClassUnreachable, keeper, [](const QString &text) {
         if (messageHook()) {
             messageHook()(text, false);

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -27,8 +28,10 @@ std::function<bool(const QString &, bool)> &messageHook()
 void tell(const QString &text, const QString &detail, bool offerNew, const std::function<void()> &startNew)
 {
     if (messageHook()) {
+        // Answered as a user answers the box: once the events at hand (a
+        // failure of the old file already on its way among them) are done.
         if (messageHook()(text, offerNew) && offerNew)
-            startNew();
+            QTimer::singleShot(0, qApp, startNew);
         return;
     }
     auto *box = new QMessageBox(QMessageBox::Warning, JournalMessages::tr("Журнал"),

@@ -11,7 +11,7 @@
 //   bench_class_filing [computers] [series each] [pace ms, 0: all at once]
 
 #include "median.h"
-#include "pgserver.h"
+#include "classlab.h"
 
 #include "app/application.h"
 #include "journal/classserver.h"
@@ -65,23 +65,18 @@ int main(int argc, char *argv[])
     const int each = argc > 2 ? std::max(1, atoi(argv[2])) : 20;
     const int pace = argc > 3 ? std::max(0, atoi(argv[3])) : 0;
     PgServer pg;
+    QTemporaryDir dir;
     QString error;
-    if (!pg.Start(&error)) {
-        std::fprintf(stderr, "no server: %s\n", qPrintable(error));
+    if (!StartClassJournal(pg, dir, &error)) {
+        std::fprintf(stderr, "no class journal: %s\n", qPrintable(error));
         return 1;
     }
-    QTemporaryDir dir;
-    const QString services = dir.filePath(QStringLiteral("pg_service.conf"));
-    pg.WriteServiceFile(services, QStringLiteral("admin"), QStringLiteral("postgres"));
-    pg.WriteServiceFile(services, QStringLiteral("learner"), QStringLiteral("vimbra_learner"));
-    pg.WriteServiceFile(services, QStringLiteral("teacher"), QStringLiteral("vimbra_teacher"));
-    qputenv("PGSERVICEFILE", QFile::encodeName(services));
     ClassServer listener(QStringLiteral("admin"));
     if (!listener.Open(&error)) {
-        std::fprintf(stderr, "no schema: %s\n", qPrintable(error));
+        std::fprintf(stderr, "no connection: %s\n", qPrintable(error));
         return 1;
     }
-    QString roster = QStringLiteral("ALTER ROLE vimbra_learner LOGIN; ALTER ROLE vimbra_teacher LOGIN;");
+    QString roster;
     for (int c = 0; c < computers; ++c)
         roster += QStringLiteral("INSERT INTO vimbra.learner VALUES ('8В', 'Ученик %1');").arg(c, 2, 10, QLatin1Char('0'));
     if (!pg.Psql(roster, nullptr, &error)) {

@@ -6,7 +6,7 @@
 //   bench_class [series]
 
 #include "median.h"
-#include "pgserver.h"
+#include "classlab.h"
 
 #include "app/application.h"
 #include "journal/classreport.h"
@@ -26,22 +26,11 @@ int main(int argc, char *argv[])
     VimbraApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1000, atoi(argv[1])) : 200000;
     PgServer pg;
-    QString error;
-    if (!pg.Start(&error)) {
-        std::fprintf(stderr, "no server: %s\n", qPrintable(error));
-        return 1;
-    }
     QTemporaryDir dir;
-    const QString services = dir.filePath(QStringLiteral("pg_service.conf"));
-    pg.WriteServiceFile(services, QStringLiteral("vimbra"), QStringLiteral("postgres"));
-    pg.WriteServiceFile(services, QStringLiteral("teacher"), QStringLiteral("vimbra_teacher"));
-    qputenv("PGSERVICEFILE", QFile::encodeName(services));
-    {
-        ClassServer admin(QStringLiteral("vimbra"));
-        if (!admin.Open(&error)) {
-            std::fprintf(stderr, "no schema: %s\n", qPrintable(error));
-            return 1;
-        }
+    QString error;
+    if (!StartClassJournal(pg, dir, &error)) {
+        std::fprintf(stderr, "no class journal: %s\n", qPrintable(error));
+        return 1;
     }
     // The learners, and the series over the last year (a series every few
     // minutes, round the clock), each learner's in their class; made at once
@@ -49,7 +38,6 @@ int main(int argc, char *argv[])
     QElapsedTimer clock;
     clock.start();
     const QString fill = QStringLiteral(
-        "ALTER ROLE vimbra_teacher LOGIN;"
         "INSERT INTO vimbra.learner (class, name)"
         " SELECT 'К' || lpad((i %% 40)::text, 2, '0'), 'Ученик ' || i FROM generate_series(0, 999) i;"
         "ALTER TABLE vimbra.series DISABLE TRIGGER series_filed;"

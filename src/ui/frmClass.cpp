@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSqlDriver>
-#include <QStandardPaths>
 
 namespace {
 std::function<QString(const QString &)> &savePathHook()
@@ -36,16 +35,6 @@ std::function<void(const QString &)> &messageHook()
 enum Column { Name, Series, Best, Last, LastAt, Radius, InTen, InNine, Hold, Columns };
 constexpr int kSortRole = Qt::UserRole;
 
-// A name a file may have: no folders, no spaces, and no longer than the file
-// system takes.
-QString fileName(const QString &text, const QString &ending)
-{
-    QString name = text;
-    for (QChar &c : name)
-        if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
-            c = u'_';
-    return FittingFileName(name, ending, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-}
 
 // An exercise as the series keep it, as the drop-down names it.
 QString exerciseTitle(const QString &kept)
@@ -129,11 +118,11 @@ TClassF::TClassF(const QString &service, QWidget *parent) : QWidget(parent, Qt::
     connect(cbExercise, &QComboBox::activated, this, Guarded([this] { Refresh(); }));
     connect(btnRoster, &QPushButton::clicked, this, Guarded([this] { EditRoster(); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(tr("класс-%1-%2").arg(Query().klass, deDate->date().toString(Qt::ISODate)), QStringLiteral(".csv")),
+        Export(LessonFileName(QStringLiteral(".csv")),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdf, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(tr("класс-%1-%2").arg(Query().klass, deDate->date().toString(Qt::ISODate)), QStringLiteral(".pdf")),
+        Export(LessonFileName(QStringLiteral(".pdf")),
                [this](const QString &path, QString *error) { return ExportPdfTo(path, error); });
     }));
     for (QWidget *w : std::initializer_list<QWidget *>{btnRoster, btnCsv, btnPdf})
@@ -355,6 +344,11 @@ void TClassF::ShowWeeks()
             points << TProgressChart::Point{week.monday.startOfDay(), qRound(week.meanTotal),
                                             week.meanRadiusRings.value_or(0)};
     Chart->SetPoints(points);
+}
+
+QString TClassF::LessonFileName(const QString &ending) const
+{
+    return ExportFileName(tr("класс-%1-%2").arg(Query().klass, deDate->date().toString(Qt::ISODate)), ending);
 }
 
 void TClassF::EditRoster()

@@ -76,6 +76,8 @@ private:
     void ShowWeeks();
     void RefreshSoon();
     void EditRoster();
+    // The lesson's report's file name: the class and the day.
+    QString LessonFileName(const QString &ending) const;
     ClassDayQuery Query() const;
     // A failed read: the connection is given up when it is the connection's.
     void ReadFailed(const QString &reason);

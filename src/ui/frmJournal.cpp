@@ -16,7 +16,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -35,16 +34,6 @@ std::function<void(const QString &)> &messageHook()
     return hook;
 }
 
-// A name a file may have, from a shooter's name and its ending: no folders,
-// no spaces, and no longer than the file system takes.
-QString fileName(const QString &text, const QString &ending)
-{
-    QString name = text;
-    for (QChar &c : name)
-        if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
-            c = u'_';
-    return FittingFileName(name, ending, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-}
 } // namespace
 
 TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, Qt::Window), FKeeper(keeper)
@@ -85,15 +74,15 @@ TJournalF::TJournalF(TJournalKeeper *keeper, QWidget *parent) : QWidget(parent, 
             Guarded([this](const QModelIndex &current, const QModelIndex &) { SelectRow(current.row()); }));
     connect(btnCsv, &QPushButton::clicked, this, Guarded([this] {
         const QString shooter = FKeeper->Shooter();
-        Export(fileName(shooter.isEmpty() ? tr("журнал") : shooter, QStringLiteral(".csv")),
+        Export(ExportFileName(shooter.isEmpty() ? tr("журнал") : shooter, QStringLiteral(".csv")),
                [this](const QString &path, QString *error) { return ExportCsvTo(path, error); });
     }));
     connect(btnPdfSeries, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), tr("-серия.pdf")),
+        Export(ExportFileName(FKeeper->Shooter(), tr("-серия.pdf")),
                [this](const QString &path, QString *error) { return ExportSeriesPdfTo(path, error); });
     }));
     connect(btnPdfDay, &QPushButton::clicked, this, Guarded([this] {
-        Export(fileName(FKeeper->Shooter(), tr("-день.pdf")),
+        Export(ExportFileName(FKeeper->Shooter(), tr("-день.pdf")),
                [this](const QString &path, QString *error) { return ExportDayPdfTo(path, error); });
     }));
     btnClass->setVisible(FKeeper->ClassJournal());

@@ -1,5 +1,7 @@
 #include "ui/savefile.h"
 
+#include "journal/journalexport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +13,15 @@ struct SaveTexts {
     Q_DECLARE_TR_FUNCTIONS(SaveExport)
 };
 } // namespace
+
+QString ExportFileName(const QString &text, const QString &ending)
+{
+    QString name = text;
+    for (QChar &c : name)
+        if (c == u'/' || c == u'\\' || c == u':' || c.isSpace())
+            c = u'_';
+    return FittingFileName(name, ending, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
 
 void SaveExport(QWidget *parent, const QString &boxTitle, const QString &suggested,
                 const std::function<QString(const QString &)> &pathHook,

@@ -77,9 +77,7 @@ void ClassSender::run()
     ClassServer server(FService);
     JournalStore journal;
     int retryMs = kFirstRetryMs;
-    bool reached = false;
     auto unreachable = [&](const QString &reason) {
-        reached = false;
         post([events = FEvents, reason] {
             if (events.unreachable)
                 events.unreachable(reason);
@@ -107,13 +105,6 @@ void ClassSender::run()
             }
             std::lock_guard<std::mutex> lock(FMutex);
             FRosterWanted = true;
-        }
-        if (!reached) {
-            reached = true;
-            post([events = FEvents] {
-                if (events.reachable)
-                    events.reachable();
-            });
         }
         bool rosterWanted = false;
         {

@@ -31,8 +31,6 @@ public:
     struct Events {
         // The server cannot be reached (or will not take the series now): why.
         std::function<void(const QString &reason)> unreachable;
-        // The server answered after it could not be reached (or at first).
-        std::function<void()> reachable;
         std::function<void(const ClassRoster &roster)> roster;
         // A queued series has left the queue: filed now, found filed before,
         // or refused for good (with the server's reason).
